@@ -1,0 +1,75 @@
+// Command-line switch reader. The tail is rebuilt from the stored command line on every query.
+#include "env/utils.h"
+
+namespace vx {
+
+namespace {
+
+std::string& StoredCommandLine() {
+  static std::string s;
+  return s;
+}
+
+std::string& StoredModulePath() {
+  static std::string s;
+  return s;
+}
+
+}  // namespace
+
+std::string CommandTailOf(const std::string& commandLine, const std::string& modulePath) {
+  std::string s = commandLine;
+  const int p = PosCI(modulePath, s);
+  if (p > 0) s.erase(static_cast<size_t>(p) - 1, modulePath.size());
+  while (!s.empty() && s.front() == '"') {
+    s = Trim(s);
+    s.erase(0, 1);
+    s = Trim(s);
+  }
+  while (!s.empty() && s.back() == '"') {
+    s = Trim(s);
+    s.pop_back();
+    s = Trim(s);
+  }
+  return Trim(s);
+}
+
+std::string SwitchValueIn(const std::string& tail, const std::string& name) {
+  const int p = PosCI(name, tail);
+  if (p == 0) return std::string();
+  const std::string rest = tail.substr(static_cast<size_t>(p) - 1 + name.size());
+  if (rest.empty()) return "TRUE";  // the switch ends the command line
+  std::string value;
+  if (rest[0] == '"') {
+    const size_t close = rest.find('"', 1);
+    value = close == std::string::npos ? rest.substr(1) : rest.substr(1, close - 1);
+  } else {
+    value = rest.substr(0, rest.find(' '));
+    value = value.substr(0, value.find('/'));
+  }
+  return Trim(value);
+}
+
+bool SwitchPresentIn(const std::string& tail, const std::string& name) { return PosCI(name, tail) > 0; }
+
+int64_t SwitchIntIn(const std::string& tail, const std::string& name, int64_t def) {
+  const std::string v = SwitchValueIn(tail, name);
+  int64_t n = 0;
+  if (v.empty() || v == "TRUE" || !TextToInt64(v, n)) return def;
+  return n;
+}
+
+void SetCommandLineSource(const std::string& commandLine, const std::string& modulePath) {
+  StoredCommandLine() = commandLine;
+  StoredModulePath() = modulePath;
+}
+
+const std::string& FullCommandLine() { return StoredCommandLine(); }
+const std::string& ModulePath() { return StoredModulePath(); }
+
+std::string CommandTail() { return CommandTailOf(StoredCommandLine(), StoredModulePath()); }
+std::string SwitchValue(const std::string& name) { return SwitchValueIn(CommandTail(), name); }
+bool SwitchPresent(const std::string& name) { return SwitchPresentIn(CommandTail(), name); }
+int64_t SwitchInt(const std::string& name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
+
+}  // namespace vx

@@ -1,0 +1,75 @@
+// Command tail and switch reader.
+#include <gtest/gtest.h>
+
+#include "env/utils.h"
+
+namespace vx {
+namespace {
+
+TEST(CommandTail, DropsProgramPathAndQuotes) {
+  const std::string exe = "C:\\Program Files\\Vornix\\setup.exe";
+  struct Case {
+    std::string commandLine;
+    const char* tail;
+  } const cases[] = {
+      {"\"" + exe + "\" /WAIT=5", "/WAIT=5"},
+      {exe + " /hide", "/hide"},
+      {"\"c:\\program files\\vornix\\SETUP.EXE\" /x", "/x"},  // the path matches in any case
+      {"\"" + exe + "\"", ""},
+      {"\"" + exe + "\"  /wait=\"1 2\"", "/wait=\"1 2"},  // a trailing quote goes too
+      {"other.exe /a", "other.exe /a"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    EXPECT_EQ(CommandTailOf(c.commandLine, exe), c.tail);
+  }
+}
+
+TEST(Switches, ValuesPresenceAndNumbers) {
+  struct Case {
+    const char* tail;
+    const char* name;
+    const char* value;
+    bool present;
+    int64_t number;  // SwitchInt with default 7
+  } const cases[] = {
+      {"/WAIT=5 /hide", "/WAIT=", "5", true, 5},
+      {"/wait=\"1 2\" /x", "/WAIT=", "1 2", true, 7},
+      {"/wait=\"1 2", "/WAIT=", "1 2", true, 7},  // no closing quote: to the end
+      {"/WAIT=C:/x", "/WAIT=", "C:", true, 7},
+      {"/WAIT=$1F /x", "/WAIT=", "$1F", true, 31},
+      {"/WAIT=-3", "/WAIT=", "-3", true, -3},
+      {"/x /hide", "/hide", "TRUE", true, 7},
+      {"/hide /x", "/hide", "", true, 7},
+      {"/hide  ", "/hide", "", true, 7},
+      {"/x /WAIT=", "/WAIT=", "TRUE", true, 7},
+      {"/x", "/WAIT=", "", false, 7},
+      {"/A=/WAIT=9", "/WAIT=", "9", true, 9},  // the first occurrence wins, even inside a value
+      {"/x", "", "", false, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.tail) + " " + c.name);
+    EXPECT_EQ(SwitchValueIn(c.tail, c.name), c.value);
+    EXPECT_EQ(SwitchPresentIn(c.tail, c.name), c.present);
+    EXPECT_EQ(SwitchIntIn(c.tail, c.name, 7), c.number);
+  }
+}
+
+TEST(Switches, ProcessWideSource) {
+  const std::string exe = "C:\\Temp\\SETUP_1\\stub.exe";
+  SetCommandLineSource("\"" + exe + "\" /WAIT=12 /hide", exe);
+  EXPECT_EQ(FullCommandLine(), "\"" + exe + "\" /WAIT=12 /hide");
+  EXPECT_EQ(ModulePath(), exe);
+  EXPECT_EQ(CommandTail(), "/WAIT=12 /hide");
+  EXPECT_EQ(SwitchValue("/wait="), "12");
+  EXPECT_EQ(SwitchInt("/WAIT=", 0), 12);
+  EXPECT_EQ(SwitchValue("/HIDE"), "TRUE");
+  EXPECT_TRUE(SwitchPresent("/hide"));
+  EXPECT_FALSE(SwitchPresent("/x"));
+  SetCommandLineSource("", "");
+  EXPECT_EQ(CommandTail(), "");
+}
+
+}  // namespace
+}  // namespace vx
