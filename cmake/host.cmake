@@ -1,0 +1,19 @@
+# Host (Linux) tree: portable core, vxpack, native tests.
+if(POSIX_SRC)
+  target_sources(vxcore PRIVATE ${POSIX_SRC})
+endif()
+
+include(cmake/vxpack.cmake)
+
+find_package(GTest REQUIRED)
+file(GLOB NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TESTS})
+target_link_libraries(native_tests PRIVATE vxpacklib vxcore GTest::gtest GTest::gtest_main)
+target_compile_definitions(native_tests PRIVATE VX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+
+file(GLOB BENCH_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(b ${BENCH_SRC})
+  get_filename_component(n ${b} NAME_WE)
+  add_executable(${n} ${b})
+  target_link_libraries(${n} PRIVATE vxcore)
+endforeach()

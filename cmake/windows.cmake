@@ -1,0 +1,53 @@
+# MinGW i686 tree: the launcher, vxpack.exe, the debug viewer and the Windows test exes.
+set(VX_SMALL_FLAGS -Os -ffunction-sections -fdata-sections)
+target_compile_options(vxcore PRIVATE ${VX_SMALL_FLAGS})
+
+set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
+
+add_library(vxwin STATIC ${WIN_SRC})
+target_compile_options(vxwin PRIVATE ${VX_SMALL_FLAGS})
+target_link_libraries(vxwin PUBLIC vxcore ${VX_WIN_LIBS})
+
+# The launcher: GUI subsystem, static runtime and zlib, stripped, PE header moved to offset 256.
+add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp)
+target_compile_options(vxstub PRIVATE ${VX_SMALL_FLAGS})
+target_link_libraries(vxstub PRIVATE vxwin)
+target_link_options(vxstub PRIVATE -mwindows -static -s -Wl,--gc-sections)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(TARGET vxstub POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
+  COMMENT "Moving the launcher's PE header to offset 256")
+
+include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)
+
+# Debug viewer.
+file(GLOB DEBUGVIEW_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/debugview/*.cpp)
+if(DEBUGVIEW_SRC)
+  add_executable(vxdebugview ${DEBUGVIEW_SRC})
+  target_link_libraries(vxdebugview PRIVATE vxwin)
+  target_link_options(vxdebugview PRIVATE -mwindows -static -s)
+endif()
+
+# GoogleTest from Debian's sources, built for Windows.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Small programs the Windows tests start (fake setup, fake application, window holders).
+file(GLOB WINE_FIXTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
+foreach(f ${WINE_FIXTURES})
+  get_filename_component(n ${f} NAME_WE)
+  add_executable(${n} ${f})
+  target_link_libraries(${n} PRIVATE vxwin)
+  target_link_options(${n} PRIVATE -static)
+  list(APPEND WINE_FIXTURE_TARGETS ${n})
+endforeach()
+
+file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(wine_tests ${WINE_TESTS})
+target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main)
+target_link_options(wine_tests PRIVATE -static)
+if(WINE_FIXTURE_TARGETS)
+  add_dependencies(wine_tests ${WINE_FIXTURE_TARGETS} vxstub)
+endif()

@@ -1,0 +1,29 @@
+# Private Wine prefix, virtual display and a persistent wineserver for one run (sourced).
+# Usage: wine_env_start; ... wine "$exe" ...; wine_env_stop
+wine_env_start() {
+  export WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix}"
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEARCH=win32
+  # A free X display number for Xvfb.
+  local n=90
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  VX_XVFB_PID=$!
+  local i
+  for i in $(seq 1 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "[vx] creating the Wine prefix $WINEPREFIX" >&2
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p
+  trap wine_env_stop EXIT
+}
+
+wine_env_stop() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  [ -n "${VX_XVFB_PID:-}" ] && kill "$VX_XVFB_PID" >/dev/null 2>&1 || true
+  VX_XVFB_PID=""
+}

@@ -1,0 +1,23 @@
+// The launcher's main body: own package, run mode, single instance, work folder.
+#pragma once
+#include <string>
+
+#include "package/package.h"
+
+namespace vx {
+
+int StubMain();
+
+const TGFileInfo& OwnPackage();
+bool AgentFlag();
+const std::string& WindowClassName();
+std::string WorkFolder();  // computed and created on first call
+void SetWorkFolder(const std::string& folder);  // an alternative folder chosen before extraction
+
+bool IsAgentLauncher();
+bool IsAgentCopy();
+bool IsSpanRelay();
+bool IsSpanCopy();
+bool AgentWindowExists();
+
+}  // namespace vx

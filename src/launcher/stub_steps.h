@@ -1,0 +1,13 @@
+// Steps the main body hands over to: the stub window, the setup launch and self-copies.
+#pragma once
+
+namespace vx {
+
+void RunStubWindow();                       // returns when the window's message loop ends
+void CreateAndRun_X_Exe();                  // agent launcher: copy to "X_" + name and start it
+void SpanRelay();                           // copy to "Y_" + name in the work folder and start it
+void ForwardControlSwitches(bool agentWindowExisted);
+void ApplyTransientSwitch();                // "/TRANSIENTx=" for an agent copy
+void InitAgent();                           // forced read of the test-mode settings
+
+}  // namespace vx

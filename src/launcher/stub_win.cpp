@@ -1,0 +1,109 @@
+#include "launcher/stub.h"
+
+#include <windows.h>
+
+#include "env/debug.h"
+#include "env/files.h"
+#include "env/folders.h"
+#include "env/utils.h"
+#include "env/winutil.h"
+#include "launcher/modes.h"
+#include "launcher/stub_steps.h"
+
+namespace vx {
+namespace {
+
+TGFileInfo* g_ownPackage = nullptr;
+bool g_agentFlag = false;
+std::string g_windowClassName;
+std::string g_workFolder;
+
+ModeInputs CurrentModeInputs() {
+  ModeInputs in;
+  in.agentFlag = g_agentFlag;
+  in.spanFlag = g_ownPackage != nullptr && g_ownPackage->SpanFlag();
+  in.ownPath = ModulePath();
+  in.agentExeName = g_ownPackage != nullptr ? g_ownPackage->AgentExeName() : std::string();
+  in.spanCdLvl = SwitchInt("/SpanCdLvl=", 1);
+  return in;
+}
+
+bool TopLevelWindowExists(const std::string& className) {
+  return FindWindowA(className.c_str(), nullptr) != nullptr;
+}
+
+void DecideMode() {
+  g_windowClassName = WindowClassNameFor(g_agentFlag, ModulePath());
+  const bool agentWindowExisted = AgentWindowExists();
+  if (!TopLevelWindowExists(g_windowClassName)) {
+    switch (DecideRunMode(CurrentModeInputs())) {
+      case RunMode::AgentLauncher:
+        CreateAndRun_X_Exe();
+        break;
+      case RunMode::AgentCopy:
+        if (SwitchPresent("/TRANSIENTx=")) ApplyTransientSwitch();
+        InitAgent();
+        RunStubWindow();
+        WriteSelfDeleteBatch(false);
+        break;
+      case RunMode::SpanRelay:
+        SpanRelay();
+        break;
+      case RunMode::Installer:
+        RunStubWindow();
+        if (IsSpanCopy()) WriteSelfDeleteBatch(true);
+        break;
+    }
+  }
+  if (IsAgentLauncher()) ForwardControlSwitches(agentWindowExisted);
+}
+
+}  // namespace
+
+const TGFileInfo& OwnPackage() {
+  static const TGFileInfo empty;
+  return g_ownPackage != nullptr ? *g_ownPackage : empty;
+}
+
+bool AgentFlag() { return g_agentFlag; }
+const std::string& WindowClassName() { return g_windowClassName; }
+
+std::string WorkFolder() {
+  if (g_workFolder.empty()) {
+    uint32_t dos = 0;
+    bool have = FileDosDateTime(ModulePath(), dos);
+    g_workFolder = WorkFolderName(TempDir(), have, dos);
+    if (DirectoryExists(g_workFolder)) DeleteTree(g_workFolder, true);
+    ForceDirectories(g_workFolder);
+  }
+  return g_workFolder;
+}
+
+void SetWorkFolder(const std::string& folder) { g_workFolder = folder; }
+
+bool IsAgentLauncher() { return IsAgentLauncherMode(CurrentModeInputs()); }
+bool IsAgentCopy() { return IsAgentCopyMode(CurrentModeInputs()); }
+bool IsSpanRelay() { return IsSpanRelayMode(CurrentModeInputs()); }
+bool IsSpanCopy() { return IsSpanCopyMode(CurrentModeInputs()); }
+
+bool AgentWindowExists() {
+  return TopLevelWindowExists(AgentCopyClassName(OwnPackage().AgentExeName()));
+}
+
+int StubMain() {
+  SecureDllSearch();
+  InitCommandLineFromProcess();
+  DebugOpen();
+  DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
+  g_ownPackage = new TGFileInfo(ModulePath());
+  g_agentFlag = g_ownPackage->AgentFlag();
+  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(g_agentFlag));
+  DecideMode();
+  delete g_ownPackage;
+  g_ownPackage = nullptr;
+  DebugWriteLnPid(" ==== STUB END ====> " + FullCommandLine() + "<");
+  DebugWriteLn();
+  return 0;
+}
+
+}  // namespace vx

@@ -1,0 +1,172 @@
+#include "test_support.h"
+
+namespace vxtest {
+
+std::string TestBinDir() {
+  char buf[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  std::string p(buf, n);
+  return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+static void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = fd.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string p = dir + "\\" + n;
+      SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(p);
+      else
+        DeleteFileA(p.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+std::string FreshTempDir(const std::string& name) {
+  char buf[MAX_PATH];
+  GetTempPathA(MAX_PATH, buf);
+  std::string dir = std::string(buf) + "vxtest_" + name;
+  RemoveTree(dir);
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir + "\\";
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::string out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+void PumpFor(DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    DWORD spent = GetTickCount() - start;
+    if (spent >= ms) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+  }
+}
+
+HANDLE StartProcess(const std::string& commandLine, const std::string& dir) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = commandLine;
+  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.empty() ? nullptr : dir.c_str(), &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
+}
+
+ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const std::string& dir) {
+  ProcessResult r;
+  HANDLE h = StartProcess(commandLine, dir);
+  if (h == nullptr) return r;
+  r.started = true;
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD left = timeoutMs - (GetTickCount() - start);
+    if (static_cast<int>(left) <= 0) break;
+    DWORD w = MsgWaitForMultipleObjects(1, &h, FALSE, left, QS_ALLINPUT);
+    if (w == WAIT_OBJECT_0) {
+      r.finished = true;
+      break;
+    }
+    PumpFor(0);
+  }
+  if (r.finished) {
+    PumpFor(50);  // late trace lines sent just before the exit
+    GetExitCodeProcess(h, &r.exitCode);
+  } else {
+    TerminateProcess(h, 99);
+  }
+  CloseHandle(h);
+  return r;
+}
+
+// ---- TraceViewer ----
+
+static UINT DebugMessageId() {
+  static UINT id = RegisterWindowMessageA(".V_DebugMsg.");
+  return id;
+}
+
+LRESULT CALLBACK TraceViewer::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == DebugMessageId() && msg != 0) {
+    auto* self = reinterpret_cast<TraceViewer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    char name[300] = {};
+    UINT n = GlobalGetAtomNameA(static_cast<ATOM>(lp), name, sizeof name);
+    if (self != nullptr) self->chunks_.push_back(std::string(name, n));
+    return 0;
+  }
+  return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+TraceViewer::TraceViewer() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = ".VDebug.";
+  RegisterClassA(&wc);
+  wnd_ = CreateWindowExA(0, ".VDebug.", "test viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+  SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TraceViewer::~TraceViewer() {
+  if (wnd_ != nullptr) DestroyWindow(wnd_);
+  UnregisterClassA(".VDebug.", GetModuleHandleA(nullptr));
+}
+
+std::vector<std::string> TraceViewer::Lines() const {
+  std::string all;
+  for (const auto& c : chunks_) all += c;
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] == '\n') {
+      lines.push_back(all.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  if (start < all.size()) lines.push_back(all.substr(start));
+  return lines;
+}
+
+bool TraceViewer::HasLineContaining(const std::string& text) const {
+  for (const auto& l : Lines())
+    if (l.find(text) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace vxtest

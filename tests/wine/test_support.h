@@ -1,0 +1,55 @@
+// Shared support of the Windows tests: folders, child processes, a trace viewer window.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+std::string TestBinDir();                        // folder of wine_tests.exe, trailing backslash
+std::string FreshTempDir(const std::string& name);  // an empty folder under the temp folder
+bool CopyFileTo(const std::string& from, const std::string& to);
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Pumps this thread's messages (sent ones included) for ms milliseconds.
+void PumpFor(DWORD ms);
+// Pumps until pred() is true or timeoutMs passes; returns pred()'s last value.
+template <typename Pred>
+bool PumpUntil(Pred pred, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > timeoutMs) return pred();
+    PumpFor(10);
+  }
+  return true;
+}
+
+struct ProcessResult {
+  bool started = false;
+  bool finished = false;
+  DWORD exitCode = 0;
+};
+// Starts a command line and waits (pumping messages) until it ends or timeoutMs passes;
+// a process still running then is terminated and reported as not finished.
+ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const std::string& dir = "");
+HANDLE StartProcess(const std::string& commandLine, const std::string& dir = "");
+
+// A window of class ".VDebug." in the calling thread that collects trace chunks.
+class TraceViewer {
+ public:
+  TraceViewer();
+  ~TraceViewer();
+  const std::vector<std::string>& Chunks() const { return chunks_; }
+  std::vector<std::string> Lines() const;  // chunks joined and split at line feeds
+  bool HasLineContaining(const std::string& text) const;
+  void Clear() { chunks_.clear(); }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+  HWND wnd_ = nullptr;
+  std::vector<std::string> chunks_;
+};
+
+}  // namespace vxtest
