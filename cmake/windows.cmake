@@ -4,9 +4,11 @@ target_compile_options(vxcore PRIVATE ${VX_SMALL_FLAGS})
 
 set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
 
-add_library(vxwin STATIC ${WIN_SRC})
-target_compile_options(vxwin PRIVATE ${VX_SMALL_FLAGS})
-target_link_libraries(vxwin PUBLIC vxcore ${VX_WIN_LIBS})
+# The core calls a few platform functions (clock, drive facts, trace delivery), so the Win32
+# layer lives in the same library; vxwin names it together with the system libraries.
+target_sources(vxcore PRIVATE ${WIN_SRC})
+add_library(vxwin INTERFACE)
+target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 
 # The launcher: GUI subsystem, static runtime and zlib, stripped, PE header moved to offset 256.
 add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp)
