@@ -1,0 +1,470 @@
+// Package reader: trailer location, checksum, tokens, string blocks and hostile input.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "env/debug.h"
+#include "package/package.h"
+
+namespace vx {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutU32(Bytes& b, size_t off, uint32_t v) {
+  if (b.size() < off + 4) b.resize(off + 4);
+  for (int i = 0; i < 4; ++i) b[off + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void AppendU32(Bytes& b, uint32_t v) { PutU32(b, b.size(), v); }
+
+void AppendText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
+
+void AppendBlock(Bytes& b, const std::string& text) {
+  AppendU32(b, static_cast<uint32_t>(text.size()));
+  AppendText(b, text);
+}
+
+// A trailer laid out field by field at the documented offsets (independent of TrailerRecord).
+struct TrailerSpec {
+  uint8_t count = 2;
+  uint32_t dataStart = 0;
+  uint32_t fileCount = 0;
+  uint32_t magic = kPackageMagic;
+  uint32_t checksum = 0;
+  uint32_t space[9] = {};
+  uint8_t flags = 0, web = 0, ask = 0, makeAgent = 0, agent = 0;
+  uint32_t length = 74;
+};
+
+void AppendTrailer(Bytes& b, const TrailerSpec& t) {
+  const size_t base = b.size();
+  b.resize(base + 74, 0);
+  b[base + 0] = 1;
+  b[base + 1] = t.count;
+  PutU32(b, base + 4, t.dataStart);
+  PutU32(b, base + 8, t.fileCount);
+  PutU32(b, base + 12, t.magic);
+  PutU32(b, base + 16, t.checksum);
+  for (int i = 0; i < 9; ++i) PutU32(b, base + 28 + 4 * i, t.space[i]);
+  b[base + 65] = t.flags;
+  b[base + 66] = t.web;
+  b[base + 67] = t.ask;
+  b[base + 68] = t.makeAgent;
+  b[base + 69] = t.agent;
+  PutU32(b, base + 70, t.length);
+}
+
+// A launcher-like prefix: "MZ" at 0, "PE" at 256, package-end field at 252 set to e.
+Bytes PePrefix(size_t size, int32_t e) {
+  Bytes b(size, 0x90);
+  b[0] = 'M';
+  b[1] = 'Z';
+  b[256] = 'P';
+  b[257] = 'E';
+  PutU32(b, 252, static_cast<uint32_t>(e));
+  return b;
+}
+
+// prefix + language block + settings list (+ web list) + trailer.
+Bytes MakePackage(Bytes prefix, TrailerSpec t, const std::string& lang, const std::string& settings,
+                  const std::string* web) {
+  t.dataStart = static_cast<uint32_t>(prefix.size());
+  Bytes b = std::move(prefix);
+  AppendBlock(b, lang);
+  AppendBlock(b, settings);
+  if (web) AppendBlock(b, *web);
+  AppendTrailer(b, t);
+  return b;
+}
+
+void ExpectEmpty(const TGFileInfo& info) {
+  EXPECT_FALSE(info.IsPackage());
+  EXPECT_EQ(info.Trailer().magic, 0u);
+  EXPECT_EQ(info.Trailer().dataStart, 0u);
+  EXPECT_EQ(info.Trailer().fileCount, 0u);
+  EXPECT_FALSE(info.ConfirmExtractFlag() || info.ContinuationFlag() || info.SpanFlag() ||
+               info.SecondBarFlag() || info.WebFlag() || info.AskDownloadFlag() ||
+               info.MakeAgentFlag() || info.AgentFlag());
+  EXPECT_TRUE(info.LanguageBlock().empty());
+  EXPECT_TRUE(info.SettingsList().empty());
+  EXPECT_TRUE(info.WebList().empty());
+  EXPECT_EQ(SpaceForCluster(info.Trailer(), 65536), 0.0);
+  EXPECT_EQ(info.AgentExeName(), "");
+}
+
+bool IsDecimalBelow99999(const std::string& s) {
+  if (s.empty() || s.size() > 5) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return std::atoi(s.c_str()) <= 99998;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(PackageReader, PackageEndFieldDecidesWhereTheTrailerEnds) {
+  const std::string web = "|http://h/f|full.exe|1|tok|5|";
+  TrailerSpec good;
+  good.fileCount = 26;
+  good.flags = kFlagSpan;
+  TrailerSpec later;  // a second trailer written after the package end
+  later.fileCount = 99;
+  later.flags = kFlagConfirmExtract;
+
+  const Bytes base = MakePackage(PePrefix(600, 0), good, "\x02", "|u|n.info|agent.exe|t|1|", &web);
+  const int32_t ownSize = static_cast<int32_t>(base.size());
+  struct Case {
+    const char* name;
+    int32_t e;
+    bool appendLater;
+  } cases[] = {
+      {"E=0 uses the file end", 0, false},
+      {"negative E uses the file end", -5, false},
+      {"E=own size", ownSize, false},
+      {"E before appended bytes and a later trailer", ownSize, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes b = base;
+    PutU32(b, 252, static_cast<uint32_t>(c.e));
+    if (c.appendLater) {
+      AppendText(b, "appended signature bytes");
+      later.dataStart = 600;
+      AppendTrailer(b, later);
+    }
+    MemorySource src(b);
+    TGFileInfo info(src);
+    ASSERT_TRUE(info.IsPackage());
+    EXPECT_EQ(info.Trailer().fileCount, 26u);
+    EXPECT_TRUE(info.SpanFlag());
+    EXPECT_FALSE(info.ConfirmExtractFlag());
+    EXPECT_EQ(info.AgentExeName(), "agent.exe");
+    EXPECT_EQ(info.Trailer().length, 74u);
+    EXPECT_EQ(PackageEnd(src), c.e > 0 ? static_cast<uint64_t>(c.e) : b.size());
+  }
+}
+
+TEST(PackageReader, PackageEndFieldIsIgnoredWithoutPeSignatureAtOffset256) {
+  TrailerSpec t;
+  t.fileCount = 3;
+  Bytes prefix = PePrefix(600, 10);  // would be hostile if it were read
+  prefix[256] = 'X';
+  MemorySource notPe(prefix);
+  EXPECT_FALSE(IsPeFile(notPe));
+  MemorySource src(MakePackage(prefix, t, "\x02", "||", nullptr));
+  TGFileInfo info(src);
+  ASSERT_TRUE(info.IsPackage());
+  EXPECT_EQ(info.Trailer().fileCount, 3u);
+}
+
+TEST(PackageReader, StringBlockCountSelectsTheWebList) {
+  const std::string web = "|http://host/dir|full.exe|1|x|5242880|";
+  struct Case {
+    uint8_t count;
+    bool withWeb;
+    uint8_t expectCount;
+    std::string expectWeb;
+  } cases[] = {
+      {0, false, 2, ""},
+      {2, false, 2, ""},
+      {2, true, 2, ""},  // a third block is there but not announced
+      {3, true, 3, web},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.count));
+    TrailerSpec t;
+    t.count = c.count;
+    MemorySource src(MakePackage(Bytes(40, 0), t, "\x02", "|a|b|c|", c.withWeb ? &web : nullptr));
+    TGFileInfo info(src);
+    ASSERT_TRUE(info.IsPackage());
+    EXPECT_EQ(info.Trailer().stringBlockCount, c.expectCount);
+    EXPECT_EQ(info.WebList(), c.expectWeb);
+    EXPECT_EQ(info.WebFolder(), c.expectWeb.empty() ? "" : "http://host/dir");
+    EXPECT_EQ(info.WebSizeText(), c.expectWeb.empty() ? "" : "5242880");
+    EXPECT_EQ(info.SettingsList(), "|a|b|c|");
+    // Data start moves past the string blocks: 40 + (4+1) + (4+7) [+ (4+web)].
+    EXPECT_EQ(info.Trailer().dataStart, 40u + 5 + 11 + (c.expectWeb.empty() ? 0 : 4 + web.size()));
+  }
+}
+
+std::string g_trace;
+void CaptureTrace(const char* chunk, size_t len) { g_trace.append(chunk, len); }
+
+TEST(PackageReader, TraceShowsTheStoredCountBeforeZeroBecomesTwo) {
+  TrailerSpec t;
+  t.count = 0;
+  MemorySource src(MakePackage(Bytes(8, 0), t, "\x02", "||", nullptr));
+  g_trace.clear();
+  SetDebugDelivery(CaptureTrace);
+  TGFileInfo info(src);
+  SetDebugDelivery(nullptr);
+  EXPECT_EQ(g_trace, "n1=0\nn2=2\n");
+}
+
+TEST(PackageReader, LongerTrailerReadsItsFirst70Bytes) {
+  TrailerSpec t;
+  t.fileCount = 7;
+  t.length = 90;
+  Bytes b = MakePackage(Bytes(16, 0), t, "\x02", "||", nullptr);
+  // 70 bytes of fields, 16 bytes the reader does not know, then the length field (90).
+  b.insert(b.end() - 4, 16, 0xEE);
+  MemorySource src(b);
+  TGFileInfo info(src);
+  ASSERT_TRUE(info.IsPackage());
+  EXPECT_EQ(info.Trailer().fileCount, 7u);
+  EXPECT_EQ(info.Trailer().length, 74u);
+}
+
+TEST(PackageReader, HostileFilesGiveAnEmptyObject) {
+  const Bytes good = MakePackage(PePrefix(600, 0), TrailerSpec{}, "\x02", "|a|b|", nullptr);
+  const size_t size = good.size();
+  const size_t trailer = size - 74;
+  const size_t langLen = 600;      // offset of the language block length
+  const size_t setLen = 600 + 5;   // offset of the settings list length
+  struct Case {
+    const char* name;
+    Bytes bytes;
+  };
+  auto with = [&](size_t off, uint32_t v) {
+    Bytes b = good;
+    PutU32(b, off, v);
+    return b;
+  };
+  std::vector<Case> cases = {
+      {"empty file", {}},
+      {"three bytes", {1, 2, 3}},
+      {"length field 0", with(size - 4, 0)},
+      {"length field 3", with(size - 4, 3)},
+      {"length field 10 hides the magic", with(size - 4, 10)},
+      {"length field huge", with(size - 4, 0xFFFFFFFFu)},
+      {"length field one past the file", with(size - 4, static_cast<uint32_t>(size + 1))},
+      {"package end beyond the file", with(252, static_cast<uint32_t>(size + 100))},
+      {"package end 2", with(252, 2)},
+      {"package end inside the launcher", with(252, 300)},
+      {"wrong magic", with(trailer + 12, 0x4A3B2C1E)},
+      {"data start beyond the file", with(trailer + 4, static_cast<uint32_t>(size + 10))},
+      {"data start inside the trailer", with(trailer + 4, static_cast<uint32_t>(trailer + 2))},
+      {"data start at 0xFFFFFFFF", with(trailer + 4, 0xFFFFFFFFu)},
+      {"language length past the end", with(langLen, 0xFFFFFFF0u)},
+      {"language length into the trailer", with(langLen, static_cast<uint32_t>(trailer - langLen))},
+      {"settings length past the end", with(setLen, 0x7FFFFFFFu)},
+  };
+  {
+    Bytes b = good;
+    b[trailer + 1] = 3;  // announces a web list that is not there: the length is trailer bytes
+    cases.push_back({"web list announced but missing", b});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemorySource src(c.bytes);
+    TGFileInfo info(src);
+    ExpectEmpty(info);
+  }
+  MemorySource src(good);
+  EXPECT_TRUE(TGFileInfo(src).IsPackage());
+}
+
+TEST(PackageReader, MissingFileGivesAnEmptyObject) {
+  TGFileInfo info(std::string("/nonexistent/dir/setup.exe"));
+  ExpectEmpty(info);
+  TrailerRecord rec;
+  EXPECT_FALSE(ReadTrailer(std::string("/nonexistent/dir/setup.exe"), rec));
+  EXPECT_FALSE(IsPeFile(std::string("/nonexistent/dir/setup.exe")));
+}
+
+TEST(PackageReader, SettingsAccessors) {
+  struct Case {
+    std::string settings;
+    std::string url, info, original, agent;
+    bool hidden;
+  } cases[] = {
+      {"|http://u/|MyApp.info|MyAppUpdate.exe|tok|1|", "http://u/", "MyApp.info", "MyApp.original",
+       "MyAppUpdate.exe", true},
+      {"~x~C:\\dir\\sub\\App.ini~a.exe~~yes~", "x", "App.info", "App.original", "a.exe", false},
+      {"|u|http://h/p/NoExt|a||1 |", "u", "NoExt.info", "NoExt.original", "a", false},
+      {"|u|", "u", ".info", ".original", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    MemorySource src(MakePackage(Bytes(4, 0), TrailerSpec{}, "\x02", c.settings, nullptr));
+    TGFileInfo info(src);
+    ASSERT_TRUE(info.IsPackage());
+    EXPECT_EQ(info.UpdateUrl(), c.url);
+    EXPECT_EQ(info.InfoFileName(), c.info);
+    EXPECT_EQ(info.OriginalFileName(), c.original);
+    EXPECT_EQ(info.AgentExeName(), c.agent);
+    EXPECT_EQ(info.RunHidden(), c.hidden);
+  }
+}
+
+TEST(PackageReader, FlagAccessorsFollowTheirBitsAndBytes) {
+  TrailerSpec t;
+  t.flags = kFlagConfirmExtract | kFlagSecondBar;
+  t.web = 7;
+  t.agent = 1;
+  MemorySource src(MakePackage(Bytes(4, 0), t, "\x02", "||", nullptr));
+  TGFileInfo info(src);
+  EXPECT_TRUE(info.ConfirmExtractFlag());
+  EXPECT_FALSE(info.ContinuationFlag());
+  EXPECT_FALSE(info.SpanFlag());
+  EXPECT_TRUE(info.SecondBarFlag());
+  EXPECT_TRUE(info.WebFlag());
+  EXPECT_FALSE(info.AskDownloadFlag());
+  EXPECT_FALSE(info.MakeAgentFlag());
+  EXPECT_TRUE(info.AgentFlag());
+}
+
+TEST(PackageReader, SpaceTableEntryFollowsClusterSize) {
+  TrailerRecord rec{};
+  for (int i = 0; i < 9; ++i) rec.space[i] = 1000 + static_cast<uint32_t>(i);
+  struct Case {
+    uint32_t cluster;
+    double expect;
+  } cases[] = {{0, 1000}, {511, 1000}, {512, 1001}, {1023, 1001}, {1024, 1002},
+               {4096, 1004}, {65535, 1007}, {65536, 1008}, {1u << 20, 1008}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cluster);
+    EXPECT_EQ(SpaceForCluster(rec, c.cluster), c.expect);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Checksum. Expected values are worked out by hand from the definition in the comments.
+
+TEST(PackageChecksum, WordsCountUpToEightBytesBeforeTheTrailer) {
+  // Plain file of 200 bytes, L = 74: n starts at 126; the word at offset o counts while o < 118.
+  // The single 200-byte read ends with n = 126 - 200 < 4, so no 1234 is added.
+  struct Case {
+    size_t offset;
+    uint32_t expect;
+  } cases[] = {{0, 0x01020304}, {116, 0x01020304}, {120, 0}, {124, 0}, {196, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offset);
+    Bytes b(200, 0);
+    PutU32(b, c.offset, 0x01020304);
+    MemorySource src(b);
+    EXPECT_EQ(PackageChecksum(src, 74), c.expect);
+  }
+}
+
+TEST(PackageChecksum, PackageEndMovesStartAndEnd) {
+  // PE file of 1200 bytes with E = 1000: sum starts at 512 with n = 1000 - 74 - 512 = 414,
+  // so word j (at 512 + 4j) counts while 4j < 414 - 8: the last one is at 916.
+  struct Case {
+    size_t offset;
+    bool counts;
+  } cases[] = {{100, false}, {508, false}, {512, true}, {600, true}, {916, true},
+               {920, false}, {1100, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offset);
+    Bytes b = PePrefix(1200, 1000);
+    for (size_t i = 300; i < b.size(); ++i) b[i] = 0;
+    PutU32(b, c.offset, 0xA0B0C0D0);
+    MemorySource src(b);
+    EXPECT_EQ(PackageChecksum(src, 74), c.counts ? 0xA0B0C0D0u : 0u);
+  }
+}
+
+TEST(PackageChecksum, Adds1234AfterEachChunkWhileWordsRemain) {
+  // Zero files, L = 74. n after chunk k is (size - 74) - 4096 * k.
+  struct Case {
+    size_t size;
+    uint32_t expect;
+  } cases[] = {
+      {3 * 4096 + 100, 3 * 1234},  // 12314 -> 8218, 4122, 26 (all > 4), then -74
+      {2 * 4096, 1234},            // 8118 -> 4022, -74, then an empty read: -74
+      {4096 + 78, 0},              // 4100 -> 4 (not above 4), then the 78-byte chunk: < 4
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    MemorySource src(Bytes(c.size, 0));
+    EXPECT_EQ(PackageChecksum(src, 74), c.expect);
+  }
+}
+
+class TempFile {
+ public:
+  explicit TempFile(const std::string& name)
+      : path_((std::filesystem::temp_directory_path() /
+               (name + "_" + std::to_string(::getpid()))).string()) {}
+  ~TempFile() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(PackageChecksum, SizeLimitIsInclusive) {
+  // Sparse zero files with the word 5 at offset 409600. At exactly 52428800 bytes:
+  // n = 52428726; 12800 full chunks and then an empty read. 1234 is added after chunks
+  // 1..12799 (n after chunk 12799 is 4022). One byte more: 1234 and nothing is read.
+  TempFile tmp("vx_checksum_limit");
+  struct Case {
+    uint64_t size;
+    uint32_t expect;
+  } cases[] = {{52428800, 12799u * 1234u + 5u}, {52428801, 1234}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    std::FILE* f = std::fopen(tmp.path().c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    std::filesystem::resize_file(tmp.path(), c.size);
+    f = std::fopen(tmp.path().c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    const uint8_t word[4] = {5, 0, 0, 0};
+    std::fseek(f, 4096 * 100, SEEK_SET);
+    std::fwrite(word, 1, 4, f);
+    std::fclose(f);
+    EXPECT_EQ(PackageChecksum(tmp.path(), 74), c.expect);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tokens. Encoded form: each byte as two upper-case hex digits, every character shifted by +50.
+
+std::string Scramble(const std::vector<uint8_t>& bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string s;
+  for (uint8_t v : bytes) {
+    s += static_cast<char>(kHex[v >> 4] + 50);
+    s += static_cast<char>(kHex[v & 15] + 50);
+  }
+  return s;
+}
+
+TEST(DecodeToken, HandBuiltToken) {
+  // d1=0x11, key 0x5A, a=0, b=1: 11 | 5A 5B | 'A'^5A 'B'^5A | sum | 11^5A.
+  // Sum of the others: 0x11+0x5A+0x5B+0x1B+0x18+0x4B = 324 = 0x44 (mod 256).
+  EXPECT_EQ(DecodeToken(Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x44, 0x4B})), "AB");
+  // Same with a = 2 padding bytes in front (a^k = 0x58): sum = 324 - 0x5A + 0x58 + 0x01 + 0x02.
+  EXPECT_EQ(DecodeToken(Scramble({0x11, 0x58, 0x5B, 0x01, 0x02, 0x1B, 0x18, 0x45, 0x4B})), "AB");
+}
+
+TEST(DecodeToken, DamagedTokensGiveARandomNumber) {
+  const std::string cases[] = {
+      "",
+      "bb",
+      "hello world",
+      Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x45, 0x4B}),  // sum byte off by one
+      Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x44}),        // truncated
+      // a = 200 claims more bytes than the token has (sum fixed up to pass the test).
+      Scramble({0x11, 200 ^ 0x5A, 0x5B, 0x1B, 0x18,
+                static_cast<uint8_t>(0x11 + (200 ^ 0x5A) + 0x5B + 0x1B + 0x18 + 0x4B), 0x4B}),
+  };
+  for (const std::string& c : cases) {
+    SCOPED_TRACE(c);
+    EXPECT_TRUE(IsDecimalBelow99999(DecodeToken(c))) << DecodeToken(c);
+  }
+}
+
+}  // namespace
+}  // namespace vx
