@@ -1,5 +1,5 @@
 # MinGW i686 tree: the launcher, vxpack.exe, the debug viewer and the Windows test exes.
-set(VX_SMALL_FLAGS -Os -ffunction-sections -fdata-sections)
+set(VX_SMALL_FLAGS -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-asynchronous-unwind-tables)
 target_compile_options(vxcore PRIVATE ${VX_SMALL_FLAGS})
 
 set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
@@ -11,10 +11,12 @@ add_library(vxwin INTERFACE)
 target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 
 # The launcher: GUI subsystem, static runtime and zlib, stripped, PE header moved to offset 256.
-add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp)
+add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
+                      ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp)
 target_compile_options(vxstub PRIVATE ${VX_SMALL_FLAGS})
 target_link_libraries(vxstub PRIVATE vxwin)
 target_link_options(vxstub PRIVATE -mwindows -static -s -Wl,--gc-sections)
+set_property(TARGET vxstub PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(TARGET vxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
