@@ -1,0 +1,55 @@
+// Command lines the launcher starts other programs with, and the control messages it forwards
+// to a running agent copy (portable).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+// Remote-control messages of the stub window.
+constexpr uint32_t kMsgStopRequest = 1123;
+constexpr uint32_t kMsgSubscribe = 1124;
+constexpr uint32_t kMsgCommand = 1125;
+constexpr uint32_t kCommandCheckNow = 31;
+
+// Handshake names shared with the setup program.
+std::string ThreadTag(uint32_t threadId);                  // "_" + id
+std::string CompletionAtomName(const std::string& threadTag);
+std::string SetupDialogClass(const std::string& threadTag);
+std::string OriginExeValue(const std::string& ownPath);    // blanks written as "*"
+
+struct SetupCommand {
+  std::string programPath;  // work folder + "\" + program name
+  std::string commandLine;  // quoted program path, parameters, handshake switches
+};
+
+// The setup's command line from the package's run command ("name*extra parameters") and the
+// launcher's command tail. The program path is quoted so that blanks in the work folder
+// cannot make the system start a different program.
+SetupCommand BuildSetupCommand(const std::string& workFolder, const std::string& runCommand,
+                               const std::string& commandTail, const std::string& threadTag,
+                               const std::string& ownPath, bool agentFlag);
+
+// The span relay copy: quoted relay path, tail, then the relay switches with the first piece's
+// path quoted.
+std::string RelayCommandLine(const std::string& relayPath, const std::string& commandTail,
+                             const std::string& ownPath);
+
+// Parameters for the agent copy: " /TRANSIENTx=" and " /SleepX=", each when its source has a value.
+std::string AgentCopyParameters(const std::string& transientValue, const std::string& delayValue);
+
+struct ControlMessage {
+  uint32_t msg;
+  int32_t wParam;
+  int32_t lParam;
+  bool operator==(const ControlMessage& o) const {
+    return msg == o.msg && wParam == o.wParam && lParam == o.lParam;
+  }
+};
+
+// The messages "/STOP=", "/WM_MSG=" and "/TEST=" turn into, in the order they are posted.
+std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const std::string& wmMsg, int64_t test,
+                                               bool agentWindowExisted);
+
+}  // namespace vx
