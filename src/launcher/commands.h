@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "launcher/remote.h"
+
+namespace vx {
+constexpr uint32_t kCommandCheckNow = 31;  // 1125 command: check for an update now
+}  // namespace vx
+
 namespace vx {
 
-// Remote-control messages of the stub window.
-constexpr uint32_t kMsgStopRequest = 1123;
-constexpr uint32_t kMsgSubscribe = 1124;
-constexpr uint32_t kMsgCommand = 1125;
-constexpr uint32_t kCommandCheckNow = 31;
 
 // Handshake names shared with the setup program.
 std::string ThreadTag(uint32_t threadId);                  // "_" + id

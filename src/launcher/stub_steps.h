@@ -4,6 +4,7 @@
 namespace vx {
 
 void RunStubWindow();                       // returns when the window's message loop ends
+void RunStubJob(void* window);              // the installer job, started by the window's first tick
 void CreateAndRun_X_Exe();                  // agent launcher: copy to "X_" + name and start it
 void SpanRelay();                           // copy to "Y_" + name in the work folder and start it
 void ForwardControlSwitches(bool agentWindowExisted);

@@ -68,21 +68,31 @@ TEST(LauncherImage, ImportsSystemLibrariesOnly) {
   }
 }
 
-TEST(Launcher, StartsWithoutPackageAndEndsCleanly) {
+TEST(Launcher, WithoutPackageReportsBadCrcAndEndsCleanly) {
   std::string dir = FreshTempDir("nopkg");
   ASSERT_TRUE(CopyFileTo(TestBinDir() + "vxstub.exe", dir + "plain.exe"));
   TraceViewer viewer;
-  ProcessResult r = RunAndWait("\"" + dir + "plain.exe\" /x=1", 20000);
-  ASSERT_TRUE(r.started);
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(r.exitCode, 0u);
+  HANDLE h = StartProcess("\"" + dir + "plain.exe\" /x=1");
+  ASSERT_NE(h, nullptr);
+  HWND box = WaitForForeignWindow(kMessageBoxClass, 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(AllTexts(box).find("Bad CRC!"), std::string::npos) << AllTexts(box);
+  PostMessageA(box, WM_CLOSE, 0, 0);
+  bool ended = PumpUntil([&] { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }, 20000);
+  DWORD code = 1;
+  GetExitCodeProcess(h, &code);
+  if (!ended) TerminateProcess(h, 1);
+  CloseHandle(h);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(code, 0u);
+  PumpFor(100);
   auto lines = viewer.Lines();
   ASSERT_GE(lines.size(), 4u);
   EXPECT_NE(lines[0].find(" ==== STUB START ====> \"" + dir + "plain.exe\" /x=1<"), std::string::npos);
   EXPECT_NE(lines[1].find(" ThisIs_AutoUpdateProg=FALSE"), std::string::npos);
   EXPECT_NE(lines[lines.size() - 2].find(" ==== STUB END ====> "), std::string::npos);
   EXPECT_EQ(lines.back(), "");
-  // Every line but the empty one starts with the process id, unpadded.
+  // Lines with a process id start with it, unpadded.
   EXPECT_TRUE(lines[0][0] >= '1' && lines[0][0] <= '9');
 }
 

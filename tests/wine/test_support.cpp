@@ -93,6 +93,7 @@ ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const 
   HANDLE h = StartProcess(commandLine, dir);
   if (h == nullptr) return r;
   r.started = true;
+  r.processId = GetProcessId(h);
   DWORD start = GetTickCount();
   for (;;) {
     DWORD left = timeoutMs - (GetTickCount() - start);
@@ -112,6 +113,55 @@ ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const 
   }
   CloseHandle(h);
   return r;
+}
+
+namespace {
+
+struct ForeignSearch {
+  const std::string* cls;
+  HWND found;
+};
+
+BOOL CALLBACK FindForeign(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<ForeignSearch*>(lp);
+  char name[512] = {};
+  GetClassNameA(w, name, sizeof name);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (lstrcmpiA(name, s->cls->c_str()) == 0 && pid != GetCurrentProcessId() && IsWindowVisible(w)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND w, LPARAM lp) {
+  auto* out = reinterpret_cast<std::string*>(lp);
+  char buf[4096] = {};
+  SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+  *out += buf;
+  *out += "\n";
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs) {
+  ForeignSearch s{&cls, nullptr};
+  PumpUntil(
+      [&] {
+        EnumWindows(FindForeign, reinterpret_cast<LPARAM>(&s));
+        return s.found != nullptr;
+      },
+      timeoutMs);
+  return s.found;
+}
+
+std::string AllTexts(HWND window) {
+  std::string out;
+  CollectText(window, reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&out));
+  return out;
 }
 
 // ---- TraceViewer ----

@@ -30,11 +30,20 @@ struct ProcessResult {
   bool started = false;
   bool finished = false;
   DWORD exitCode = 0;
+  DWORD processId = 0;
 };
 // Starts a command line and waits (pumping messages) until it ends or timeoutMs passes;
 // a process still running then is terminated and reported as not finished.
 ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const std::string& dir = "");
 HANDLE StartProcess(const std::string& commandLine, const std::string& dir = "");
+
+// A top-level window of the class owned by another process, waited for while pumping; null
+// when none appears within timeoutMs.
+HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs);
+// The texts of a window and all its descendants, joined with line feeds.
+std::string AllTexts(HWND window);
+// The launcher's message box ("VMsgBox" class).
+constexpr const char* kMessageBoxClass = "VMsgBox";
 
 // A window of class ".VDebug." in the calling thread that collects trace chunks.
 class TraceViewer {

@@ -1,0 +1,16 @@
+// Starting the setup program of a package and waiting for it (Windows build).
+#pragma once
+#include <string>
+
+namespace vx {
+
+// Extracts the package into the work folder (or a roomier alternative), starts the setup
+// program it marks with the handshake switches, waits for it and its dialog, and tells whether
+// the setup reported completion (the completion atom was gone).
+bool RunSetup(const std::string& workFolder, const std::string& packagePath, const std::string& agentName,
+              const std::string& commandTail, bool foreground);
+
+// The web-hosted variant of the installer job; the download itself comes with the network layer.
+void RunWebHostedJob(const std::string& agentName);
+
+}  // namespace vx

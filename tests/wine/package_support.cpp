@@ -1,0 +1,26 @@
+#include "package_support.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace vxtest {
+
+vxpack::BuildConfig LauncherPackageConfig(const std::string& output) {
+  vxpack::BuildConfig cfg;
+  cfg.output = output;
+  cfg.launcher = TestBinDir() + "vxstub.exe";
+  cfg.threads = 1;
+  cfg.tokenSeed = 7;
+  return cfg;
+}
+
+bool BuildTestPackage(const vxpack::BuildConfig& cfg) {
+  vxpack::BuildReport report;
+  std::string error;
+  bool ok = vxpack::BuildPackage(cfg, nullptr, report, error);
+  EXPECT_TRUE(ok) << "building " << cfg.output << ": " << error;
+  return ok;
+}
+
+}  // namespace vxtest

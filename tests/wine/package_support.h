@@ -1,0 +1,14 @@
+// Packages for the Windows tests, built in-process with the vxpack library.
+#pragma once
+#include <string>
+
+#include "builder.h"
+
+namespace vxtest {
+
+// A build description appending to the launcher under test, writing to output.
+vxpack::BuildConfig LauncherPackageConfig(const std::string& output);
+// Builds it; on failure records a test failure and returns false.
+bool BuildTestPackage(const vxpack::BuildConfig& cfg);
+
+}  // namespace vxtest
