@@ -1,5 +1,6 @@
 #include "env/debug.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,14 +8,20 @@
 namespace vx {
 namespace {
 
-constexpr size_t kBufferSize = 128;
-char g_buffer[kBufferSize];
+char g_buffer[kDebugBufferSize];
 size_t g_count = 0;
 DebugDeliverFn g_deliver = nullptr;
 
+// Hands the buffered bytes to the platform and empties the buffer whether or not anyone listens.
+// The chunk is taken out of the buffer before the (synchronous) hand-over, so a trace line written
+// by a window procedure that runs during the send starts on an empty buffer and loses nothing.
 void Deliver() {
-  if (g_count != 0 && g_deliver != nullptr) g_deliver(g_buffer, g_count);
-  g_count = 0;  // emptied whether or not anyone listened
+  if (g_count == 0) return;
+  char chunk[kDebugBufferSize];
+  const size_t n = g_count;
+  std::memcpy(chunk, g_buffer, n);
+  g_count = 0;
+  if (g_deliver != nullptr) g_deliver(chunk, n);
 }
 
 }  // namespace
@@ -24,12 +31,12 @@ void SetDebugDelivery(DebugDeliverFn fn) { g_deliver = fn; }
 void DebugWrite(const std::string& text) {
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t n = kBufferSize - g_count;
+    size_t n = kDebugBufferSize - g_count;
     if (n > text.size() - pos) n = text.size() - pos;
     std::memcpy(g_buffer + g_count, text.data() + pos, n);
     g_count += n;
     pos += n;
-    if (g_count == kBufferSize) Deliver();
+    if (g_count == kDebugBufferSize) Deliver();
   }
 }
 
@@ -59,17 +66,25 @@ std::string DbgUInt(uint32_t v) {
 
 std::string DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
 
+std::string DbgChar(char c) { return std::string(1, c); }
+
 std::string DbgFloat(double v) {
-  // Mantissa with 14 decimals, exponent with sign and four digits, sign position first.
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14E", v < 0 ? -v : v);
-  char* e = std::strchr(buf, 'E');
-  if (e == nullptr) return buf;  // inf or nan
-  long exp = std::strtol(e + 1, nullptr, 10);
+  char out[80];
+  if (!std::isfinite(v)) {
+    // No digits to show: the name, right-aligned in the same 23-character field.
+    const char* name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    std::snprintf(out, sizeof out, "%23s", name);
+    return out;
+  }
+  // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
+  char mantissa[40];
+  std::snprintf(mantissa, sizeof mantissa, "%.14E", std::fabs(v));
+  char* e = std::strchr(mantissa, 'E');
+  if (e == nullptr) return mantissa;
+  const int exp = std::atoi(e + 1);
   *e = '\0';
-  char out[64];
-  std::snprintf(out, sizeof out, "%c%sE%c%04ld", v < 0 ? '-' : ' ', buf, exp < 0 ? '-' : '+',
-                exp < 0 ? -exp : exp);
+  std::snprintf(out, sizeof out, "%c%sE%c%04d", std::signbit(v) && v != 0 ? '-' : ' ', mantissa,
+                exp < 0 ? '-' : '+', exp < 0 ? -exp : exp);
   return out;
 }
 

@@ -7,11 +7,15 @@
 
 namespace vx {
 
-// Delivery of one chunk (at most 128 bytes). Installed by the platform layer (DebugOpen).
+// Delivery of one chunk (1..128 bytes). Installed by the platform layer (DebugOpen).
 using DebugDeliverFn = void (*)(const char* chunk, size_t len);
 void SetDebugDelivery(DebugDeliverFn fn);
 
+constexpr size_t kDebugBufferSize = 128;
+
+// Appends text; a buffer that becomes full (128 bytes) is delivered at once.
 void DebugWrite(const std::string& text);
+// Appends text and a line feed, then delivers whatever the buffer holds.
 void DebugWriteLn(const std::string& text = std::string());
 // The usual line: process id (unsigned decimal) followed at once by the event text.
 void DebugWriteLnPid(const std::string& eventText);
@@ -21,9 +25,11 @@ void DebugFlush();
 std::string DbgInt(int32_t v);
 std::string DbgUInt(uint32_t v);
 std::string DbgBool(bool v);
+std::string DbgChar(char c);
 std::string DbgFloat(double v);  // 23 characters, e.g. " 1.50000000000000E+0003"
 
 uint32_t CurrentProcessId();     // platform-supplied
-void DebugOpen();                // Windows: connects the channel to the viewer window
+// Windows: connects the channel to the ".VDebug." viewer window and flushes it at process end.
+void DebugOpen();
 
 }  // namespace vx

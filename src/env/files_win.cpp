@@ -1,8 +1,62 @@
 #include <windows.h>
 
+#include "env/debug.h"
 #include "env/files.h"
+#include "env/folders.h"
+#include "env/utils.h"
+#include "env/winutil.h"
 
 namespace vx {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// Writes all bytes in calls of WriteChunkSize; stops when a call writes nothing.
+bool WriteAll(HANDLE h, const std::string& bytes) {
+  const uint64_t total = bytes.size();
+  const uint32_t chunk = WriteChunkSize(total);
+  uint64_t done = 0;
+  do {
+    uint64_t n = total - done;
+    if (n > chunk) n = chunk;
+    DWORD put = 0;
+    if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(n), &put, nullptr)) put = 0;
+    done += put;
+    if (put == 0) break;
+  } while (done < total);
+  return done == total;
+}
+
+// Sets the last-write time from a packed local DOS date (high word) and time (low word).
+void SetDosDate(HANDLE h, uint32_t fileDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(h, nullptr, nullptr, &utc);
+}
+
+bool WriteToFile(const std::string& path, const std::string& bytes, uint32_t fileDate, bool append) {
+  HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)
+                    : CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  if (append && SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+    ok = false;
+  ok = ok && WriteAll(h, bytes);
+  if (ok && fileDate != 0) SetDosDate(h, fileDate);
+  CloseHandle(h);
+  return ok;
+}
+
+// "X:\" from a path's upper-cased first letter.
+std::string RootOf(const std::string& path) {
+  const std::string letter = UpperCase(path.substr(0, 1));
+  return letter + ":\\";
+}
+
+}  // namespace
 
 bool FileExists(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
@@ -40,9 +94,61 @@ bool FileDosDateTime(const std::string& path, uint32_t& dosDateTime) {
   return true;
 }
 
+uint32_t FileSizeOf(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  FindClose(h);
+  return fd.nFileSizeLow;
+}
+
+std::string ReadFilePart(const std::string& path, int64_t offset, uint32_t maxLength) {
+  std::string result;
+  if (!FileExists(path)) return result;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return result;
+  const int64_t size = GetFileSize(h, nullptr);
+  int64_t n = size - offset;
+  if (maxLength != 0 && n > maxLength) n = maxLength;
+  if (size != INVALID_FILE_SIZE && offset >= 0 && offset < size && n > 0 &&
+      SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+    result.resize(static_cast<size_t>(n));
+    DWORD got = 0;
+    if (!ReadFile(h, &result[0], static_cast<DWORD>(n), &got, nullptr) || got < n) result.clear();
+  }
+  CloseHandle(h);
+  return result;
+}
+
+bool WriteFileText(const std::string& path, const std::string& bytes, uint32_t fileDate, bool append) {
+  return WriteToFile(path, bytes, fileDate, append);
+}
+
+bool AppendFileText(const std::string& path, const std::string& bytes, uint32_t fileDate) {
+  return WriteToFile(path, bytes, fileDate, true);
+}
+
+std::string FileNameWithoutExt(const std::string& path) { return FileNameWithoutExt(path, SystemLeadBytes()); }
+
+double DiskFreeSpace(const std::string& path) {
+  using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  static const FreeSpaceEx freeSpaceEx = GetProcFromLibraryAs<FreeSpaceEx>("kernel32.dll", "GetDiskFreeSpaceExA");
+  if (path.empty()) return -1;
+  if (freeSpaceEx != nullptr) {
+    const std::string where = path.size() < 3 ? RootOf(path) : path;
+    ULARGE_INTEGER available, total, totalFree;
+    if (!freeSpaceEx(where.c_str(), &available, &total, &totalFree)) return -1;
+    return static_cast<double>(available.QuadPart);
+  }
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceA(RootOf(path).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    return -1;
+  return static_cast<double>(sectorsPerCluster) * bytesPerSector * freeClusters;
+}
+
 bool DeleteByMask(const std::string& mask, bool clearAttributes) {
-  size_t cut = mask.find_last_of("\\:");
-  std::string prefix = cut == std::string::npos ? std::string() : mask.substr(0, cut + 1);
+  const std::string prefix = FolderOf(mask, SystemLeadBytes());
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(mask.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -50,7 +156,7 @@ bool DeleteByMask(const std::string& mask, bool clearAttributes) {
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     any = true;
-    std::string file = prefix + fd.cFileName;
+    const std::string file = prefix + fd.cFileName;
     if (clearAttributes) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
   } while (FindNextFileA(h, &fd));
@@ -60,18 +166,17 @@ bool DeleteByMask(const std::string& mask, bool clearAttributes) {
 
 bool DeleteTree(const std::string& folder, bool clearAttributes) {
   if (folder.empty()) return false;
-  std::string dir = folder;
-  while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
-  bool existed = DirectoryExists(dir);
+  const std::string dir = SetTrailingBackslash(folder, false);
+  const bool existed = DirectoryExists(dir);
   DeleteByMask(dir + "\\*.*", clearAttributes);
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      std::string name = fd.cFileName;
+      const std::string name = fd.cFileName;
       if (name == "." || name == "..") continue;
-      std::string sub = dir + "\\" + name;
+      const std::string sub = dir + "\\" + name;
       DeleteTree(sub, clearAttributes);
       RemoveDirectoryA(sub.c_str());
     } while (FindNextFileA(h, &fd));
@@ -81,9 +186,56 @@ bool DeleteTree(const std::string& folder, bool clearAttributes) {
   return existed && !DirectoryExists(dir);
 }
 
-}  // namespace vx
+void WriteSelfDeleteBatch(bool removeFolder) {
+  const std::string batch = TempDir(true) + kSelfDeleteBatchName;
+  if (!WriteFileText(batch, SelfDeleteBatchText(ExePath(), ExeDir(false), batch, removeFolder), 0, false)) return;
+  // The interpreter runs in the temp folder: a folder that is some process's current folder
+  // cannot be removed, and the program may have been started from inside the folder it removes.
+  char comspec[MAX_PATH + 1];
+  const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
+  std::string command;
+  if (IsWinNT()) {
+    const std::string shell = n > 0 && n < sizeof comspec ? std::string(comspec, n) : "cmd.exe";
+    command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
+  } else {
+    char shortPath[MAX_PATH + 1];
+    const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
+    const std::string shell = n > 0 && n < sizeof comspec ? std::string(comspec, n) : "command.com";
+    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? std::string(shortPath, s) : batch);
+  }
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi;
+  ZeroMemory(&pi, sizeof pi);
+  const std::string workDir = TempDir(true);
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, workDir.c_str(),
+                     &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+}
 
-namespace vx {
-// Placeholder until the self-delete batch lands.
-void WriteSelfDeleteBatch(bool) {}
+bool EjectCD(const std::string& path) {
+  const std::string letter = UpperCase(path.substr(0, 1));
+  if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
+  if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
+  const std::string device = "\\\\.\\" + letter + ":";
+  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  if (h == INVALID_HANDLE_VALUE) {
+    h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    DebugWriteLn("EjectCD-3: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  }
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const bool ok = DeviceIoControl(h, 0x2D4808 /* IOCTL_STORAGE_EJECT_MEDIA */, nullptr, 0, nullptr, 0, &returned,
+                                  nullptr) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
 }  // namespace vx
