@@ -1,0 +1,66 @@
+// vxpack build: from a build description to package files.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text_lists.h"
+
+namespace vxpack {
+
+struct WebOptions {
+  std::string folder;          // URL folder, no trailing "/"
+  std::string fileName;        // name of the full package on the server (default: output's name)
+  bool noLocal = false;        // never take a copy lying next to the launcher
+  std::string token;           // plain web token
+  std::string sizeText;        // empty: the full package's size in bytes
+  bool askDownload = false;
+  std::string launcherOutput;  // where the small web launcher is written
+};
+
+struct BuildConfig {
+  std::string output;
+  std::string launcher;     // launcher exe to append to; empty: the package stands alone
+  std::string filesFolder;  // optional
+  std::vector<std::pair<std::string, std::string>> extraFiles;  // package name, source path
+  std::string setupName;    // package name of the setup program (may be empty: none)
+  std::string setupParams;
+  uint64_t blockSize = 1u << 20;
+  int level = 0;            // 0: the encoder's default
+  int threads = 0;          // 0: one per processor, at most 4
+  bool storeDates = true;   // false: date 0 (the extracted file keeps the time it is written)
+  bool confirmExtract = false, secondBar = false, makeAgent = false, agent = false;
+  bool signable = false;
+  uint64_t spanSize = 0;
+  std::string updateUrl, infoFile, agentExe, agentToken;
+  bool runHidden = false;
+  bool hasWeb = false;
+  WebOptions web;
+  std::vector<LanguageEntry> languages;
+  uint32_t tokenSeed = 0;   // 0: fresh random tokens on every build
+};
+
+struct BuildReport {
+  std::vector<std::string> outputs;
+  size_t files = 0;
+  size_t blocks = 0;
+  uint64_t inputBytes = 0;
+  uint64_t blockBytes = 0;  // compressed file blocks, length fields included
+  int pieces = 0;
+};
+
+// done and total are file bytes; called from the building thread.
+using ProgressFn = std::function<void(uint64_t done, uint64_t total)>;
+
+bool BuildPackage(const BuildConfig& cfg, const ProgressFn& progress, BuildReport& report,
+                  std::string& error);
+
+// Package space table: entry 0 the total, entry i every size rounded up to 256 * 2^i bytes.
+bool SpaceTable(const std::vector<uint64_t>& sizes, uint32_t table[9]);
+
+// Header of a file block: the list name, date, then one 0x00 byte.
+std::string BlockHeader(const std::string& nameItem, uint32_t dosTime);
+
+}  // namespace vxpack
