@@ -1,0 +1,78 @@
+// Space question texts, megabyte figures, the choice of an alternative drive, the disk prompt.
+#include "launcher/tempspace.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "env/debug.h"
+#include "env/utils.h"
+#include "ui/lang_defaults.h"
+#include "ui/language.h"
+
+namespace vx {
+
+const char* const kSpanDiskKey = "HKEY_CURRENT_USER\\Software\\Brevanto\\Vornix\\SpanDisk";
+
+std::string MbText(double bytes) {
+  double v = bytes < 0 || std::isnan(bytes) ? 0 : bytes;
+  if (v != 0) v /= 1048576.0;
+  const int decimals = v > 10 ? 1 : v >= 1 ? 2 : 3;
+  char out[64];
+  if (!std::isfinite(v) || v > 1e30) v = 1e30;
+  std::snprintf(out, sizeof out, "%.*f", decimals, v);
+  return out;
+}
+
+std::string TempDriveText(const std::string& folder) {
+  if (folder.empty()) return std::string();
+  return UpperCase(folder.substr(0, 1)) + ":";
+}
+
+std::string SpaceQuestion(const std::string& folder, double required, double available, bool confirmExtract,
+                          const std::string& languageBlock) {
+  std::string message;
+  if (confirmExtract) message = LauncherText(languageBlock, "s2");
+  if (required >= available) message = LauncherText(languageBlock, "s3");
+  if (message.empty()) return message;
+  message += LauncherText(languageBlock, "s4") + LauncherText(languageBlock, "s5") +
+             LauncherText(languageBlock, "s6");
+  message = ReplaceAll(message, "<DRIVE>", TempDriveText(folder));
+  message = ReplaceAll(message, "<SPACE_REQ>", MbText(required));
+  return ReplaceAll(message, "<SPACE_AVAIL>", MbText(available));
+}
+
+bool ConfirmTempSpaceWith(const std::string& folder, double required, double available, bool confirmExtract,
+                          const std::string& languageBlock, SpaceAsker& asker) {
+  DebugWriteLn("SpaceReq=" + DbgFloat(required));
+  DebugWriteLn("SpaceAvail=" + DbgFloat(available));
+  DebugWriteLn("ConfirmExtract=" + DbgBool(confirmExtract));
+  const std::string message = SpaceQuestion(folder, required, available, confirmExtract, languageBlock);
+  if (message.empty()) return true;
+  return asker.Ask(message, LauncherText(languageBlock, "Confirm"), LauncherText(languageBlock, "BtnText"));
+}
+
+char AlternativeDrive(const double recorded[3], char tempDrive) {
+  char pick = 0;
+  double best = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (recorded[i] > best) {
+      best = recorded[i];
+      pick = static_cast<char>('C' + i);
+    }
+  }
+  const char temp = tempDrive >= 'a' && tempDrive <= 'z' ? static_cast<char>(tempDrive - 'a' + 'A') : tempDrive;
+  return pick == temp ? 0 : pick;
+}
+
+bool ForcePromptValue(const std::string& value) { return value == "1"; }
+
+DiskPromptTexts DiskPrompt(const std::string& languageBlock) {
+  DiskPromptTexts p;
+  p.text = LauncherText(languageBlock, "s8");
+  p.caption = LauncherText(languageBlock, "Attention");
+  p.buttons = LauncherText(languageBlock, "BtnText");
+  p.charset = LanguageCharset(languageBlock);
+  return p;
+}
+
+}  // namespace vx

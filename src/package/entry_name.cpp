@@ -1,0 +1,102 @@
+// Validation of package file names, so that nothing is ever written outside the work folder.
+#include "package/entry_name.h"
+
+#include <vector>
+
+namespace vx {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension ("nul.txt")
+// and with trailing blanks: Windows opens the device instead of a file.
+bool IsDeviceName(const std::string& part) {
+  std::string base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  base = UpperAscii(base);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+      base == "CONOUT$")
+    return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '0' && base[3] <= '9';
+}
+
+bool OnlyDotsAndBlanks(const std::string& part) {
+  return part.find_first_not_of(". ") == std::string::npos;
+}
+
+}  // namespace
+
+bool CheckEntryName(const std::string& name, std::string& relative, std::string& reason) {
+  relative.clear();
+  reason.clear();
+  if (name.empty()) {
+    reason = "the file name is empty";
+    return false;
+  }
+  if (IsSeparator(name[0])) {
+    reason = "the file name is an absolute path";
+    return false;
+  }
+  if (IsSeparator(name.back())) {
+    reason = "the file name names a folder";
+    return false;
+  }
+  for (unsigned char c : name) {
+    if (c == ':') {
+      reason = "the file name holds a drive or stream part";
+      return false;
+    }
+    if (c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') {
+      reason = "the file name holds characters that file names cannot hold";
+      return false;
+    }
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = start;
+    while (end < name.size() && !IsSeparator(name[end])) ++end;
+    std::string part = name.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (OnlyDotsAndBlanks(part)) {
+      reason = "the file name leads out of the extraction folder";
+      return false;
+    }
+    if (IsDeviceName(part)) {
+      reason = "the file name is a device name";
+      return false;
+    }
+    parts.push_back(part);
+  }
+  if (parts.empty()) {
+    reason = "the file name is empty";
+    return false;
+  }
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) relative += '\\';
+    relative += parts[i];
+  }
+  return true;
+}
+
+std::string EntryFolder(const std::string& relative) {
+  const size_t cut = relative.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : relative.substr(0, cut);
+}
+
+std::string EntryKey(const std::string& relative) {
+  std::string s = relative;
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+}  // namespace vx

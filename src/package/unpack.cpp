@@ -1,0 +1,382 @@
+// Extraction of a package: pieces in turn, the block loop, streaming inflation into files,
+// the update agent, and the next-disk question. Memory use does not depend on block sizes.
+#include "package/unpack.h"
+
+#include <cstring>
+#include <vector>
+
+#include "env/debug.h"
+#include "env/utils.h"
+#include "package/entry_name.h"
+#include "package/zlib_stream.h"
+
+namespace vx {
+namespace {
+
+constexpr size_t kMaxHeader = 32768;  // far beyond any usable file name
+
+bool ReadU32(ByteSource& src, uint64_t offset, uint32_t& value) {
+  uint8_t b[4];
+  if (!src.ReadExact(offset, b, sizeof b)) return false;
+  value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+          static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+  return true;
+}
+
+// The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
+uint32_t ParseDosDate(const std::string& text) {
+  int64_t v = 0;
+  if (!TextToInt64(text, v) || v < INT32_MIN || v > static_cast<int64_t>(UINT32_MAX)) return 0;
+  return static_cast<uint32_t>(v);
+}
+
+std::string FileNamePart(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+class Unpacker {
+ public:
+  Unpacker(const UnpackRequest& request, UnpackHost& host)
+      : req_(request), host_(host), in_(kUnpackChunk), out_(kUnpackChunk) {}
+
+  UnpackResult Run();
+
+ private:
+  // One file block being inflated.
+  struct Block {
+    int number = 0;
+    uint64_t packedSize = 0;
+    std::string header;
+    bool headerDone = false;
+    bool headerTooLong = false;
+    bool ignored = false;
+    std::string name;
+    std::string relative;
+    uint32_t dosDate = 0;
+    std::unique_ptr<UnpackOutput> out;
+    bool existed = false;
+    uint64_t size = 0;
+  };
+
+  bool ExtractPiece(ByteSource& src);
+  bool FileBlock(ByteSource& src, uint64_t offset, uint32_t length);
+  bool Consume(Block& b, const uint8_t* data, size_t len);
+  bool StartFile(Block& b);
+  void FinishFile(Block& b);
+  bool BuildAgent(ByteSource& src);
+  bool Fail(UnpackFailure failure, const std::string& text);
+  std::string BlockWhere(int block) const {
+    return "block " + IntText(block) + " of " + piecePath_;
+  }
+
+  const UnpackRequest& req_;
+  UnpackHost& host_;
+  std::vector<uint8_t> in_;
+  std::vector<uint8_t> out_;
+  UnpackResult result_;
+  std::string piecePath_;
+  int disk_ = 1;
+  TrailerRecord rec_{};
+  int blockCounter_ = 0;
+  uint64_t firstFileBlock_ = 0;
+  std::string lastFolder_;  // the last subfolder made, to skip repeated requests
+};
+
+bool Unpacker::Fail(UnpackFailure failure, const std::string& text) {
+  result_.failure = failure;
+  result_.errorText = text;
+  DebugWriteLnPid(" Unpack stopped: " + text);
+  return false;
+}
+
+UnpackResult Unpacker::Run() {
+  std::string base = req_.packagePath;
+  if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
+  piecePath_ = req_.packagePath;
+  disk_ = 1;
+  std::memset(&rec_, 0, sizeof rec_);
+  host_.Progress(0, 0, 0, 0, 1);
+  blockCounter_ = 0;
+  bool goOn = true;
+
+  for (;;) {
+    if (host_.PieceExists(piecePath_)) {
+      std::unique_ptr<ByteSource> src = host_.OpenPiece(piecePath_);
+      if (!src || !src->IsOpen()) {  // unreadable: fails its checksum test like a damaged piece
+        result_.checksumOk = false;
+        break;
+      }
+      ++result_.pieces;
+      ReadTrailer(*src, rec_);
+      if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=" + DbgUInt(rec_.fileCount));
+      const uint32_t sum = PackageChecksum(*src, rec_.length);
+      result_.checksumOk = sum == rec_.checksum || sum == kChecksumPass;
+      UnpackHost::PieceReport report;
+      report.path = piecePath_;
+      report.disk = disk_;
+      report.size = src->Size();
+      report.checksumOk = result_.checksumOk;
+      report.checksumSkipped = src->Size() > kChecksumSizeLimit;
+      report.isPackage = rec_.magic == kPackageMagic;
+      report.trailer = rec_;
+      host_.NotePiece(report);
+      if (!result_.checksumOk) break;
+      if (rec_.magic == kPackageMagic && !ExtractPiece(*src)) break;
+    }
+    if ((rec_.flags & kFlagContinuation) == 0) break;
+    host_.SuppressAutoPlay();
+    ++disk_;
+    piecePath_ = base + "." + ZeroPad(disk_, 3);
+    if (req_.forcePrompt || !host_.PieceExists(piecePath_)) {
+      host_.EjectMedium(piecePath_);
+      do {
+        if (!host_.AskForDisk(ReplaceAllCI(req_.promptText, "<DISK_NUM>", IntText(disk_)))) goOn = false;
+        host_.Wait(500);
+      } while (goOn && !host_.PieceExists(piecePath_));
+    }
+    host_.Progress(1, 0, 0, 0, 0);
+    if (!goOn) break;
+  }
+
+  if (!goOn) {
+    result_.cancelled = true;
+    result_.runCommand.clear();
+  }
+  if (result_.failure != UnpackFailure::kNone) result_.runCommand.clear();
+  host_.Wait(500);
+  return result_;
+}
+
+bool Unpacker::ExtractPiece(ByteSource& src) {
+  const uint64_t end = PackageEnd(src);
+  uint64_t pos = rec_.dataStart;
+  if (disk_ == 1) host_.Progress(0, 0, static_cast<int32_t>(rec_.fileCount), 0, 1);
+  std::string dirError;
+  if (!host_.CreateWorkFolder(dirError))
+    host_.ShowError(req_.workFolder + "<P><P>Unable to create Directory!<P><P>" + dirError);
+  if (pos > end || end - pos < kTrailerLength)
+    return Fail(UnpackFailure::kBlockPastEnd,
+                "The package is damaged: its data start lies past the end of " + piecePath_ + ".");
+  const int stringBlocks = rec_.stringBlockCount;
+  // Blocks follow each other while more than the trailer's 74 bytes remain.
+  while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
+    host_.PumpMessages();
+    uint32_t length = 0;
+    if (!ReadU32(src, pos, length))
+      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
+                                                 IntText(static_cast<int64_t>(pos)) + ".");
+    ++blockCounter_;
+    ++result_.blocks;
+    if (length > end - pos - 4)
+      return Fail(UnpackFailure::kBlockPastEnd,
+                  "The package is damaged: " + BlockWhere(blockCounter_) + " runs past the end of the file.");
+    const uint64_t blockStart = pos + 4;
+    pos = blockStart + length;
+    if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
+    if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
+    if (!FileBlock(src, blockStart, length)) return false;
+  }
+  if (disk_ == 1 && !FileNamePart(req_.agentName).empty() &&
+      (EndsWith(".exe", req_.packagePath, true) || EndsWith(".exe.001", req_.packagePath, true)))
+    return BuildAgent(src);
+  return true;
+}
+
+bool Unpacker::FileBlock(ByteSource& src, uint64_t offset, uint32_t length) {
+  Block b;
+  b.number = blockCounter_;
+  b.packedSize = length;
+  InflateStream zs;
+  EZLibError err;
+  if (!zs.Init(err))
+    return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + err.message + ").");
+  uint64_t readPos = offset;
+  uint64_t left = length;
+  for (;;) {
+    if (zs.InputLeft() == 0 && left > 0) {
+      const size_t n = left < in_.size() ? static_cast<size_t>(left) : in_.size();
+      if (!src.ReadExact(readPos, in_.data(), n)) {
+        b.out.reset();
+        return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
+                                                   IntText(static_cast<int64_t>(readPos)) + ".");
+      }
+      readPos += n;
+      left -= n;
+      zs.SetInput(in_.data(), n);
+      host_.PumpMessages();
+    }
+    size_t produced = 0;
+    const InflateStream::Step step = zs.Inflate(out_.data(), out_.size(), produced, err);
+    if (produced > 0 && !Consume(b, out_.data(), produced)) return false;
+    if (step == InflateStream::Step::kEnd) break;
+    if (step == InflateStream::Step::kError || (step == InflateStream::Step::kStalled && left == 0 &&
+                                                zs.InputLeft() == 0)) {
+      if (step != InflateStream::Step::kError) err = MakeZLibError(-5);  // the block ends too early
+      b.out.reset();
+      if (err.code == 2)
+        return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
+                                                        " asks for a preset dictionary (zlib: " +
+                                                        err.message + ").");
+      return Fail(UnpackFailure::kDamagedData, "The package is damaged: " + BlockWhere(b.number) +
+                                                   " cannot be inflated (zlib: " + err.message + ").");
+    }
+    if (produced == out_.size()) host_.PumpMessages();
+  }
+  if (!zs.End(err)) {
+    b.out.reset();
+    return Fail(UnpackFailure::kDamagedData, "The package is damaged: " + BlockWhere(b.number) +
+                                                 " cannot be inflated (zlib: " + err.message + ").");
+  }
+  // A stream without a 0x00 byte has an empty header: the block is ignored.
+  if (b.out) FinishFile(b);
+  return true;
+}
+
+bool Unpacker::Consume(Block& b, const uint8_t* data, size_t len) {
+  if (!b.headerDone) {
+    const void* zero = std::memchr(data, 0, len);
+    const size_t take = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : len;
+    if (!b.headerTooLong) {
+      if (b.header.size() + take > kMaxHeader) {
+        b.headerTooLong = true;
+        b.header.clear();
+      } else {
+        b.header.append(reinterpret_cast<const char*>(data), take);
+      }
+    }
+    if (zero == nullptr) return true;
+    b.headerDone = true;
+    if (b.headerTooLong)
+      return Fail(UnpackFailure::kLongHeader,
+                  "The package is damaged: the header of " + BlockWhere(b.number) + " is too long.");
+    if (!StartFile(b)) return false;
+    data += take + 1;
+    len -= take + 1;
+  }
+  if (b.ignored || len == 0) return true;
+  b.size += len;
+  if (b.out->Ok()) b.out->Write(data, len);
+  return true;
+}
+
+bool Unpacker::StartFile(Block& b) {
+  if (b.header.empty()) {
+    b.ignored = true;
+    return true;
+  }
+  if (b.header.find('*') != std::string::npos) result_.runCommand = b.header;
+  std::string name = ListItem(b.header, 0, "");
+  b.dosDate = ParseDosDate(ListItem(b.header, 1, ""));
+  const size_t star = name.find('*');
+  if (star != std::string::npos) {
+    result_.runCommand = name;
+    name.resize(star);
+  }
+  b.name = name;
+  std::string reason;
+  if (!CheckEntryName(name, b.relative, reason))
+    return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
+                                             name + "\" (" + reason + ", " + BlockWhere(b.number) + ").");
+  const std::string folder = EntryFolder(b.relative);
+  if (!folder.empty() && folder != lastFolder_) {
+    host_.CreateFolders(folder);
+    lastFolder_ = folder;
+  }
+  b.out = host_.OpenOutput(b.relative, true, b.existed);
+  if (!b.existed) host_.Progress(1, 0, 0, 0, 0);
+  return true;
+}
+
+void Unpacker::FinishFile(Block& b) {
+  const bool ok = b.out->Ok();
+  if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
+  const std::string errorText = b.out->ErrorText();
+  b.out.reset();  // closes the file
+  ++result_.files;
+  UnpackHost::FileReport report;
+  report.block = b.number;
+  report.name = b.name;
+  report.relative = b.relative;
+  report.packedSize = b.packedSize;
+  report.size = b.size;
+  report.dosDateTime = b.dosDate;
+  report.appended = b.existed;
+  report.written = ok;
+  host_.NoteFile(report);
+  if (ok) return;
+  int& failures = host_.WriteFailureCount();
+  if (++failures == 1) {
+    const std::string target = req_.workFolder + "\\" + b.relative;
+    host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
+                    WriteFailureReport(errorText, b.size, host_.TargetSize(b.relative),
+                                       host_.FreeSpace(b.relative)));
+  }
+}
+
+bool Unpacker::BuildAgent(ByteSource& src) {
+  TrailerRecord rec{};
+  ReadTrailer(src, rec);
+  std::string relative, reason;
+  if (!CheckEntryName(req_.agentName, relative, reason))
+    return Fail(UnpackFailure::kBadName, "The package names an update agent that cannot be written safely: \"" +
+                                             req_.agentName + "\" (" + reason + ").");
+  const std::string folder = EntryFolder(relative);
+  if (!folder.empty()) host_.CreateFolders(folder);
+  bool existed = false;
+  std::unique_ptr<UnpackOutput> out = host_.OpenOutput(relative, false, existed);
+  for (uint64_t pos = 0; pos < firstFileBlock_ && out->Ok();) {
+    const uint64_t rest = firstFileBlock_ - pos;
+    const size_t n = rest < in_.size() ? static_cast<size_t>(rest) : in_.size();
+    if (!src.ReadExact(pos, in_.data(), n))
+      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
+                                                 IntText(static_cast<int64_t>(pos)) + ".");
+    PatchAgentChunk(pos, in_.data(), n);
+    out->Write(in_.data(), n);
+    pos += n;
+  }
+  const TrailerRecord trailer = AgentTrailer(rec);
+  out->Write(reinterpret_cast<const uint8_t*>(&trailer), sizeof trailer);
+  if (out->Ok()) {
+    const uint32_t date = host_.PieceDosTime(req_.packagePath);
+    if (date != 0) out->SetDosTime(date);
+  }
+  out.reset();
+  DebugWriteLnPid(" New AU-Agent: " + req_.workFolder + "\\" + req_.agentName);
+  return true;
+}
+
+}  // namespace
+
+std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, uint64_t fileSize,
+                               double bytesFree) {
+  const int64_t freeBytes = bytesFree < -9.2e18 || bytesFree > 9.2e18 ? 0 : static_cast<int64_t>(bytesFree);
+  return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
+         "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
+         IntText(freeBytes) + " Bytes";
+}
+
+std::string PiecePath(const std::string& firstPiece, int disk) {
+  std::string base = firstPiece;
+  if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
+  return base + "." + ZeroPad(disk, 3);
+}
+
+void PatchAgentChunk(uint64_t offset, uint8_t* data, size_t len) {
+  for (uint64_t i = kPackageEndOffset; i < kPackageEndOffset + 4; ++i)
+    if (i >= offset && i < offset + len) data[i - offset] = 0;
+}
+
+TrailerRecord AgentTrailer(const TrailerRecord& pieceTrailer) {
+  TrailerRecord t = pieceTrailer;
+  t.agentFlag = 1;
+  t.length = kTrailerLength;
+  return t;
+}
+
+UnpackResult UnpackPackageWith(const UnpackRequest& request, UnpackHost& host) {
+  Unpacker unpacker(request, host);
+  return unpacker.Run();
+}
+
+}  // namespace vx

@@ -1,0 +1,34 @@
+// Extraction in the launcher: the Win32 host of the extraction engine (files, boxes, progress).
+// Windows build only.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "package/unpack.h"
+
+namespace vx {
+
+// The progress callback form of the stub window (DownloadProgress): kind 0 start, 1 step.
+using UnpackProgressFn = void (*)(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
+                                  const std::string& text);
+
+// Extracts every piece of the package at packagePath into workFolder (no trailing backslash),
+// building the update agent agentName when it is not empty, asking for further disks with
+// promptText ("<DISK_NUM>" replaced) in an OK/Cancel box with the given caption, buttons and
+// charset. runCommand receives the setup's name item ("*" and parameters included) or empty;
+// checksumOk whether the last piece examined passed its checksum test.
+// A damaged or unsafe package (a name leaving the work folder, a block past the end of its
+// piece, data zlib cannot inflate) ends the extraction with an error box and an empty
+// runCommand; the result is then false. The caller deletes the work folder as always.
+bool UnpackPackage(const std::string& packagePath, const std::string& workFolder, const std::string& agentName,
+                   bool forcePrompt, int charset, const std::string& buttons, const std::string& caption,
+                   const std::string& promptText, UnpackProgressFn progress, std::string& runCommand,
+                   bool& checksumOk);
+
+// The Win32 files under the host, for tools that run the engine on a folder of their own.
+std::unique_ptr<ByteSource> OpenPieceFile(const std::string& path);
+// Opens path for appending (or replacing); existed tells whether the file was there before.
+std::unique_ptr<UnpackOutput> OpenTargetFile(const std::string& path, bool append, bool& existed);
+
+}  // namespace vx

@@ -1,0 +1,487 @@
+// Extraction over an in-memory host: block loop, names, run command, agent, failures, pieces.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "env/debug.h"
+#include "package/zlib_stream.h"
+#include "unpack_support.h"
+
+namespace vx {
+namespace {
+
+using namespace unpacktest;
+
+const char* const kWork = "C:\\W";
+const char* const kPrompt = "Please insert <B>DISK #<DISK_NUM></B> and press OK to continue";
+
+std::string RandomText(size_t n, uint32_t seed) {
+  std::mt19937 gen(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(gen());
+  return s;
+}
+
+struct Entry {
+  std::string header;
+  std::string content;
+};
+
+PackageSpec SpecOf(const std::vector<std::vector<Entry>>& pieces) {
+  PackageSpec spec;
+  for (const auto& piece : pieces) {
+    spec.pieces.emplace_back();
+    for (const Entry& e : piece) {
+      spec.pieces.back().push_back(FileStream(e.header, e.content));
+      ++spec.fileCount;
+    }
+  }
+  return spec;
+}
+
+UnpackResult Extract(FakeHost& host, const std::string& path, const std::string& agent = "",
+                 bool forcePrompt = false) {
+  UnpackRequest req;
+  req.packagePath = path;
+  req.workFolder = kWork;
+  req.agentName = agent;
+  req.forcePrompt = forcePrompt;
+  req.promptText = kPrompt;
+  return UnpackPackageWith(req, host);
+}
+
+std::string g_trace;
+void CaptureTrace(const char* chunk, size_t len) { g_trace.append(chunk, len); }
+
+TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
+  TempFolder tmp;
+  // Content crossing several read and write chunks, partly incompressible.
+  const std::string big = RandomText(300000, 7) + std::string(700000, 'z') + RandomText(5000, 8);
+  const std::vector<Entry> entries = {
+      {"|readme.txt|1519083520|", "hello"},
+      {"|bin\\tool.dll|0|", big},
+      {"|empty.dat|x|", ""},
+      {"|setup.exe* /silent|0|", "MZsetup"},
+  };
+  const PackageSpec spec = SpecOf({entries});
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "setup.exe", spec);
+  g_trace.clear();
+  SetDebugDelivery(CaptureTrace);
+  const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe");
+  SetDebugDelivery(nullptr);
+
+  EXPECT_TRUE(r.checksumOk);
+  EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
+  EXPECT_EQ(r.runCommand, "setup.exe* /silent");
+  EXPECT_EQ(r.blocks, 6);
+  EXPECT_EQ(host.Content("readme.txt"), "hello");
+  EXPECT_EQ(host.Content("bin\\tool.dll"), big);
+  EXPECT_EQ(host.Content("empty.dat"), "");
+  EXPECT_EQ(host.Content("setup.exe"), "MZsetup");
+  EXPECT_EQ(host.files["readme.txt"].dosTime, 1519083520u);
+  EXPECT_EQ(host.files["empty.dat"].dosTime, 0u);
+  EXPECT_EQ(host.folders, std::vector<std::string>({"bin"}));
+  EXPECT_EQ(host.events, std::vector<std::string>({"start 0..0 @0 +1", "start 0..4 @0 +1", "step", "step",
+                                                   "step", "step"}));
+  EXPECT_LE(host.largestWrite, kUnpackChunk);
+  EXPECT_NE(g_trace.find("FileInfo.FilesCount=4\n"), std::string::npos) << g_trace;
+  EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(Unpack, RepeatedNamesAppendInOrderWithOneStep) {
+  TempFolder tmp;
+  // Letter case does not make another file, as on Windows.
+  const PackageSpec spec = SpecOf({{{"|data.bin|0|", "AAA"},
+                                    {"|other.txt|0|", "o"},
+                                    {"|DATA.bin|0|", "BBB"},
+                                    {"|data.bin|0|", "CCC"}}});
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
+  EXPECT_EQ(host.files.size(), 2u);
+  EXPECT_EQ(host.Content("data.bin"), "AAABBBCCC");
+  EXPECT_EQ(host.files["data.bin"].name, "data.bin");
+  EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "step"), 2);
+  ASSERT_EQ(host.reports.size(), 4u);
+  EXPECT_FALSE(host.reports[0].appended);
+  EXPECT_TRUE(host.reports[2].appended);
+  EXPECT_TRUE(host.reports[3].appended);
+}
+
+TEST(Unpack, RunCommandRules) {
+  struct Case {
+    const char* header;
+    const char* runCommand;
+    const char* file;
+  } cases[] = {
+      {"|setup.exe* /silent|0|", "setup.exe* /silent", "setup.exe"},
+      {"|setup.exe*|0|", "setup.exe*", "setup.exe"},
+      {"|setup.exe|0*|", "|setup.exe|0*|", "setup.exe"},  // "*" only in the date item
+      {"#inst\\run.exe*-q#0#", "inst\\run.exe*-q", "inst\\run.exe"},  // any separator
+      {"|plain.exe|0|", "", "plain.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.header);
+    TempFolder tmp;
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", SpecOf({{{"|a.txt|0|", "a"}, {c.header, "x"}}}));
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_EQ(r.runCommand, c.runCommand);
+    EXPECT_EQ(host.Content(c.file), "x");
+  }
+}
+
+TEST(Unpack, EmptyHeaderOrNoZeroByteIgnoresTheBlock) {
+  TempFolder tmp;
+  PackageSpec spec = SpecOf({{{"|a.txt|0|", "a"}}});
+  spec.pieces[0].push_back(FileStream("", "content without a name"));
+  spec.pieces[0].push_back(ZStream("no zero byte at all"));
+  spec.pieces[0].push_back(FileStream("|b.txt|0|", "b"));
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
+  EXPECT_EQ(host.files.size(), 2u);
+  EXPECT_EQ(host.Content("b.txt"), "b");
+}
+
+// The last block ends exactly 74 bytes before the end: the loop stops. With one byte more in
+// between, another block read starts there and runs into the trailer.
+TEST(Unpack, BlockLoopStopsSeventyFourBytesBeforeTheEnd) {
+  for (int extra : {0, 1}) {
+    SCOPED_TRACE(extra);
+    TempFolder tmp;
+    const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    Bytes& file = host.pieces.begin()->second;
+    file.insert(file.end() - kTrailerLength, static_cast<size_t>(extra), 0x01);
+    Reseal(file);
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_TRUE(r.checksumOk);
+    EXPECT_EQ(host.Content("b.txt"), "b");
+    if (extra == 0) {
+      EXPECT_EQ(r.failure, UnpackFailure::kNone);
+      EXPECT_EQ(r.blocks, 4);
+      EXPECT_EQ(r.runCommand, "setup.exe*");
+    } else {
+      EXPECT_EQ(r.failure, UnpackFailure::kBlockPastEnd);
+      EXPECT_EQ(r.blocks, 5);
+      EXPECT_EQ(r.runCommand, "");
+      EXPECT_NE(r.errorText.find("block 5"), std::string::npos) << r.errorText;
+    }
+  }
+}
+
+TEST(Unpack, DamagedBlocksEndTheExtraction) {
+  const std::string data = RandomText(20000, 3);
+  const Bytes good = FileStream("|c.bin|0|", data);
+  struct Case {
+    const char* what;
+    Bytes stream;
+    UnpackFailure failure;
+    const char* message;
+  } cases[] = {
+      {"invalid block type", {0x78, 0x9C, 0xFF, 0xFF, 0xFF, 0xFF}, UnpackFailure::kDamagedData, "data error"},
+      {"bad header check", {0x78, 0x00, 0x01, 0x02}, UnpackFailure::kDamagedData, "data error"},
+      {"cut short", Bytes(good.begin(), good.begin() + good.size() / 2), UnpackFailure::kDamagedData,
+       "buffer error"},
+      {"preset dictionary", ZStream(std::string("|d.bin|0|") + '\0' + data, "dictionary"),
+       UnpackFailure::kNeedDictionary, "need dictionary"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder tmp;
+    PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}}});
+    spec.pieces[0].push_back(c.stream);
+    spec.pieces[0].push_back(FileStream("|after.txt|0|", "never"));
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_TRUE(r.checksumOk);
+    EXPECT_EQ(r.failure, c.failure);
+    EXPECT_NE(r.errorText.find(c.message), std::string::npos) << r.errorText;
+    EXPECT_NE(r.errorText.find("block 4"), std::string::npos) << r.errorText;
+    EXPECT_EQ(r.runCommand, "");
+    EXPECT_EQ(host.Content("after.txt"), "<missing>");
+  }
+}
+
+TEST(Unpack, BlockLengthPastTheEndOfThePiece) {
+  TempFolder tmp;
+  const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  Bytes& file = host.pieces.begin()->second;
+  const size_t lengthAt = FirstFileBlock(spec) + 4 + spec.pieces[0][0].size();
+  const uint32_t huge = 0x7FFFFFF0u;
+  std::memcpy(&file[lengthAt], &huge, 4);
+  Reseal(file);
+  const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_TRUE(r.checksumOk);
+  EXPECT_EQ(r.failure, UnpackFailure::kBlockPastEnd);
+  EXPECT_EQ(r.runCommand, "");
+  EXPECT_EQ(host.Content("b.txt"), "<missing>");
+}
+
+TEST(Unpack, NamesLeavingTheWorkFolderAreNeverWritten) {
+  const char* names[] = {
+      "..\\evil.txt", "sub\\..\\..\\evil.txt", "sub/../../evil.txt", "C:\\evil.txt", "C:evil.txt",
+      "\\\\server\\share\\evil.txt", "\\evil.txt", "/etc/evil", "good.txt:stream", "...\\evil.txt",
+      ".. \\evil.txt", "CON", "nul.txt", "sub\\COM1.log", "con.d\\file", "sub\\", "", "a?b.txt",
+  };
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    TempFolder tmp;
+    const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {std::string("|") + name + "|0|", "evil"},
+                                      {"|later.txt|0|", "later"}}});
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_EQ(r.failure, UnpackFailure::kBadName);
+    EXPECT_NE(r.errorText.find(std::string("\"") + name + "\""), std::string::npos) << r.errorText;
+    EXPECT_EQ(r.runCommand, "");
+    EXPECT_EQ(host.files.size(), 1u);  // only the setup written before it
+    EXPECT_EQ(host.Content("later.txt"), "<missing>");
+  }
+}
+
+TEST(EntryName, PlainRelativeNames) {
+  struct Case {
+    const char* name;
+    const char* relative;
+    const char* folder;
+  } cases[] = {
+      {"setup.exe", "setup.exe", ""},
+      {"bin\\tool.dll", "bin\\tool.dll", "bin"},
+      {"a/b//c.txt", "a\\b\\c.txt", "a\\b"},
+      {".\\x.txt", "x.txt", ""},
+      {"..x\\y..z", "..x\\y..z", "..x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string rel, reason;
+    EXPECT_TRUE(CheckEntryName(c.name, rel, reason)) << reason;
+    EXPECT_EQ(rel, c.relative);
+    EXPECT_EQ(EntryFolder(rel), c.folder);
+  }
+}
+
+TEST(Unpack, FirstFailedWriteIsShownOnceForTheProcess) {
+  TempFolder tmp;
+  const PackageSpec spec = SpecOf({{{"|a.txt|0|", "aaaa"},
+                                    {"|b.txt|0|", "0123456789"},
+                                    {"|c.txt|0|", "cc"},
+                                    {"|d.txt|0|", "dd"}}});
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  host.failWrites = {"b.txt", "c.txt"};
+  const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_EQ(r.failure, UnpackFailure::kNone);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(host.errors[0],
+            "C:\\W\\b.txt<P><P>Unable to save Extracted File!<P><P>There is not enough space on the disk.<P>"
+            "Data Size: <T>10 Bytes<P>File Size: <T>0 Bytes<P>Bytes Free: <T>123456789 Bytes");
+  EXPECT_EQ(host.Content("d.txt"), "dd");
+  EXPECT_EQ(host.writeFailures, 2);
+  // The count lives as long as the process: a second extraction shows nothing.
+  host.files.clear();
+  Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(host.writeFailures, 4);
+}
+
+TEST(Unpack, WorkFolderFailureIsShownAndExtractionGoesOn) {
+  TempFolder tmp;
+  FakeHost host;
+  host.workFolderFails = true;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", SpecOf({{{"|a.txt|0|", "a"}}}));
+  Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_EQ(host.errors, std::vector<std::string>({"C:\\W<P><P>Unable to create Directory!<P><P>Access is denied."}));
+  EXPECT_EQ(host.Content("a.txt"), "a");
+}
+
+TEST(Unpack, ChecksumMismatchOrMissingPackageExtractsNothing) {
+  TempFolder tmp;
+  FakeHost host;
+  host.pieces = WritePackage(tmp.Path(), "p.exe", SpecOf({{{"|setup.exe*|0|", "setup"}}}));
+  Bytes& file = host.pieces.begin()->second;
+  file[FirstFileBlock(PackageSpec()) + 10] ^= 0x40;
+  UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+  EXPECT_FALSE(r.checksumOk);
+  EXPECT_TRUE(host.files.empty());
+  EXPECT_EQ(host.events, std::vector<std::string>({"start 0..0 @0 +1"}));
+
+  FakeHost none;
+  r = Extract(none, tmp.Path() + "/missing.exe");
+  EXPECT_FALSE(r.checksumOk);
+  EXPECT_EQ(r.runCommand, "");
+  EXPECT_EQ(none.events, std::vector<std::string>({"start 0..0 @0 +1"}));
+}
+
+TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
+  TempFolder tmp;
+  PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "setup"}, {"|b.txt|0|", "b"}}});
+  spec.launcher = FakeLauncher(1200);
+  spec.signable = true;  // the package-end field at 252 is set in the package
+  spec.strings = {std::string(1, '\x02'), "|http://u|x.ini|AUAgent.exe|tok|0|", "|w|"};
+  FakeHost host;
+  const auto written = WritePackage(tmp.Path(), "Setup.EXE", spec);
+  const Bytes& package = written.begin()->second;
+  ASSERT_NE(package[252] | package[253] | package[254] | package[255], 0);
+  host.pieces = written;
+  g_trace.clear();
+  SetDebugDelivery(CaptureTrace);
+  const UnpackResult r = Extract(host, tmp.Path() + "/Setup.EXE", "AUAgent.exe");
+  SetDebugDelivery(nullptr);
+  EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
+
+  Bytes expected(package.begin(), package.begin() + FirstFileBlock(spec));
+  std::fill(expected.begin() + 252, expected.begin() + 256, 0);
+  Bytes trailer(package.end() - kTrailerLength, package.end());
+  trailer[69] = 1;
+  trailer[70] = 74;
+  trailer[71] = trailer[72] = trailer[73] = 0;
+  expected.insert(expected.end(), trailer.begin(), trailer.end());
+  EXPECT_EQ(ToBytes(host.Content("AUAgent.exe")), expected);
+  EXPECT_EQ(host.files["auagent.exe"].dosTime, 0x5A8B6000u);
+  EXPECT_NE(g_trace.find(" New AU-Agent: C:\\W\\AUAgent.exe\n"), std::string::npos) << g_trace;
+  // The agent is not a file of the package: no progress step for it.
+  EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "step"), 2);
+}
+
+TEST(Unpack, AgentOnlyForExePackagesAndAFileName) {
+  struct Case {
+    const char* package;
+    const char* agent;
+    bool built;
+  } cases[] = {
+      {"setup.exe", "agent.exe", true},
+      {"SETUP.EXE", "agent.exe", true},
+      {"setup.exe.001", "agent.exe", true},
+      {"setup.bin", "agent.exe", false},
+      {"setup.exe", "", false},
+      {"setup.exe", "tools\\", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.package) + " " + c.agent);
+    TempFolder tmp;
+    FakeHost host;
+    PackageSpec spec = SpecOf({{{"|a.txt|0|", "a"}}});
+    spec.launcher = FakeLauncher(600);
+    host.pieces = WritePackage(tmp.Path(), c.package, spec);
+    const UnpackResult r = Extract(host, tmp.Path() + "/" + c.package, c.agent);
+    EXPECT_EQ(r.failure, UnpackFailure::kNone);
+    EXPECT_EQ(host.files.size(), c.built ? 2u : 1u);
+  }
+}
+
+TEST(Unpack, AgentNameLeavingTheWorkFolderEndsTheExtraction) {
+  TempFolder tmp;
+  FakeHost host;
+  PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}}});
+  spec.launcher = FakeLauncher(600);
+  host.pieces = WritePackage(tmp.Path(), "setup.exe", spec);
+  const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe", "..\\agent.exe");
+  EXPECT_EQ(r.failure, UnpackFailure::kBadName);
+  EXPECT_EQ(r.runCommand, "");
+  EXPECT_EQ(host.files.size(), 1u);
+}
+
+// Three pieces: setup.exe.001 (texts and files), .002 and .003 (files only).
+struct Spanned {
+  TempFolder tmp;
+  std::map<std::string, Bytes> pieces;
+  std::string first, second, third;
+  Spanned() {
+    pieces = WritePackage(tmp.Path(), "setup.exe",
+                          SpecOf({{{"|setup.exe*|0|", "s"}, {"|one.txt|0|", "1"}},
+                                  {{"|two.txt|0|", "2"}, {"|one.txt|0|", "+"}},
+                                  {{"|three.txt|0|", "3"}}}));
+    first = tmp.Path() + "/setup.exe.001";
+    second = tmp.Path() + "/setup.exe.002";
+    third = tmp.Path() + "/setup.exe.003";
+  }
+};
+
+TEST(Unpack, MissingPieceIsAskedForUntilItIsThere) {
+  Spanned s;
+  FakeHost host;
+  host.pieces = s.pieces;
+  host.pieces.erase(s.second);
+  host.answer = [&](int ask, FakeHost& h) {
+    if (ask == 2) h.pieces[s.second] = s.pieces[s.second];  // OK without the disk asks again
+    return true;
+  };
+  const UnpackResult r = Extract(host, s.first);
+  EXPECT_TRUE(r.checksumOk);
+  EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
+  EXPECT_EQ(r.runCommand, "setup.exe*");
+  EXPECT_EQ(host.asks, std::vector<std::string>(2, "Please insert <B>DISK #2</B> and press OK to continue"));
+  EXPECT_EQ(host.Content("one.txt"), "1+");
+  EXPECT_EQ(host.Content("three.txt"), "3");
+  EXPECT_EQ(host.events, std::vector<std::string>({"start 0..0 @0 +1", "start 0..5 @0 +1", "step", "step",
+                                                   "eject " + s.second, "ask", "ask", "step", "step", "step",
+                                                   "step"}));
+  EXPECT_EQ(host.autoPlayOff, 2);
+}
+
+TEST(Unpack, ForcePromptAsksForEveryFurtherDisk) {
+  Spanned s;
+  FakeHost host;
+  host.pieces = s.pieces;
+  host.answer = [](int, FakeHost&) { return true; };
+  const UnpackResult r = Extract(host, s.first, "", true);
+  EXPECT_EQ(host.asks, std::vector<std::string>({"Please insert <B>DISK #2</B> and press OK to continue",
+                                                 "Please insert <B>DISK #3</B> and press OK to continue"}));
+  EXPECT_EQ(r.runCommand, "setup.exe*");
+  EXPECT_EQ(host.Content("three.txt"), "3");
+}
+
+TEST(Unpack, CancelledDiskQuestionClearsTheRunCommandOnly) {
+  Spanned s;
+  FakeHost host;
+  host.pieces = s.pieces;
+  host.pieces.erase(s.third);
+  const UnpackResult r = Extract(host, s.first);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.checksumOk);
+  EXPECT_EQ(r.failure, UnpackFailure::kNone);
+  EXPECT_EQ(r.runCommand, "");
+  EXPECT_EQ(host.asks, std::vector<std::string>({"Please insert <B>DISK #3</B> and press OK to continue"}));
+  EXPECT_EQ(host.Content("two.txt"), "2");
+  EXPECT_EQ(host.events.back(), "step");  // the step after the question comes even when cancelled
+}
+
+TEST(InflateBlock, RoundTripAndZLibMessages) {
+  const std::string data = RandomText(100000, 11) + std::string(100000, 'q');
+  const Bytes z = ZStream(data);
+  std::string out;
+  EZLibError err;
+  ASSERT_TRUE(InflateBlock(ToText(z), out, err)) << err.message;
+  EXPECT_EQ(out, data);
+
+  struct Case {
+    std::string in;
+    int code;
+    const char* message;
+  } cases[] = {
+      {ToText(Bytes{0x78, 0x9C, 0xFF, 0xFF}), -3, "data error"},
+      {ToText(z).substr(0, z.size() / 2), -5, "buffer error"},
+      {ToText(ZStream(data, "dict")), 2, "need dictionary"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    EXPECT_FALSE(InflateBlock(c.in, out, err));
+    EXPECT_EQ(err.code, c.code);
+    EXPECT_EQ(err.message, c.message);
+    EXPECT_TRUE(out.empty());
+  }
+  EXPECT_FALSE(InflateBlock(ToText(z), out, err, 1000));
+  EXPECT_EQ(err.message, "insufficient memory");
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,33 @@
+// vxpack extract and verify: the launcher's extraction engine run on a plain folder (or on
+// nothing), so a publisher can check a package where it is built.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "package/unpack.h"
+
+namespace vxpack {
+
+struct ExtractSummary {
+  vx::UnpackResult result;
+  std::vector<vx::UnpackHost::PieceReport> pieces;
+  std::vector<vx::UnpackHost::FileReport> files;
+  std::vector<std::string> writeErrors;  // every file that could not be written
+  std::vector<std::string> messages;     // what the launcher would show (first failed write ...)
+  std::vector<std::string> warnings;     // e.g. names that differ only in letter case
+  std::string missingPiece;              // path of a further piece that was not found
+  bool ok = false;                       // extracted (or verified) without any fault
+  std::string problem;                   // the first fault, for the user
+};
+
+// Extracts package (its first piece) into folder, created when missing. Names are taken as
+// Windows takes them: backslashes and slashes separate folders, letter case does not make
+// another file, and nothing is ever written outside folder. With an empty folder nothing is
+// written at all (verify).
+ExtractSummary ExtractPackage(const std::string& package, const std::string& folder);
+
+// Command-line forms: "extract PACKAGE DIR" and "verify PACKAGE"; return the exit code.
+int ExtractCommand(const std::vector<std::string>& args);
+int VerifyCommand(const std::vector<std::string>& args);
+
+}  // namespace vxpack
