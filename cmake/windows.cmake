@@ -14,6 +14,8 @@ target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
                       ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp)
 target_compile_options(vxstub PRIVATE ${VX_SMALL_FLAGS})
+enable_language(RC)
+target_sources(vxstub PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 target_link_libraries(vxstub PRIVATE vxwin)
 target_link_options(vxstub PRIVATE -mwindows -static -s -Wl,--gc-sections)
 set_property(TARGET vxstub PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)

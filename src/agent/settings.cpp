@@ -1,0 +1,126 @@
+#include "agent/settings.h"
+
+#include "env/utils.h"
+
+namespace vx {
+namespace {
+
+SettingsStore* g_store = nullptr;
+uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
+
+std::string OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
+std::string InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
+
+std::string ReadOriginal(const char* section, const std::string& key, const std::string& def) {
+  return CurrentSettingsStore().Read(OriginalFile(), section, key, def);
+}
+
+void WriteOriginal(const std::string& key, const std::string& value) {
+  CurrentSettingsStore().Write(OriginalFile(), original::kOriginalSetup, key, value);
+}
+
+// Writes a time of the agent's time base and its readable copy beside it.
+void WriteTimeWithCopy(const std::string& key, int64_t t) {
+  SettingsStore& store = CurrentSettingsStore();
+  const std::string file = store.OriginalFilePath();
+  store.Write(file, original::kOriginalSetup, key, IntText(t));
+  store.Write(file, original::kOriginalSetup, "__" + key,
+              DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
+}
+
+bool InfoSwitch(const std::string& key) {
+  return CurrentSettingsStore().Read(InfoFile(), info::kNewSetup, key, "0") == "1";
+}
+
+bool EffectiveSwitch(int order, const std::string& key) {
+  const uint8_t flag = TransientFlag(order);
+  return flag == kTransientUntouched ? InfoSwitch(key) : flag == 1;
+}
+
+}  // namespace
+
+void SetSettingsStore(SettingsStore* store) { g_store = store; }
+
+SettingsStore& CurrentSettingsStore() { return g_store != nullptr ? *g_store : PlatformSettingsStore(); }
+
+int64_t ReadSettingInt(const std::string& file, const std::string& section, const std::string& key,
+                       int64_t def) {
+  const std::string text = CurrentSettingsStore().Read(file, section, key, IntText(def));
+  int64_t v = 0;
+  return TextToInt64(text, v) ? v : def;
+}
+
+namespace original {
+
+const char* const kOriginalSetup = "OriginalSetup";
+const char* const kUnInstall = "UnInstall";
+
+namespace {
+int64_t ReadInt(const char* key) { return ReadSettingInt(OriginalFile(), kOriginalSetup, key, 0); }
+}  // namespace
+
+int64_t ProbeSecondsInterval() { return ReadInt("ProbeSecondsInterval"); }
+int64_t ProbeSecondsLast() { return ReadInt("ProbeSecondsLast"); }
+int64_t ReAskSecondsInterval() { return ReadInt("ReAskSecondsInterval"); }
+int64_t ReAskSecondsLast() { return ReadInt("ReAskSecondsLast"); }
+int32_t VersionOriginal() { return Low32(ReadInt("VersionOriginal")); }
+int32_t Stamp() { return Low32(ReadInt("Stamp")); }
+std::string ProgramName() { return ReadOriginal(kOriginalSetup, "ProgramName", ""); }
+std::string StartUpLink() { return ReadOriginal(kUnInstall, "StartUpLink", ""); }
+std::string CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpdateLink", ""); }
+
+void SetProbeSecondsInterval(int64_t v) { WriteOriginal("ProbeSecondsInterval", IntText(v)); }
+void SetReAskSecondsInterval(int64_t v) { WriteOriginal("ReAskSecondsInterval", IntText(v)); }
+void SetProbeSecondsLast(int64_t t) { WriteTimeWithCopy("ProbeSecondsLast", t); }
+void SetReAskSecondsLast(int64_t t) { WriteTimeWithCopy("ReAskSecondsLast", t); }
+void SetVersionOriginal(int32_t v) { WriteOriginal("VersionOriginal", IntText(v)); }
+void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
+
+}  // namespace original
+
+namespace info {
+
+const char* const kNewSetup = "NewSetup";
+
+int32_t VersionNew() { return Low32(ReadSettingInt(InfoFile(), kNewSetup, "VersionNew", 0)); }
+bool RemoveStartUpShortcut() { return InfoSwitch("RemoveStartUpShortcut"); }
+bool RemoveCheckForNewUpdateShortcut() { return InfoSwitch("RemoveCheckForNewUpdateShortcut"); }
+
+}  // namespace info
+
+uint8_t TransientFlag(int order) {
+  if (order < 1 || order > kTransientFlagCount) return kTransientUntouched;
+  return g_transient[order - 1];
+}
+
+void SetTransientFlag(int order, int64_t value) {
+  if (order < 1 || order > kTransientFlagCount) return;
+  g_transient[order - 1] = static_cast<uint8_t>(value & 0xFF);
+}
+
+void ResetTransientFlags() {
+  for (uint8_t& f : g_transient) f = kTransientUntouched;
+}
+
+std::string TransientFlagsText() {
+  std::string text = "|";
+  for (uint8_t f : g_transient) text += IntText(f) + "|";
+  return text;
+}
+
+void ParseTransientFlags(const std::string& text) {
+  for (int i = 0; i < kTransientFlagCount; ++i) {
+    const std::string item = ListItem(text, i, "");
+    int64_t v = 0;
+    if (!item.empty() && TextToInt64(item, v)) SetTransientFlag(i + 1, v);
+  }
+}
+
+bool ConfirmDownload() { return EffectiveSwitch(2, "RequestConfirmationBeforeDownload"); }
+bool ConfirmInstall() { return EffectiveSwitch(3, "RequestConfirmationBeforeInstall"); }
+bool Background() { return EffectiveSwitch(4, "BackgroundUpdate"); }
+bool InformFinish() { return EffectiveSwitch(5, "InformFinish"); }
+bool Restart() { return EffectiveSwitch(6, "RestartProcess"); }
+bool AskBeforeCheck() { return TransientFlag(1) == 1; }
+
+}  // namespace vx

@@ -1,0 +1,99 @@
+// The auto-update agent's settings: the original-settings file (installed version, schedule
+// state), the update-information file (the offer fetched at each check) and the six transient
+// flags, per-run overrides of some update-information switches.
+//
+// Both files are INI files next to the agent; every accessor opens, reads or writes and closes
+// them again (through the SettingsStore), so changes by other processes are seen at once.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vx {
+
+// Where the two files are and how one key is read or written. The platform layer supplies the
+// real files (PlatformSettingsStore); tests install an in-memory store.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::string OriginalFilePath() = 0;
+  virtual std::string InfoFilePath() = 0;
+  // The stored text, or def when the file or key is missing.
+  virtual std::string Read(const std::string& file, const std::string& section, const std::string& key,
+                           const std::string& def) = 0;
+  virtual bool Write(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
+  // Separator of the readable time copies (the user's locale on Windows).
+  virtual char TimeSeparator() = 0;
+};
+
+SettingsStore& PlatformSettingsStore();       // supplied by the platform layer
+void SetSettingsStore(SettingsStore* store);  // null: back to the platform's store
+SettingsStore& CurrentSettingsStore();
+
+// A key read as a signed 64-bit integer: text that does not convert gives def.
+int64_t ReadSettingInt(const std::string& file, const std::string& section, const std::string& key,
+                       int64_t def);
+// Low 32 bits of a 64-bit value, as a signed number.
+inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+
+// ---- Original-settings file ----
+namespace original {
+
+extern const char* const kOriginalSetup;  // "OriginalSetup"
+extern const char* const kUnInstall;      // "UnInstall"
+
+int64_t ProbeSecondsInterval();
+int64_t ProbeSecondsLast();
+int64_t ReAskSecondsInterval();
+int64_t ReAskSecondsLast();
+int32_t VersionOriginal();
+int32_t Stamp();
+std::string ProgramName();
+std::string StartUpLink();
+std::string CheckforNewUpdateLink();
+
+void SetProbeSecondsInterval(int64_t v);
+void SetReAskSecondsInterval(int64_t v);
+// Each also writes its readable copy ("__" + key) as a date and time.
+void SetProbeSecondsLast(int64_t t);
+void SetReAskSecondsLast(int64_t t);
+void SetVersionOriginal(int32_t v);
+void SetStamp(int32_t v);
+
+}  // namespace original
+
+// ---- Update-information file ----
+namespace info {
+
+extern const char* const kNewSetup;  // "NewSetup"
+
+int32_t VersionNew();
+// File-only switches: on exactly when the stored text is "1".
+bool RemoveStartUpShortcut();
+bool RemoveCheckForNewUpdateShortcut();
+
+}  // namespace info
+
+// ---- Transient flags ----
+// Order 1..6: AskBeforeCheck, ConfirmDownload, ConfirmInstall, Background, InformFinish, Restart.
+// Each is one byte, 255 (untouched) at start.
+constexpr int kTransientFlagCount = 6;
+constexpr uint8_t kTransientUntouched = 255;
+
+uint8_t TransientFlag(int order);               // 255 for an order outside 1..6
+void SetTransientFlag(int order, int64_t value);  // stores the low byte; other orders ignored
+void ResetTransientFlags();                     // all back to 255
+std::string TransientFlagsText();               // "|255|1|0|0|0|255|"
+// Applies a text form: item i sets flag i+1; a missing or non-numeric item leaves it unchanged.
+void ParseTransientFlags(const std::string& text);
+
+// Effective switches: a touched flag decides (on exactly when 1); an untouched one leaves the
+// decision to the update-information file's key (on exactly when "1").
+bool ConfirmDownload();
+bool ConfirmInstall();
+bool Background();
+bool InformFinish();
+bool Restart();
+bool AskBeforeCheck();  // transient only
+
+}  // namespace vx

@@ -1,0 +1,34 @@
+// The agent's settings files next to the running executable, named from the own package.
+#include "agent/settings.h"
+#include "env/folders.h"
+#include "env/registry.h"
+#include "env/winutil.h"
+#include "launcher/stub.h"
+
+namespace vx {
+namespace {
+
+class IniSettingsStore : public SettingsStore {
+ public:
+  std::string OriginalFilePath() override { return ExeDir() + OwnPackage().OriginalFileName(); }
+  std::string InfoFilePath() override { return ExeDir() + OwnPackage().InfoFileName(); }
+  std::string Read(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& def) override {
+    return IniRead(file, section, key, def);
+  }
+  bool Write(const std::string& file, const std::string& section, const std::string& key,
+             const std::string& value) override {
+    return IniWrite(file, section, key, value);
+  }
+  char TimeSeparator() override { return LocaleTimeSeparator(); }
+};
+
+IniSettingsStore g_platformStore;
+
+}  // namespace
+
+SettingsStore& PlatformSettingsStore() {
+  return g_platformStore;
+}
+
+}  // namespace vx
