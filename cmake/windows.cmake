@@ -58,3 +58,8 @@ add_dependencies(wine_tests vxstub)
 if(WINE_FIXTURE_TARGETS)
   add_dependencies(wine_tests ${WINE_FIXTURE_TARGETS})
 endif()
+
+# The demo's sample setup program.
+add_executable(sample_setup ${CMAKE_SOURCE_DIR}/examples/sample_setup/sample_setup.cpp)
+target_link_libraries(sample_setup PRIVATE vxwin)
+target_link_options(sample_setup PRIVATE -mwindows -static -s)

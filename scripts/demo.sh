@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the sample installer from examples/ with vxpack, runs it under Wine and tells what
+# happened: the launcher's trace lines, the sample setup's report, and whether the work folder
+# was removed. Saves a screenshot of the launcher's window to docs/screenshots/stub_window.png.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/scripts/common.sh"
+source "$ROOT/scripts/wine_env.sh"
+
+OUT="$VX_BUILD/demo"
+rm -rf "$OUT"; mkdir -p "$OUT"
+installer="$OUT/SampleSetup.exe"
+
+say() { printf '\n== %s\n' "$*"; }
+
+say "Building the sample installer with vxpack"
+"$DIST/vxpack" build "$ROOT/examples/sample/manifest.ini" --launcher "$DIST/vxstub.exe" \
+  --file "setup.exe=$BUILD_WIN/sample_setup.exe" -o "$installer"
+"$DIST/vxpack" inspect "$installer" | sed -n '1,40p'
+
+say "Running it under Wine"
+wine_env_start
+tempdir_win="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
+tempdir="$(winepath -u "$tempdir_win" 2>/dev/null)"
+report="$tempdir/vornix_sample_report.txt"
+rm -f "$report"
+viewer_log="$OUT/trace.log"
+if [ -f "$DIST/vxdebugview.exe" ]; then
+  wine "$DIST/vxdebugview.exe" /hidden "/log=$(winepath -w "$viewer_log")" >/dev/null 2>&1 &
+  viewer_pid=$!
+  sleep 2
+fi
+start=$(date +%s.%N)
+wine "$installer" >/dev/null 2>&1 &
+installer_pid=$!
+sleep 3.4
+mkdir -p "$ROOT/docs/screenshots"
+import -window root "$OUT/screen_during_extraction.png" 2>/dev/null || true
+wait "$installer_pid"; rc=$?
+end=$(date +%s.%N)
+[ -n "${viewer_pid:-}" ] && { kill "$viewer_pid" 2>/dev/null || true; }
+
+echo "The installer ended with exit code $rc after $(awk "BEGIN{printf \"%.1f\", $end - $start}") s."
+if [ -f "$report" ]; then
+  echo "The sample setup program ran. Its report:"
+  sed 's/^/    /' "$report" | tr -d '\r'
+  work_win="$(sed -n 's/^work folder: //p' "$report" | tr -d '\r')"
+  work="$(winepath -u "$work_win" 2>/dev/null)"
+  if [ -n "$work" ] && [ ! -d "$work" ]; then
+    echo "The work folder $work_win is gone: the launcher cleaned up."
+  else
+    echo "The work folder $work_win is still there."; exit 1
+  fi
+else
+  echo "The sample setup program did not run."; exit 1
+fi
+if [ -s "$viewer_log" ]; then
+  say "Trace lines the launcher sent to the debug viewer"
+  sed 's/^/    /' "$viewer_log"
+fi
+if [ -f "$OUT/screen_during_extraction.png" ]; then
+  convert "$OUT/screen_during_extraction.png" -crop 560x180+232+279 +repage "$ROOT/docs/screenshots/stub_window.png" 2>/dev/null || true
+  echo
+  echo "Screenshot of the launcher's window: docs/screenshots/stub_window.png"
+fi
