@@ -1,0 +1,22 @@
+// Run-time bindings of the process enumeration libraries: PSAPI ("PSAPI.dll", NT family) and
+// ToolHelp (kernel32, other systems). Each set is resolved from the system folder on first use
+// and kept for the life of the process. When a library or entry point is missing, the call
+// returns 0. Windows build only.
+#pragma once
+#include <windows.h>
+#include <tlhelp32.h>
+
+namespace vx {
+
+// ---- PSAPI ----
+BOOL PsEnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned);
+BOOL PsEnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
+DWORD PsGetModuleBaseNameA(HANDLE process, HMODULE module, char* name, DWORD size);
+DWORD PsGetModuleFileNameExA(HANDLE process, HMODULE module, char* name, DWORD size);
+
+// ---- ToolHelp (ANSI process entries of 296 bytes) ----
+HANDLE ThCreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL ThProcess32First(HANDLE snapshot, PROCESSENTRY32* entry);
+BOOL ThProcess32Next(HANDLE snapshot, PROCESSENTRY32* entry);
+
+}  // namespace vx
