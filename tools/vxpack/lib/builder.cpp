@@ -336,6 +336,14 @@ bool BuildPackage(const BuildConfig& cfgIn, const ProgressFn& progress, BuildRep
 
   std::vector<uint8_t> launcher;
   if (!LoadLauncher(cfg, launcher, error)) return false;
+  for (const std::string& out : {cfg.output, cfg.web.launcherOutput}) {
+    const fs::path parent = fs::path(out).parent_path();
+    std::error_code ec;
+    if (!out.empty() && !parent.empty() && !fs::is_directory(parent, ec) && !fs::create_directories(parent, ec)) {
+      error = "cannot create folder " + parent.string();
+      return false;
+    }
+  }
   std::vector<SourceFile> files;
   if (!CollectFiles(cfg, files, error)) return false;
 

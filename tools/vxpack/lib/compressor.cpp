@@ -12,7 +12,9 @@ namespace vxpack {
 
 const char* CompressorName() { return "libdeflate " LIBDEFLATE_VERSION_STRING; }
 int MaxCompressionLevel() { return 12; }
-int DefaultCompressionLevel() { return 9; }
+// Level 12 costs about the CPU time of zlib's level 9 and gives packages about 5% smaller;
+// level 6 is several times faster at about zlib's level 9 size.
+int DefaultCompressionLevel() { return 12; }
 
 Compressor::Compressor(int level) : level_(level < 1 ? 1 : level > 12 ? 12 : level) {
   handle_ = libdeflate_alloc_compressor(level_);

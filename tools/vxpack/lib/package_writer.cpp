@@ -104,7 +104,11 @@ bool WriteTextOnlyPackage(const std::string& path, const std::vector<uint8_t>& l
                           bool signable, std::string& error) {
   OutFile out;
   const std::vector<uint8_t> clean = CleanLauncher(launcher);
-  if (!out.Create(path) || !out.Write(clean) || !WriteStringBlocks(out, stringBlocks)) {
+  if (!out.Create(path)) {
+    error = "cannot create " + path;
+    return false;
+  }
+  if (!out.Write(clean) || !WriteStringBlocks(out, stringBlocks)) {
     error = "cannot write " + path;
     return false;
   }
