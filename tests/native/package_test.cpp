@@ -266,6 +266,21 @@ TEST(PackageReader, HostileFilesGiveAnEmptyObject) {
     b[trailer + 1] = 3;  // announces a web list that is not there: the length is trailer bytes
     cases.push_back({"web list announced but missing", b});
   }
+  // A language block longer than any real one, though wholly inside the file; one byte less is read.
+  auto bigBlock = [](size_t len) {
+    Bytes b(8, 0);
+    AppendBlock(b, std::string(len, 'x'));
+    AppendBlock(b, "||");
+    TrailerSpec t;
+    t.dataStart = 8;
+    AppendTrailer(b, t);
+    return b;
+  };
+  cases.push_back({"string block over the size limit", bigBlock(kMaxStringBlock + 1)});
+  {
+    MemorySource atLimit(bigBlock(kMaxStringBlock));
+    EXPECT_EQ(TGFileInfo(atLimit).LanguageBlock().size(), kMaxStringBlock);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemorySource src(c.bytes);
