@@ -17,6 +17,10 @@ wine_env_start() {
     echo "[vx] creating the Wine prefix $WINEPREFIX" >&2
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    # Without a window manager, managed windows make every close wait for an answer that never
+    # comes (about 2 s a window); unmanaged windows close at once and draw their own captions.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w
   fi
   wineserver -p
   trap wine_env_stop EXIT

@@ -149,7 +149,7 @@ void ForwardControlSwitches(bool agentWindowExisted) {
   if (!FileExists(target)) return;
   for (const ControlMessage& m : ControlMessagesFor(SwitchInt("/STOP=", -1), SwitchValue("/WM_MSG="),
                                                     SwitchInt("/TEST=", -1), agentWindowExisted)) {
-    PostToProgram(target, false, m.msg, static_cast<WPARAM>(m.wParam), static_cast<LPARAM>(m.lParam));
+    PostToProgram(target, true, m.msg, static_cast<WPARAM>(m.wParam), static_cast<LPARAM>(m.lParam));
   }
 }
 
