@@ -5,15 +5,20 @@
 #include "env/utils.h"
 #include "launcher/setup_launch.h"
 #include "launcher/stub.h"
+#include "package/package.h"
 
 namespace vx {
 
 void RunWebHostedJob(const std::string& agentName) {
-  // The update agent is the launcher itself with its agent flag set (fifth byte from the end).
+  // The update agent is the launcher itself with its agent flag set: the fifth byte from the end
+  // of the trailer. A signed launcher's trailer ends at its package-end field, before the
+  // signature, so the flag is found from there rather than from the end of the file.
   if (!agentName.empty()) {
     std::string self = ReadFilePart(ModulePath(), 0, 0);
-    if (self.size() >= 5) {
-      self[self.size() - 5] = 1;
+    MemorySource src(std::vector<uint8_t>(self.begin(), self.end()));
+    const uint64_t end = PackageEnd(src);
+    if (end >= 5 && end <= self.size()) {
+      self[end - 5] = 1;
       uint32_t dos = 0;
       FileDosDateTime(ModulePath(), dos);
       WriteFileText(WorkFolder() + "\\" + agentName, self, dos, false);
