@@ -59,7 +59,7 @@ if [ -s "$viewer_log" ]; then
   sed 's/^/    /' "$viewer_log"
 fi
 if [ -f "$OUT/screen_during_extraction.png" ]; then
-  convert "$OUT/screen_during_extraction.png" -crop 560x180+232+279 +repage "$ROOT/docs/screenshots/stub_window.png" 2>/dev/null || true
+  convert "$OUT/screen_during_extraction.png" -crop 510x124+258+322 +repage "$ROOT/docs/screenshots/stub_window.png" 2>/dev/null || true
   echo
   echo "Screenshot of the launcher's window: docs/screenshots/stub_window.png"
 fi
