@@ -8,27 +8,7 @@ using namespace vxtest;
 
 namespace {
 
-struct ClassSearch {
-  const std::string* cls;
-  bool found;
-};
-
-BOOL CALLBACK FindForeignWindow(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<ClassSearch*>(lp);
-  char name[512] = {};
-  GetClassNameA(w, name, sizeof name);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (lstrcmpiA(name, s->cls->c_str()) == 0 && pid != GetCurrentProcessId()) s->found = true;
-  return TRUE;
-}
-
-// Is there a top-level window of this class that belongs to another process?
-bool ForeignWindowOfClass(const std::string& cls) {
-  ClassSearch s{&cls, false};
-  EnumWindows(FindForeignWindow, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
+bool ForeignWindowOfClass(const std::string& cls) { return FindForeignWindow(cls, false) != nullptr; }
 
 void CloseWindowsOfClass(const std::string& cls) {
   for (int i = 0; i < 20; ++i) {

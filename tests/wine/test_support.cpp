@@ -119,6 +119,7 @@ namespace {
 
 struct ForeignSearch {
   const std::string* cls;
+  bool visibleOnly;
   HWND found;
 };
 
@@ -128,7 +129,7 @@ BOOL CALLBACK FindForeign(HWND w, LPARAM lp) {
   GetClassNameA(w, name, sizeof name);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  if (lstrcmpiA(name, s->cls->c_str()) == 0 && pid != GetCurrentProcessId() && IsWindowVisible(w)) {
+  if (lstrcmpiA(name, s->cls->c_str()) == 0 && pid != GetCurrentProcessId() && (!s->visibleOnly || IsWindowVisible(w))) {
     s->found = w;
     return FALSE;
   }
@@ -146,15 +147,16 @@ BOOL CALLBACK CollectText(HWND w, LPARAM lp) {
 
 }  // namespace
 
-HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs) {
-  ForeignSearch s{&cls, nullptr};
-  PumpUntil(
-      [&] {
-        EnumWindows(FindForeign, reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
-      },
-      timeoutMs);
+HWND FindForeignWindow(const std::string& cls, bool visibleOnly) {
+  ForeignSearch s{&cls, visibleOnly, nullptr};
+  EnumWindows(FindForeign, reinterpret_cast<LPARAM>(&s));
   return s.found;
+}
+
+HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs) {
+  HWND found = nullptr;
+  PumpUntil([&] { return (found = FindForeignWindow(cls, true)) != nullptr; }, timeoutMs);
+  return found;
 }
 
 std::string AllTexts(HWND window) {

@@ -37,7 +37,9 @@ struct ProcessResult {
 ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const std::string& dir = "");
 HANDLE StartProcess(const std::string& commandLine, const std::string& dir = "");
 
-// A top-level window of the class owned by another process, waited for while pumping; null
+// A top-level window of the class owned by another process (visible ones only, when asked).
+HWND FindForeignWindow(const std::string& cls, bool visibleOnly);
+// A visible top-level window of the class owned by another process, waited for while pumping; null
 // when none appears within timeoutMs.
 HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs);
 // The texts of a window and all its descendants, joined with line feeds.
