@@ -1,11 +1,92 @@
 #include "ui/language.h"
 
+#include "env/utils.h"
+
 namespace vx {
 
-// Placeholder until the language table lookup lands: every key gives its default.
-std::string LanguageText(const std::string&, const std::string&, const std::string& def) { return def; }
-int LanguageCharset(const std::string&) { return 0; }
-int LanguageFontSize(const std::string&) { return 9; }
-std::string LanguageFontName(const std::string&) { return "MS Sans Serif"; }
+const char* const kLanguageIdTable =
+    "|AFRIKAANS    = 54|ALBANIAN     = 28|ARABIC       = 01|BASQUE       = 45|BELARUSIAN   = 35"
+    "|BULGARIAN    = 02|CATALAN      = 03|CHINESE      = 04|CROATIAN     = 26|CZECH        = 05"
+    "|DANISH       = 06|DUTCH        = 19|ENGLISH      = 09|ESTONIAN     = 37|FAEROESE     = 56"
+    "|FARSI        = 41|FINNISH      = 11|FRENCH       = 12|GERMAN       = 07|GREEK        = 08"
+    "|HEBREW       = 13|HUNGARIAN    = 14|ICELANDIC    = 15|INDONESIAN   = 33|ITALIAN      = 16"
+    "|JAPANESE     = 17|KOREAN       = 18|LATVIAN      = 38|LITHUANIAN   = 39|NORWEGIAN    = 20"
+    "|POLISH       = 21|PORTUGUESE   = 22|ROMANIAN     = 24|RUSSIAN      = 25|SERBIAN      = 26"
+    "|SLOVAK       = 27|SLOVENIAN    = 36|SPANISH      = 10|SWEDISH      = 29|THAI         = 30"
+    "|TURKISH      = 31|UKRAINIAN    = 34|VIETNAMESE   = 42|";
+
+namespace {
+
+const char kNoEntry[] = "*";
+
+bool g_localeOverridden = false;
+uint32_t g_localeId = 0;
+
+bool g_selected = false;      // the search has run in this process
+std::string g_selectedEntry;  // the chosen entry, or "*" when none was found
+
+int PrimaryLanguageId() {
+  const uint32_t lcid = g_localeOverridden ? g_localeId : PlatformLocaleId();
+  return lcid == 0 ? 9 : static_cast<int>(lcid & 0x3FF);
+}
+
+std::string FindEntry(const std::string& table, const std::string& name) {
+  if (Trim(name).empty()) return kNoEntry;  // an unknown language matches no entry
+  const int n = ListCount(table);
+  for (int i = 0; i < n; ++i) {
+    const std::string entry = ListItem(table, i, "");
+    if (SameTextTrim(ListItem(entry, 0, ""), name)) return entry;
+  }
+  return kNoEntry;
+}
+
+std::string SelectEntry(const std::string& table) {
+  std::string entry = FindEntry(table, LanguageNameForId(PrimaryLanguageId()));
+  if (entry == kNoEntry) entry = FindEntry(table, "English");
+  if (entry == kNoEntry && ListCount(table) == 1) entry = ListItem(table, 0, kNoEntry);
+  return entry;
+}
+
+int IntSetting(const std::string& block, const std::string& key, int def) {
+  int64_t v = 0;
+  if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
+  if (v < INT32_MIN || v > INT32_MAX) return def;
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+void SetLanguageLocaleId(uint32_t localeId) {
+  g_localeOverridden = true;
+  g_localeId = localeId;
+}
+
+void ResetLanguageSelection() {
+  g_selected = false;
+  g_selectedEntry.clear();
+}
+
+std::string LanguageText(const std::string& block, const std::string& key, const std::string& def) {
+  if (!g_selected) {
+    g_selectedEntry = SelectEntry(block);
+    g_selected = true;
+  }
+  if (g_selectedEntry.size() <= 1) return def;
+  return ListValue(g_selectedEntry, key, def);
+}
+
+int LanguageCharset(const std::string& block) { return IntSetting(block, "Charset", 0); }
+int LanguageFontSize(const std::string& block) { return IntSetting(block, "FontSize", 8); }
+std::string LanguageFontName(const std::string& block) { return LanguageText(block, "FontName", "Tahoma"); }
+
+std::string LanguageNameForId(int languageId) {
+  const std::string digits = ZeroPad(languageId, 2);
+  const int n = ListCount(kLanguageIdTable);
+  for (int i = 0; i < n; ++i) {
+    const std::string item = ListItem(kLanguageIdTable, i, "");
+    if (item.find(digits) != std::string::npos) return Trim(TextBefore(item + "=", "="));
+  }
+  return std::string();
+}
 
 }  // namespace vx

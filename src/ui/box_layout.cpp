@@ -1,0 +1,71 @@
+#include "ui/box_layout.h"
+
+#include "env/utils.h"
+
+namespace vx {
+
+std::vector<std::string> MessageLines(const std::string& text) {
+  const std::string measured = text.empty() ? std::string(" ") : text;
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (;;) {
+    const size_t br = measured.find("\r\n", start);
+    if (br == std::string::npos) break;
+    lines.push_back(measured.substr(start, br - start));
+    start = br + 2;
+  }
+  lines.push_back(measured.substr(start));
+  return lines;
+}
+
+int BoxLineHeight(int charHeight, int externalLeading, const std::string& face) {
+  return charHeight + externalLeading + (SameTextTrim(face, "MS PGothic") ? 1 : 0);
+}
+
+BoxSize MeasureMessage(const std::vector<int>& lineWidths, int lineHeight) {
+  int width = 0;
+  int height = lineHeight;
+  for (int cx : lineWidths) {
+    width = Max(width, cx + 10);
+    height += (cx / kBoxMaxTextWidth + 1) * lineHeight;
+  }
+  return BoxSize{Min(width, kBoxMaxTextWidth), height};
+}
+
+int WidenForBoldRuns(int width, int height, WidthProbe& probe) {
+  int largest = width;
+  for (int i = 0; i <= 20; ++i) {
+    const BoxSize requested = probe.Apply(width + 10 * i);
+    if (requested.cy <= height) return width + 10 * i;
+    largest = Max(largest, requested.cx);
+  }
+  probe.Apply(largest + 10);
+  return largest + 10;
+}
+
+BoxSize BoxOuterSize(int ew, int eh, int frameX, int frameY, int captionHeight) {
+  const int marginX = ew < 200 ? 64 : 32;
+  const int marginY = eh < 39 ? 45 : 32;
+  const int width = Max(ew + kBoxBandWidth + 2 * marginX + 2 * frameX, kBoxMinWidth);
+  const int height = eh + 36 + 2 * marginY + 2 * frameY + captionHeight;
+  return BoxSize{width, height};
+}
+
+BoxSize CenteredOrigin(int screenWidth, int screenHeight, int width, int height) {
+  return BoxSize{(screenWidth - width) / 2, (screenHeight - height) / 2};
+}
+
+BoxRect BoxTextRect(int cw, int ch, int ew, int eh) {
+  return BoxRect{(cw - ew - kBoxBandWidth) / 2 + kBoxBandWidth, (ch - eh - 36) / 2, ew, eh + 31};
+}
+
+BoxRect BoxButtonRect(int cw, int ch, int index, int count) {
+  const int fromRight = count - 1 - index;
+  return BoxRect{cw - 80 - kBoxButtonWidth * fromRight, ch - 29, kBoxButtonWidth, kBoxButtonHeight};
+}
+
+BoxRect InformTextRect(int cw, int ch, bool hasLink) { return BoxRect{3, 0, cw - 3, hasLink ? ch - 43 : ch}; }
+
+BoxRect InformButtonRect(int cw, int ch) { return BoxRect{(cw - 160) / 2, ch - 33, 160, 25}; }
+
+}  // namespace vx

@@ -1,0 +1,28 @@
+// Message markup: "\\n", "\\t", "<P>", "<T>" and bold runs between "<B>" and "</B>".
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+// A bold run of the final text: characters from start (inclusive) to end (exclusive), counted
+// from 0 over every character, CR LF as two. Stored in 16 bits, as the rich-edit control takes them.
+struct BoldRun {
+  uint16_t start;
+  uint16_t end;
+};
+
+struct MarkupText {
+  std::string text;
+  std::vector<BoldRun> runs;  // in the order found
+};
+
+// Line breaks and tabs: "\\n" and "\\t" (exact case) and "<P>", "<T>" (any case).
+std::string ExpandMessageMarkup(const std::string& text);
+// Removes the bold tags of an expanded text and records where the bold runs lie.
+MarkupText ExtractBoldRuns(const std::string& expanded);
+// Both steps: the text as the message box shows it.
+MarkupText RenderMessageMarkup(const std::string& text);
+
+}  // namespace vx
