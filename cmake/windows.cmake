@@ -49,6 +49,9 @@ foreach(f ${WINE_FIXTURES})
   target_link_options(${n} PRIVATE -static)
   list(APPEND WINE_FIXTURE_TARGETS ${n})
 endforeach()
+# The fake setup is a GUI program, as the setups it stands for are: WinExec then waits for its
+# input idle state, as it does for theirs.
+target_link_options(fakesetup PRIVATE -mwindows)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})

@@ -20,7 +20,15 @@ void PumpMessages(uint32_t ms) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  Sleep(ms);
+  if (ms == 0) {
+    Sleep(0);
+    return;
+  }
+  // The sleep waits on this thread's message queue for no kind of input, so it lasts the full
+  // time like Sleep, yet counts as waiting for input: a program started with WinExec is seen
+  // as idle here, and its starter's wait for that (up to 30 s) ends. Wine takes a plain Sleep
+  // after an empty PeekMessageA for busy.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, 0);
 }
 
 void Wait(uint32_t ms, uint32_t step) {
