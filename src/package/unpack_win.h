@@ -2,10 +2,7 @@
 // Windows build only.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string>
-
-#include "package/unpack.h"
 
 namespace vx {
 
@@ -25,10 +22,5 @@ bool UnpackPackage(const std::string& packagePath, const std::string& workFolder
                    bool forcePrompt, int charset, const std::string& buttons, const std::string& caption,
                    const std::string& promptText, UnpackProgressFn progress, std::string& runCommand,
                    bool& checksumOk);
-
-// The Win32 files under the host, for tools that run the engine on a folder of their own.
-std::unique_ptr<ByteSource> OpenPieceFile(const std::string& path);
-// Opens path for appending (or replacing); existed tells whether the file was there before.
-std::unique_ptr<UnpackOutput> OpenTargetFile(const std::string& path, bool append, bool& existed);
 
 }  // namespace vx

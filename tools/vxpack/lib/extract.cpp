@@ -14,7 +14,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include "package/unpack_win.h"
+#include "package/unpack_files_win.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
