@@ -5,14 +5,15 @@
 #   unzip     unzip of the same files zipped at the same level (-9)
 #   wine      the launcher's UnpackPackage (Win32 host) under Wine (tests/wine/fixtures/benchunpack)
 # and, once at the end, the launcher itself under Wine (extraction phase, timed from its trace lines).
-# Every timed extraction writes into a new folder; the methods take turns in each round.
-# Settings: VX_BENCH_ROUNDS (2), VX_BENCH_BIG_MB (1024, size of the very compressible file).
+# Every timed extraction writes into a new folder after a sync (so no run pays for the write-back
+# of the one before); the methods take turns, in a rotated order each round.
+# Settings: VX_BENCH_ROUNDS (3), VX_BENCH_BIG_MB (1024, size of the very compressible file).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine_env.sh"
 
-ROUNDS="${VX_BENCH_ROUNDS:-2}"
+ROUNDS="${VX_BENCH_ROUNDS:-3}"
 BIG_MB="${VX_BENCH_BIG_MB:-1024}"
 B="$VX_BUILD/bench"
 CORPUS="$B/corpus"
@@ -75,19 +76,22 @@ sample_peak() {
   echo "$peak"
 }
 
-declare -A SECS PEAK
+declare -A SECS PEAK USER
 run_native() {  # name, round, command...
   local name="$1" r="$2"; shift 2
   local tf="$RUNS/time-$name-$r"
-  /usr/bin/time -f "%e %M" -o "$tf" "$@" >/dev/null
-  read -r s m < "$tf"
+  sync
+  /usr/bin/time -f "%e %M %U" -o "$tf" "$@" >/dev/null
+  read -r s m u < "$tf"
   SECS[$name]="${SECS[$name]:-} $s"
   PEAK[$name]="${PEAK[$name]:-} $m"
+  USER[$name]="${USER[$name]:-} $u"
 }
 run_wine_unpack() {  # round
   local r="$1" out="$RUNS/wine-$1" stop="$RUNS/stop-wine-$1" res peak
   sample_peak "benchunpack.exe unpack" "$stop" > "$RUNS/peak-wine-$r" &
   local sampler=$!
+  sync
   res=$(wine "$BUILD_WIN/benchunpack.exe" unpack "$WPKG" "$WRUNS\\wine-$r" 2>/dev/null | tr -d '\r')
   touch "$stop"; wait "$sampler"
   peak=$(cat "$RUNS/peak-wine-$r")
@@ -97,12 +101,20 @@ run_wine_unpack() {  # round
   PEAK[wine]="${PEAK[wine]:-} $peak"
 }
 
+run_method() {  # method, round
+  case "$1" in
+    baseline) run_native baseline "$2" "$BUILD_HOST/baseline_inflate" "$B/bench.exe" "$RUNS/baseline-$2" ;;
+    vxpack) run_native vxpack "$2" "$BUILD_HOST/vxpack" extract "$B/bench.exe" "$RUNS/vxpack-$2" ;;
+    unzip) run_native unzip "$2" unzip -q "$B/corpus.zip" -d "$RUNS/unzip-$2" ;;
+    wine) run_wine_unpack "$2" ;;
+  esac
+}
+METHODS=(baseline vxpack unzip wine)
 for r in $(seq 1 "$ROUNDS"); do
-  log "round $r of $ROUNDS"
-  run_native baseline "$r" "$BUILD_HOST/baseline_inflate" "$B/bench.exe" "$RUNS/baseline-$r"
-  run_native vxpack "$r" "$BUILD_HOST/vxpack" extract "$B/bench.exe" "$RUNS/vxpack-$r"
-  run_native unzip "$r" unzip -q "$B/corpus.zip" -d "$RUNS/unzip-$r"
-  run_wine_unpack "$r"
+  order=()
+  for i in 0 1 2 3; do order+=("${METHODS[$(((i + r - 1) % 4))]}"); done
+  log "round $r of $ROUNDS: ${order[*]}"
+  for m in "${order[@]}"; do run_method "$m" "$r"; done
 done
 # Every method wrote the whole corpus.
 for d in baseline-1 vxpack-1 unzip-1 wine-1; do
@@ -118,6 +130,7 @@ log "the launcher under Wine (once)"
 stop="$RUNS/stop-launcher"
 sample_peak "bench.exe /hide" "$stop" > "$RUNS/peak-launcher" &
 sampler=$!
+sync
 res=$(wine "$BUILD_WIN/benchunpack.exe" launcher "$WPKG" 2>/dev/null | tr -d '\r')
 touch "$stop"; wait "$sampler"
 case "$res" in ms=*) ;; *) log "launcher run failed: $res"; exit 1 ;; esac
@@ -134,10 +147,11 @@ base=$(echo "${SECS[baseline]}" | best)
     "$FILES" "$(awk -v b="$BYTES" 'BEGIN {print b / 1048576}')" "$BIG_MB" \
     "$(awk -v b="$PKG_BYTES" 'BEGIN {print b / 1048576}')" "$(awk -v b="$ZIP_BYTES" 'BEGIN {print b / 1048576}')"
   printf 'best of %d rounds (all seconds: in brackets); throughput = extracted bytes / seconds\n\n' "$ROUNDS"
-  printf '%-34s %8s %9s %12s %11s   %s\n' "method" "seconds" "MiB/s" "vs baseline" "peak MiB" "runs"
+  printf '%-34s %8s %9s %12s %11s %9s   %s\n' "method" "seconds" "MiB/s" "vs baseline" "peak MiB" "user s" "runs"
   for m in baseline vxpack unzip wine launcher; do
     s=$(echo "${SECS[$m]}" | best)
     p=$(echo "${PEAK[$m]}" | most)
+    u=$(echo "${USER[$m]:-}" | best)
     case $m in
       baseline) label="zlib inflate to files (baseline)" ;;
       vxpack) label="vxpack extract (Linux)" ;;
@@ -145,12 +159,13 @@ base=$(echo "${SECS[baseline]}" | best)
       wine) label="UnpackPackage under Wine" ;;
       launcher) label="launcher under Wine (extraction)" ;;
     esac
-    awk -v l="$label" -v s="$s" -v b="$BYTES" -v base="$base" -v p="$p" -v all="${SECS[$m]}" \
-      'BEGIN {printf "%-34s %8.2f %9.1f %12.2f %11.1f  [%s ]\n", l, s, b / 1048576 / s, base / s, p / 1024, all}'
+    awk -v l="$label" -v s="$s" -v b="$BYTES" -v base="$base" -v p="$p" -v u="${u:--}" -v all="${SECS[$m]}" \
+      'BEGIN {printf "%-34s %8.2f %9.1f %12.2f %11.1f %9s  [%s ]\n", l, s, b / 1048576 / s, base / s, p / 1024, u, all}'
   done
   printf '\npeak MiB: maximum resident set (/usr/bin/time -v for Linux programs; VmHWM of the Windows process\n'
   printf 'under Wine, which includes Wine'"'"'s own libraries). Launcher: from its "FileInfo.FilesCount=" trace line\n'
   printf 'to its ">>" setup line, less its fixed 1.5 s of waits; UnpackPackage less its fixed 0.5 s wait.\n'
+  printf 'user s: CPU seconds in user mode (Linux programs; best run).\n'
 } | tee "$RESULTS"
 log "results in $RESULTS"
 log "removing the extracted folders"
