@@ -88,11 +88,11 @@ TEST(VxpackExtract, NothingIsWrittenOutsideTheFolder) {
   for (const char* name : names) {
     SCOPED_TRACE(name);
     TempFolder tmp;
-    PackageSpec spec;
-    spec.pieces = {{FileStream("|first.txt|0|", "1"), FileStream(std::string("|") + name + "|0|", "evil"),
+    PackageDesc desc;
+    desc.pieces = {{FileStream("|first.txt|0|", "1"), FileStream(std::string("|") + name + "|0|", "evil"),
                     FileStream("|last.txt|0|", "2")}};
-    spec.fileCount = 3;
-    const auto pkg = WritePackage(tmp.Path(), "p.exe", spec);
+    desc.fileCount = 3;
+    const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
     const fs::path out = fs::path(tmp.Path()) / "out";
     const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
     EXPECT_FALSE(s.ok);
@@ -115,10 +115,10 @@ TEST(VxpackExtract, LinksInTheFolderAreNotFollowed) {
   fs::create_directories(elsewhere);
   fs::create_directory_symlink(elsewhere, out / "link");
   fs::create_symlink(elsewhere / "target.txt", out / "file.txt");
-  PackageSpec spec;
-  spec.pieces = {{FileStream("|link\\x.txt|0|", "via folder link"), FileStream("|file.txt|0|", "via file link")}};
-  spec.fileCount = 2;
-  const auto pkg = WritePackage(tmp.Path(), "p.exe", spec);
+  PackageDesc desc;
+  desc.pieces = {{FileStream("|link\\x.txt|0|", "via folder link"), FileStream("|file.txt|0|", "via file link")}};
+  desc.fileCount = 2;
+  const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
   const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
   EXPECT_FALSE(s.ok);
   EXPECT_EQ(s.writeErrors.size(), 2u);
@@ -127,12 +127,12 @@ TEST(VxpackExtract, LinksInTheFolderAreNotFollowed) {
 
 TEST(VxpackExtract, WindowsNameRules) {
   TempFolder tmp;
-  PackageSpec spec;
-  spec.pieces = {{FileStream("|Data.bin|0|", "A"), FileStream("|Bin\\a.txt|0|", "a"),
+  PackageDesc desc;
+  desc.pieces = {{FileStream("|Data.bin|0|", "A"), FileStream("|Bin\\a.txt|0|", "a"),
                   FileStream("|data.BIN|0|", "B"), FileStream("|bin\\b.txt|0|", "b"),
                   FileStream("|notes. |0|", "n"), FileStream("|sub/x.txt|0|", "x")}};
-  spec.fileCount = 6;
-  const auto pkg = WritePackage(tmp.Path(), "p.exe", spec);
+  desc.fileCount = 6;
+  const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
   const fs::path out = fs::path(tmp.Path()) / "out";
   const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
   EXPECT_TRUE(s.ok) << s.problem;
@@ -145,10 +145,10 @@ TEST(VxpackExtract, WindowsNameRules) {
 
 TEST(VxpackVerify, ReportsDamageAndMissingPieces) {
   TempFolder tmp;
-  PackageSpec spec;
-  spec.pieces = {{FileStream("|setup.exe*|0|", "s")}, {FileStream("|two.txt|0|", "2")}};
-  spec.fileCount = 2;
-  auto pkg = WritePackage(tmp.Path(), "setup.exe", spec);
+  PackageDesc desc;
+  desc.pieces = {{FileStream("|setup.exe*|0|", "s")}, {FileStream("|two.txt|0|", "2")}};
+  desc.fileCount = 2;
+  auto pkg = WritePackage(tmp.Path(), "setup.exe", desc);
   const std::string first = tmp.Path() + "/setup.exe.001";
   const std::string second = tmp.Path() + "/setup.exe.002";
 

@@ -77,7 +77,7 @@ class TempFolder {
   std::string path_;
 };
 
-struct PackageSpec {
+struct PackageDesc {
   Bytes launcher;  // empty: no launcher bytes before the blocks
   std::vector<std::string> strings = {std::string(1, '\x02'), "|||||"};
   // File block streams, piece by piece (more than one piece: a spanned package).
@@ -90,14 +90,14 @@ struct PackageSpec {
 // Writes the package with the vxpack writer under folder/name and returns its files by path:
 // one file, or for several pieces name.001, name.002 ... (no span launcher).
 inline std::map<std::string, Bytes> WritePackage(const std::string& folder, const std::string& name,
-                                                 const PackageSpec& spec) {
+                                                 const PackageDesc& desc) {
   vxpack::PackageLayout layout;
-  layout.launcher = spec.launcher;
-  layout.stringBlocks = spec.strings;
-  layout.trailer.fileCount = spec.fileCount;
-  layout.trailer.flags = spec.flags;
-  layout.signable = spec.signable;
-  const bool spanned = spec.pieces.size() > 1;
+  layout.launcher = desc.launcher;
+  layout.stringBlocks = desc.strings;
+  layout.trailer.fileCount = desc.fileCount;
+  layout.trailer.flags = desc.flags;
+  layout.signable = desc.signable;
+  const bool spanned = desc.pieces.size() > 1;
   if (spanned) {
     layout.spanSize = uint64_t(1) << 40;
     layout.launcher.clear();
@@ -110,13 +110,13 @@ inline std::map<std::string, Bytes> WritePackage(const std::string& folder, cons
     ADD_FAILURE() << error;
     return files;
   }
-  if (spanned && !spec.launcher.empty()) {  // the first piece carries the launcher bytes too
+  if (spanned && !desc.launcher.empty()) {  // the first piece carries the launcher bytes too
     ADD_FAILURE() << "spanned test packages carry no launcher";
     return files;
   }
-  for (size_t p = 0; p < spec.pieces.size(); ++p) {
+  for (size_t p = 0; p < desc.pieces.size(); ++p) {
     if (p > 0 && !w.NextPiece(error)) ADD_FAILURE() << error;
-    for (const Bytes& block : spec.pieces[p])
+    for (const Bytes& block : desc.pieces[p])
       if (!w.WriteBlock(block, error)) ADD_FAILURE() << error;
   }
   if (!w.Finish(error)) ADD_FAILURE() << error;
@@ -139,9 +139,9 @@ inline void Reseal(Bytes& file) {
 }
 
 // Offset of the first byte after the string blocks of a single-file package without launcher.
-inline size_t FirstFileBlock(const PackageSpec& spec) {
-  size_t pos = spec.launcher.size();
-  for (const std::string& s : spec.strings) pos += 4 + s.size();
+inline size_t FirstFileBlock(const PackageDesc& desc) {
+  size_t pos = desc.launcher.size();
+  for (const std::string& s : desc.strings) pos += 4 + s.size();
   return pos;
 }
 

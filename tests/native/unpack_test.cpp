@@ -27,16 +27,16 @@ struct Entry {
   std::string content;
 };
 
-PackageSpec SpecOf(const std::vector<std::vector<Entry>>& pieces) {
-  PackageSpec spec;
+PackageDesc SpecOf(const std::vector<std::vector<Entry>>& pieces) {
+  PackageDesc desc;
   for (const auto& piece : pieces) {
-    spec.pieces.emplace_back();
+    desc.pieces.emplace_back();
     for (const Entry& e : piece) {
-      spec.pieces.back().push_back(FileStream(e.header, e.content));
-      ++spec.fileCount;
+      desc.pieces.back().push_back(FileStream(e.header, e.content));
+      ++desc.fileCount;
     }
   }
-  return spec;
+  return desc;
 }
 
 UnpackResult Extract(FakeHost& host, const std::string& path, const std::string& agent = "",
@@ -63,9 +63,9 @@ TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
       {"|empty.dat|x|", ""},
       {"|setup.exe* /silent|0|", "MZsetup"},
   };
-  const PackageSpec spec = SpecOf({entries});
+  const PackageDesc desc = SpecOf({entries});
   FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "setup.exe", spec);
+  host.pieces = WritePackage(tmp.Path(), "setup.exe", desc);
   g_trace.clear();
   SetDebugDelivery(CaptureTrace);
   const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe");
@@ -92,12 +92,12 @@ TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
 TEST(Unpack, RepeatedNamesAppendInOrderWithOneStep) {
   TempFolder tmp;
   // Letter case does not make another file, as on Windows.
-  const PackageSpec spec = SpecOf({{{"|data.bin|0|", "AAA"},
+  const PackageDesc desc = SpecOf({{{"|data.bin|0|", "AAA"},
                                     {"|other.txt|0|", "o"},
                                     {"|DATA.bin|0|", "BBB"},
                                     {"|data.bin|0|", "CCC"}}});
   FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
   const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
   EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
   EXPECT_EQ(host.files.size(), 2u);
@@ -135,12 +135,12 @@ TEST(Unpack, RunCommandRules) {
 
 TEST(Unpack, EmptyHeaderOrNoZeroByteIgnoresTheBlock) {
   TempFolder tmp;
-  PackageSpec spec = SpecOf({{{"|a.txt|0|", "a"}}});
-  spec.pieces[0].push_back(FileStream("", "content without a name"));
-  spec.pieces[0].push_back(ZStream("no zero byte at all"));
-  spec.pieces[0].push_back(FileStream("|b.txt|0|", "b"));
+  PackageDesc desc = SpecOf({{{"|a.txt|0|", "a"}}});
+  desc.pieces[0].push_back(FileStream("", "content without a name"));
+  desc.pieces[0].push_back(ZStream("no zero byte at all"));
+  desc.pieces[0].push_back(FileStream("|b.txt|0|", "b"));
   FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
   const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
   EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
   EXPECT_EQ(host.files.size(), 2u);
@@ -153,9 +153,9 @@ TEST(Unpack, BlockLoopStopsSeventyFourBytesBeforeTheEnd) {
   for (int extra : {0, 1}) {
     SCOPED_TRACE(extra);
     TempFolder tmp;
-    const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
+    const PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
     FakeHost host;
-    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
     Bytes& file = host.pieces.begin()->second;
     file.insert(file.end() - kTrailerLength, static_cast<size_t>(extra), 0x01);
     Reseal(file);
@@ -194,11 +194,11 @@ TEST(Unpack, DamagedBlocksEndTheExtraction) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempFolder tmp;
-    PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}}});
-    spec.pieces[0].push_back(c.stream);
-    spec.pieces[0].push_back(FileStream("|after.txt|0|", "never"));
+    PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}}});
+    desc.pieces[0].push_back(c.stream);
+    desc.pieces[0].push_back(FileStream("|after.txt|0|", "never"));
     FakeHost host;
-    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
     const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
     EXPECT_TRUE(r.checksumOk);
     EXPECT_EQ(r.failure, c.failure);
@@ -211,11 +211,11 @@ TEST(Unpack, DamagedBlocksEndTheExtraction) {
 
 TEST(Unpack, BlockLengthPastTheEndOfThePiece) {
   TempFolder tmp;
-  const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
+  const PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}, {"|b.txt|0|", "b"}}});
   FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
   Bytes& file = host.pieces.begin()->second;
-  const size_t lengthAt = FirstFileBlock(spec) + 4 + spec.pieces[0][0].size();
+  const size_t lengthAt = FirstFileBlock(desc) + 4 + desc.pieces[0][0].size();
   const uint32_t huge = 0x7FFFFFF0u;
   std::memcpy(&file[lengthAt], &huge, 4);
   Reseal(file);
@@ -235,10 +235,10 @@ TEST(Unpack, NamesLeavingTheWorkFolderAreNeverWritten) {
   for (const char* name : names) {
     SCOPED_TRACE(name);
     TempFolder tmp;
-    const PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}, {std::string("|") + name + "|0|", "evil"},
+    const PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}, {std::string("|") + name + "|0|", "evil"},
                                       {"|later.txt|0|", "later"}}});
     FakeHost host;
-    host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+    host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
     const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
     EXPECT_EQ(r.failure, UnpackFailure::kBadName);
     EXPECT_NE(r.errorText.find(std::string("\"") + name + "\""), std::string::npos) << r.errorText;
@@ -271,12 +271,12 @@ TEST(EntryName, PlainRelativeNames) {
 
 TEST(Unpack, FirstFailedWriteIsShownOnceForTheProcess) {
   TempFolder tmp;
-  const PackageSpec spec = SpecOf({{{"|a.txt|0|", "aaaa"},
+  const PackageDesc desc = SpecOf({{{"|a.txt|0|", "aaaa"},
                                     {"|b.txt|0|", "0123456789"},
                                     {"|c.txt|0|", "cc"},
                                     {"|d.txt|0|", "dd"}}});
   FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "p.exe", spec);
+  host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
   host.failWrites = {"b.txt", "c.txt"};
   const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
   EXPECT_EQ(r.failure, UnpackFailure::kNone);
@@ -308,7 +308,7 @@ TEST(Unpack, ChecksumMismatchOrMissingPackageExtractsNothing) {
   FakeHost host;
   host.pieces = WritePackage(tmp.Path(), "p.exe", SpecOf({{{"|setup.exe*|0|", "setup"}}}));
   Bytes& file = host.pieces.begin()->second;
-  file[FirstFileBlock(PackageSpec()) + 10] ^= 0x40;
+  file[FirstFileBlock(PackageDesc()) + 10] ^= 0x40;
   UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
   EXPECT_FALSE(r.checksumOk);
   EXPECT_TRUE(host.files.empty());
@@ -323,12 +323,12 @@ TEST(Unpack, ChecksumMismatchOrMissingPackageExtractsNothing) {
 
 TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
   TempFolder tmp;
-  PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "setup"}, {"|b.txt|0|", "b"}}});
-  spec.launcher = FakeLauncher(1200);
-  spec.signable = true;  // the package-end field at 252 is set in the package
-  spec.strings = {std::string(1, '\x02'), "|http://u|x.ini|AUAgent.exe|tok|0|", "|w|"};
+  PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "setup"}, {"|b.txt|0|", "b"}}});
+  desc.launcher = FakeLauncher(1200);
+  desc.signable = true;  // the package-end field at 252 is set in the package
+  desc.strings = {std::string(1, '\x02'), "|http://u|x.ini|AUAgent.exe|tok|0|", "|w|"};
   FakeHost host;
-  const auto written = WritePackage(tmp.Path(), "Setup.EXE", spec);
+  const auto written = WritePackage(tmp.Path(), "Setup.EXE", desc);
   const Bytes& package = written.begin()->second;
   ASSERT_NE(package[252] | package[253] | package[254] | package[255], 0);
   host.pieces = written;
@@ -338,7 +338,7 @@ TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
   SetDebugDelivery(nullptr);
   EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
 
-  Bytes expected(package.begin(), package.begin() + FirstFileBlock(spec));
+  Bytes expected(package.begin(), package.begin() + FirstFileBlock(desc));
   std::fill(expected.begin() + 252, expected.begin() + 256, 0);
   Bytes trailer(package.end() - kTrailerLength, package.end());
   trailer[69] = 1;
@@ -369,9 +369,9 @@ TEST(Unpack, AgentOnlyForExePackagesAndAFileName) {
     SCOPED_TRACE(std::string(c.package) + " " + c.agent);
     TempFolder tmp;
     FakeHost host;
-    PackageSpec spec = SpecOf({{{"|a.txt|0|", "a"}}});
-    spec.launcher = FakeLauncher(600);
-    host.pieces = WritePackage(tmp.Path(), c.package, spec);
+    PackageDesc desc = SpecOf({{{"|a.txt|0|", "a"}}});
+    desc.launcher = FakeLauncher(600);
+    host.pieces = WritePackage(tmp.Path(), c.package, desc);
     const UnpackResult r = Extract(host, tmp.Path() + "/" + c.package, c.agent);
     EXPECT_EQ(r.failure, UnpackFailure::kNone);
     EXPECT_EQ(host.files.size(), c.built ? 2u : 1u);
@@ -381,9 +381,9 @@ TEST(Unpack, AgentOnlyForExePackagesAndAFileName) {
 TEST(Unpack, AgentNameLeavingTheWorkFolderEndsTheExtraction) {
   TempFolder tmp;
   FakeHost host;
-  PackageSpec spec = SpecOf({{{"|setup.exe*|0|", "s"}}});
-  spec.launcher = FakeLauncher(600);
-  host.pieces = WritePackage(tmp.Path(), "setup.exe", spec);
+  PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}}});
+  desc.launcher = FakeLauncher(600);
+  host.pieces = WritePackage(tmp.Path(), "setup.exe", desc);
   const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe", "..\\agent.exe");
   EXPECT_EQ(r.failure, UnpackFailure::kBadName);
   EXPECT_EQ(r.runCommand, "");
