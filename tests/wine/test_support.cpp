@@ -62,6 +62,26 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return ok;
 }
 
+std::vector<std::string> LogLines(const std::string& path) {
+  std::vector<std::string> out;
+  const std::string all = ReadWholeFile(path);
+  size_t start = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] != '\n') continue;
+    std::string line = all.substr(start, i - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.push_back(line);
+    start = i + 1;
+  }
+  return out;
+}
+
+std::string LogValue(const std::vector<std::string>& lines, const std::string& key) {
+  for (const auto& l : lines)
+    if (l.compare(0, key.size() + 1, key + "=") == 0) return l.substr(key.size() + 1);
+  return std::string();
+}
+
 void PumpFor(DWORD ms) {
   DWORD start = GetTickCount();
   for (;;) {

@@ -12,6 +12,10 @@ std::string FreshTempDir(const std::string& name);  // an empty folder under the
 bool CopyFileTo(const std::string& from, const std::string& to);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
+// A text file's lines without their CR LF (a log the fixtures write).
+std::vector<std::string> LogLines(const std::string& path);
+// The value of the first "key=value" line, empty when there is none.
+std::string LogValue(const std::vector<std::string>& lines, const std::string& key);
 
 // Pumps this thread's messages (sent ones included) for ms milliseconds.
 void PumpFor(DWORD ms);
