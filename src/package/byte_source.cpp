@@ -4,7 +4,6 @@
 #include <cstring>
 
 namespace vx {
-namespace {
 
 bool SeekTo(std::FILE* f, uint64_t offset) {
 #if defined(_WIN32)
@@ -13,6 +12,8 @@ bool SeekTo(std::FILE* f, uint64_t offset) {
   return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
 }
+
+namespace {
 
 bool SeekEnd(std::FILE* f, uint64_t& size) {
 #if defined(_WIN32)

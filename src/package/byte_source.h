@@ -8,6 +8,9 @@
 
 namespace vx {
 
+// Moves a stdio stream to a 64-bit offset from the start; false on failure.
+bool SeekTo(std::FILE* f, uint64_t offset);
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;

@@ -1,18 +1,8 @@
 #include "out_file.h"
 
+#include "package/byte_source.h"
+
 namespace vxpack {
-namespace {
-
-bool SeekTo(std::FILE* f, uint64_t offset) {
-#if defined(_WIN32)
-  return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
-#else
-  return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-}  // namespace
-
 OutFile::~OutFile() {
   if (file_ != nullptr) std::fclose(file_);
 }
@@ -44,7 +34,7 @@ bool OutFile::Close() {
 bool PatchFile(const std::string& path, uint64_t offset, const void* data, size_t len) {
   std::FILE* f = std::fopen(path.c_str(), "r+b");
   if (f == nullptr) return false;
-  bool ok = SeekTo(f, offset) && std::fwrite(data, 1, len, f) == len;
+  bool ok = vx::SeekTo(f, offset) && std::fwrite(data, 1, len, f) == len;
   ok = (std::fclose(f) == 0) && ok;
   return ok;
 }
