@@ -2,6 +2,7 @@
 VX_BUILD="${VX_BUILD:-$ROOT/build}"
 BUILD_HOST="$VX_BUILD/host"
 BUILD_WIN="$VX_BUILD/win"
+BUILD_WIN64="$VX_BUILD/win64"
 DIST="${VX_DIST:-$([ "$VX_BUILD" = "$ROOT/build" ] && echo "$ROOT/dist" || echo "$VX_BUILD/dist")}"
 
 vx_log() { printf '[vx] %s\n' "$*" >&2; }
@@ -51,6 +52,30 @@ vx_build() {
   cp -f "$BUILD_WIN/vxpack.exe" "$DIST/vxpack.exe"
   [ -f "$BUILD_WIN/vxdebugview.exe" ] && cp -f "$BUILD_WIN/vxdebugview.exe" "$DIST/vxdebugview.exe"
   vx_log "launcher size: $(stat -c %s "$DIST/vxstub.exe") bytes (dist/vxstub.exe)"
+}
+
+# True when this machine runs 32-bit programs (Wine's 32-bit loader). Some kernels are built or
+# booted without 32-bit emulation; there the Windows tests run a 64-bit build of the same sources
+# under 64-bit Wine, and the shipped 32-bit launcher is still built and checked as a file.
+vx_can_run_win32() {
+  [ "${VX_WINE_ARCH:-}" = 64 ] && return 1
+  [ "${VX_WINE_ARCH:-}" = 32 ] && return 0
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows tree the tests run: the 32-bit one where 32-bit programs run, else a 64-bit one.
+vx_test_win_tree() {
+  if vx_can_run_win32; then echo "$BUILD_WIN"; else echo "$BUILD_WIN64"; fi
+}
+
+vx_build_tests() {
+  local jobs; jobs="$(nproc)"
+  if ! vx_can_run_win32; then
+    vx_log "this machine cannot run 32-bit programs: the Windows tests use a 64-bit build under 64-bit Wine"
+    cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+          -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
+    cmake --build "$BUILD_WIN64" -j "$jobs"
+  fi
 }
 
 vx_test() {

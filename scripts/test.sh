@@ -32,8 +32,11 @@ fi
 if [ "$which" = all ] || [ "$which" = wine ]; then
   echo "== Windows tests under Wine"
   wine_env_start
-  export VX_TEST_BIN_DIR="$BUILD_WIN"
-  ( cd "$BUILD_WIN" && timeout 1800 wine ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
+  tree="$(vx_test_win_tree)"
+  export VX_TEST_BIN_DIR="$tree"
+  # Checks of the shipped file read the 32-bit launcher wherever the tests run (Z: is /).
+  export VX_SHIPPED_LAUNCHER="Z:$(echo "$BUILD_WIN/vxstub.exe" | tr / '\\')"
+  ( cd "$tree" && timeout 1800 "$VX_WINE" ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"
   count_gtest "$LOGDIR/wine.log" wine
   if [ $rc -ne 0 ]; then

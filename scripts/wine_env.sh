@@ -4,7 +4,16 @@ wine_env_start() {
   export WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG="${WINEDEBUG:--all}"
-  export WINEARCH=win32
+  if vx_can_run_win32; then
+    export WINEARCH=win32
+    VX_WINE=wine
+  else
+    # 64-bit Wine only: the 32-bit loader cannot start on this kernel.
+    export WINEARCH=win64
+    export WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix64}"
+    VX_WINE=/usr/lib/wine/wine64
+  fi
+  export VX_WINE
   # A free X display number for Xvfb.
   local n=90
   while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
@@ -15,11 +24,11 @@ wine_env_start() {
   for i in $(seq 1 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "[vx] creating the Wine prefix $WINEPREFIX" >&2
-    wineboot -i >/dev/null 2>&1 || true
+    "$VX_WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     # Without a window manager, managed windows make every close wait for an answer that never
     # comes (about 2 s a window); unmanaged windows close at once and draw their own captions.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    "$VX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
   wineserver -p

@@ -7,7 +7,7 @@ namespace vx {
 
 namespace {
 
-static_assert(sizeof(PROCESSENTRY32) == 296, "ANSI process entry");
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 4 ? 296 : 304), "ANSI process entry");
 
 using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);

@@ -43,7 +43,7 @@ std::vector<std::string> ImportedDlls(const std::string& img) {
 }
 
 TEST(LauncherImage, PeHeaderAtOffset256AndPackageEndFieldClear) {
-  std::string img = ReadWholeFile(TestBinDir() + "vxstub.exe");
+  std::string img = ReadWholeFile(ShippedLauncher());
   ASSERT_GT(img.size(), 1024u);
   EXPECT_EQ(img.substr(0, 2), "MZ");
   EXPECT_EQ(U32At(img, 0x3C), 256u);
@@ -55,7 +55,7 @@ TEST(LauncherImage, PeHeaderAtOffset256AndPackageEndFieldClear) {
 }
 
 TEST(LauncherImage, ImportsSystemLibrariesOnly) {
-  std::string img = ReadWholeFile(TestBinDir() + "vxstub.exe");
+  std::string img = ReadWholeFile(ShippedLauncher());
   const char* allowed[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comctl32.dll",
                            "shell32.dll", "msvcrt.dll", "ole32.dll"};
   auto dlls = ImportedDlls(img);

@@ -57,7 +57,9 @@ class StubWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_notes.clear();
-    dir_ = FreshTempDir("stubwin");
+    // A folder per test: the previous test's agent image may still be mapped for a moment.
+    dir_ = FreshTempDir(std::string("stubwin_") +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     auto cfg = LauncherPackageConfig(dir_ + "X_StubWinAgent.exe");
     cfg.agent = true;
     cfg.agentExe = "StubWinAgent.exe";
@@ -158,6 +160,8 @@ TEST_F(StubWindowTest, ClassStyleSizeCentringAndControls) {
       {"msctls_progress32", {70, 38, 462, 51}, true},
       {"msctls_progress32", {416, 20, 462, 33}, false},
   };
+  // The window can be found before its controls exist.
+  PumpUntil([&] { return Children(wnd_).size() >= 3; }, 5000);
   const auto children = Children(wnd_);
   ASSERT_EQ(children.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {

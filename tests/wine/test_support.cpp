@@ -9,6 +9,13 @@ std::string TestBinDir() {
   return p.substr(0, p.find_last_of('\\') + 1);
 }
 
+std::string ShippedLauncher() {
+  char buf[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VX_SHIPPED_LAUNCHER", buf, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return std::string(buf, n);
+  return TestBinDir() + "vxstub.exe";
+}
+
 static void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);

@@ -8,6 +8,9 @@
 namespace vxtest {
 
 std::string TestBinDir();                        // folder of wine_tests.exe, trailing backslash
+// The launcher as shipped (32-bit), for checks of the file itself; the test tree's own
+// vxstub.exe is the one the tests run, which is a 64-bit build on machines without 32-bit support.
+std::string ShippedLauncher();
 std::string FreshTempDir(const std::string& name);  // an empty folder under the temp folder
 bool CopyFileTo(const std::string& from, const std::string& to);
 std::string ReadWholeFile(const std::string& path);
