@@ -95,6 +95,10 @@ enum class UnpackFailure {
   kNeedDictionary,
   kLongHeader,    // a block header too long to hold a file name
   kReadError,     // a piece could not be read
+  kBadTrailer,    // a trailer that does not fit the package: no package trailer on the first piece,
+                  // a string-block count other than 2 or 3, or a file count that differs between
+                  // the pieces or from the number of file blocks found
+  kWriteFailed,   // a file could not be written (the first failure in the process was shown)
 };
 
 struct UnpackResult {
@@ -106,6 +110,7 @@ struct UnpackResult {
   int pieces = 0;           // pieces opened
   int blocks = 0;           // blocks read, string blocks included
   int files = 0;            // file blocks written or appended
+  int fileBlocks = 0;       // file blocks read (ignored ones included)
 };
 
 constexpr size_t kUnpackChunk = 256 * 1024;  // read and write unit of extraction

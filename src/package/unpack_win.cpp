@@ -81,7 +81,9 @@ bool UnpackPackage(const std::string& packagePath, const std::string& workFolder
   runCommand = result.runCommand;
   checksumOk = result.checksumOk;
   if (result.failure == UnpackFailure::kNone) return true;
-  host.ShowError(result.errorText + "<P><P>The setup will not be started.");
+  // A failed write has had its box already (the first in the process) and ends the extraction.
+  if (result.failure != UnpackFailure::kWriteFailed)
+    host.ShowError(result.errorText + "<P><P>The setup will not be started.");
   return false;
 }
 

@@ -369,7 +369,9 @@ TEST(BuildPackage, SinglePackageReadsBackThroughTheLauncherReader) {
   EXPECT_TRUE(info.SecondBarFlag());
   EXPECT_FALSE(info.ConfirmExtractFlag() || info.ContinuationFlag() || info.SpanFlag() ||
                info.WebFlag() || info.AgentFlag());
-  EXPECT_EQ(Val(info.Trailer().fileCount), s.files.size());
+  // The file count is the number of file blocks: a file may take several.
+  EXPECT_EQ(Val(info.Trailer().fileCount), report.blocks);
+  EXPECT_GT(report.blocks, s.files.size());
   EXPECT_EQ(Val(info.Trailer().space[0]), s.TotalSize());
   uint64_t rounded4k = 0;
   for (const auto& f : s.files) rounded4k += (f.second.size() + 4095) / 4096 * 4096;
@@ -396,6 +398,7 @@ TEST(BuildPackage, SinglePackageReadsBackThroughTheLauncherReader) {
   ExtractPiece(s.cfg.output, x);
   ExpectSameFiles(s, x);
   EXPECT_EQ(x.blocks, 1u + 1u + 3u + 10u);  // empty, readme, setup (9000 = 3 blocks), big
+  EXPECT_EQ(x.blocks, report.blocks);
   uint64_t size = 0;
   uint32_t dos = 0;
   ASSERT_TRUE(StatFile(s.dir / "payload/readme.txt", size, dos));
@@ -465,7 +468,7 @@ TEST(BuildPackage, SpannedPackageHasLauncherAndPieces) {
       EXPECT_FALSE(launcher.ContinuationFlag());
       EXPECT_TRUE(launcher.MakeAgentFlag());
       EXPECT_EQ(launcher.AgentToken(true), "AgentSecret");
-      EXPECT_EQ(Val(launcher.Trailer().fileCount), s.files.size());
+      EXPECT_EQ(Val(launcher.Trailer().fileCount), report.blocks);
       ExpectChecksumPasses(s.cfg.output);
       // The first piece starts with the launcher, so the update agent can be cut from it.
       const Bytes first = ReadFile(pieces[0]);
@@ -484,6 +487,7 @@ TEST(BuildPackage, SpannedPackageHasLauncherAndPieces) {
       EXPECT_FALSE(piece.SpanFlag());
       EXPECT_TRUE(piece.ConfirmExtractFlag());
       EXPECT_EQ(Val(piece.Trailer().space[0]), s.TotalSize());
+      EXPECT_EQ(Val(piece.Trailer().fileCount), report.blocks);  // the whole package's, in every piece
       if (k == 0) {
         EXPECT_EQ(piece.AgentExeName(), "AppUpdate.exe");
       } else {

@@ -367,7 +367,6 @@ bool BuildPackage(const BuildConfig& cfgIn, const ProgressFn& progress, BuildRep
   layout.spanSize = cfg.spanSize;
   layout.signable = cfg.signable;
   layout.trailer = BaseTrailer(cfg);
-  layout.trailer.fileCount = static_cast<uint32_t>(files.size());
   std::vector<uint64_t> sizes;
   for (const SourceFile& f : files) {
     sizes.push_back(f.size);
