@@ -363,8 +363,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
   ReadTrailer(src, rec);
   std::string relative, reason;
   if (!CheckEntryName(req_.agentName, relative, reason))
-    return Fail(UnpackFailure::kBadName, "The package names an update agent that cannot be written safely: \"" +
-                                             req_.agentName + "\" (" + reason + ").");
+    return Fail(UnpackFailure::kBadName, UnsafeAgentNameText(req_.agentName, reason));
   const std::string folder = EntryFolder(relative);
   if (!folder.empty()) host_.CreateFolders(folder);
   bool existed = false;
@@ -398,6 +397,11 @@ std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, 
   return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
          "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
          IntText(freeBytes) + " Bytes";
+}
+
+std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason) {
+  return "The package names an update agent that cannot be written safely: \"" + agentName + "\" (" + reason +
+         ").";
 }
 
 std::string PiecePath(const std::string& firstPiece, int disk) {

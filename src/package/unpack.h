@@ -121,6 +121,9 @@ UnpackResult UnpackPackageWith(const UnpackRequest& request, UnpackHost& host);
 std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, uint64_t fileSize,
                                double bytesFree);
 
+// What is said of an update agent name that CheckEntryName refused, for the user (plain text).
+std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason);
+
 // The path of piece k (k >= 2) of a package whose first piece is firstPiece.
 std::string PiecePath(const std::string& firstPiece, int disk);
 

@@ -82,9 +82,12 @@ bool UnpackPackage(const std::string& packagePath, const std::string& workFolder
   checksumOk = result.checksumOk;
   if (result.failure == UnpackFailure::kNone) return true;
   // A failed write has had its box already (the first in the process) and ends the extraction.
-  if (result.failure != UnpackFailure::kWriteFailed)
-    host.ShowError(result.errorText + "<P><P>The setup will not be started.");
+  if (result.failure != UnpackFailure::kWriteFailed) ShowUnpackError(result.errorText, buttons, charset);
   return false;
+}
+
+void ShowUnpackError(const std::string& text, const std::string& buttons, int charset) {
+  ErrorBox(nullptr, text + "<P><P>The setup will not be started.", std::string(), buttons, charset);
 }
 
 }  // namespace vx

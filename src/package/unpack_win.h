@@ -25,4 +25,8 @@ bool UnpackPackage(const std::string& packagePath, const std::string& workFolder
                    const std::string& promptText, UnpackProgressFn progress, std::string& runCommand,
                    bool& checksumOk);
 
+// The box of a damaged or unsafe package: text (markup), then that the setup will not be
+// started; ownerless, with the default caption.
+void ShowUnpackError(const std::string& text, const std::string& buttons, int charset);
+
 }  // namespace vx

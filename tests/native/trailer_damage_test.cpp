@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "extract.h"
+#include "inspect.h"
 #include "unpack_support.h"
 
 namespace {
@@ -143,6 +144,30 @@ TEST(TrailerDamage, FlipsThatLostFilesAreDamage) {
     EXPECT_FALSE(o.extracted);
     EXPECT_FALSE(o.whole);
     EXPECT_NE(o.problem.find("damaged"), std::string::npos) << o.problem;
+  }
+}
+
+// vxpack inspect names the counts that do not fit.
+TEST(TrailerDamage, InspectNamesTheCounts) {
+  struct Case {
+    size_t offset;
+    int bit;
+    const char* problem;
+  } const cases[] = {
+      {1, 2, "the trailer gives 6 string blocks; a package has 2 or 3"},
+      {1, 0, "the package holds 4 file blocks, its trailer gives 5"},  // the first one read as web list
+      {8, 1, "the package holds 5 file blocks, its trailer gives 7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.problem);
+    Sample s(false);
+    EXPECT_TRUE(vxpack::InspectPackage(s.first).problems.empty());
+    Bytes damaged = s.bytes.at(s.first);
+    damaged[damaged.size() - vx::kTrailerLength + c.offset] ^= static_cast<uint8_t>(1u << c.bit);
+    Store(s.first, damaged);
+    const vxpack::Inspection in = vxpack::InspectPackage(s.first);
+    ASSERT_FALSE(in.problems.empty());
+    EXPECT_EQ(in.problems[0], c.problem);
   }
 }
 

@@ -328,6 +328,7 @@ struct Sample {
     cfg.blockSize = 4096;
     cfg.threads = 2;
     cfg.makeAgent = true;
+    cfg.allowUnfinished = true;  // make_agent and [web] are not finished yet
     cfg.secondBar = true;
     cfg.updateUrl = "http://updates.example.com/app";
     cfg.infoFile = "App.info";
@@ -589,6 +590,43 @@ TEST(BuildPackage, RefusesBadInput) {
     std::string error;
     EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
     EXPECT_NE(error.find(c.expect), std::string::npos) << error;
+  }
+}
+
+// Until the launcher downloads web-hosted packages and the agent checks for updates, building
+// them is refused with one line, unless asked for by tests.
+TEST(BuildPackage, RefusesUnfinishedFeatures) {
+  struct Case {
+    const char* name;
+    void (*change)(BuildConfig&);
+    const char* expect;
+  } cases[] = {
+      {"web", [](BuildConfig& c) {
+         c.hasWeb = true;
+         c.web.folder = "http://h/d";
+         c.web.launcherOutput = c.output + ".web.exe";
+       },
+       "[web] is not available yet: the launcher does not download web-hosted packages yet"},
+      {"make_agent", [](BuildConfig& c) { c.makeAgent = true; },
+       "make_agent is not available yet: the update agent does not check for updates yet"},
+      {"agent", [](BuildConfig& c) { c.agent = true; },
+       "agent is not available yet: the update agent does not check for updates yet"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sample s;
+    s.cfg.makeAgent = false;
+    s.cfg.allowUnfinished = false;
+    EXPECT_EQ(UnfinishedFeature(s.cfg), "");
+    c.change(s.cfg);
+    EXPECT_EQ(UnfinishedFeature(s.cfg), c.expect);
+    BuildReport report;
+    std::string error;
+    EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
+    EXPECT_EQ(error, std::string(c.expect) + " (--allow-unfinished builds it anyway, for tests)");
+    EXPECT_FALSE(fs::exists(s.cfg.output));
+    s.cfg.allowUnfinished = true;
+    EXPECT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
   }
 }
 

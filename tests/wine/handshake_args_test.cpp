@@ -23,30 +23,6 @@ enum class Run {
 const char kAgentName[] = "MyAppUpdate.exe";
 const char kAgentCopyClass[] = ".AutoUpdate.X_MyAppUpdate";
 
-// Sets TMP and TEMP for the programs this process starts; the old values come back at the end.
-class TempFolderOverride {
- public:
-  explicit TempFolderOverride(const std::string& folder) : active_(!folder.empty()) {
-    if (!active_) return;
-    for (const char* name : {"TMP", "TEMP"}) {
-      char buf[MAX_PATH] = {};
-      const DWORD n = GetEnvironmentVariableA(name, buf, MAX_PATH);
-      saved_.push_back(n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string());
-      SetEnvironmentVariableA(name, folder.c_str());
-    }
-  }
-  ~TempFolderOverride() {
-    if (!active_) return;
-    const char* names[] = {"TMP", "TEMP"};
-    for (size_t i = 0; i < saved_.size(); ++i)
-      SetEnvironmentVariableA(names[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
-  }
-
- private:
-  bool active_;
-  std::vector<std::string> saved_;
-};
-
 // The arguments after the program name, split by the system (CommandLineToArgvW).
 std::vector<std::string> SplitArguments(const std::string& commandLine) {
   std::vector<std::string> args;
@@ -154,6 +130,7 @@ TEST_P(HandshakeArgs, EverySwitchIsOneArgument) {
   if (c.run == Run::kAgentCopy) {
     CloseAgentCopy();
     cfg.agent = true;
+    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.agentExe = kAgentName;
     cfg.infoFile = "myapp.inf";
   } else {
