@@ -110,6 +110,33 @@ TEST(RelayCommand, EverySwitchIsOneArgument) {
   }
 }
 
+// The whole chain of a spanned install: the user's command line, the relay copy's, the setup's.
+TEST(RelayCommand, SetupOfTheRelayCopyGetsEverySwitchAsOneArgument) {
+  using V = std::vector<std::string>;
+  struct Case {
+    const char* userTail;
+    V expected;
+  } cases[] = {
+      {"", {"/SpanCdLvl=2", "/SpanDiskFName1=E:\\my disk\\my setup.exe.001", "/log=C:\\a b.log", "/TH_ID=_5",
+            "/OriginExe=C:\\my*temp\\SETUP_1\\Y_my*setup.exe"}},
+      {"/x /dir=\"C:\\a b\"",
+       {"/x", "/dir=C:\\a b", "/SpanCdLvl=2", "/SpanDiskFName1=E:\\my disk\\my setup.exe.001", "/log=C:\\a b.log",
+        "/TH_ID=_5", "/OriginExe=C:\\my*temp\\SETUP_1\\Y_my*setup.exe"}},
+  };
+  const std::string launcher = "E:\\my disk\\my setup.exe";
+  const std::string relay = "C:\\my temp\\SETUP_1\\Y_my setup.exe";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.userTail);
+    const std::string userLine = "\"" + launcher + "\" " + c.userTail;
+    const std::string relayLine = vx::RelayCommandLine(relay, vx::CommandTailOf(userLine, launcher), launcher);
+    const std::string relayTail = vx::CommandTailOf(relayLine, relay);
+    EXPECT_EQ(vx::SwitchValueIn(relayTail, "/SpanDiskFName1="), launcher + ".001");
+    const auto cmd = vx::BuildSetupCommand("C:\\my temp\\SETUP_1", "fakesetup.exe* /log=\"C:\\a b.log\"", relayTail,
+                                           "_5", relay, false);
+    EXPECT_EQ(SplitArguments(cmd.commandLine), c.expected) << cmd.commandLine;
+  }
+}
+
 TEST(AgentCopy, EverySwitchIsOneArgument) {
   using V = std::vector<std::string>;
   struct Case {
