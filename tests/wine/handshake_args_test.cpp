@@ -175,11 +175,15 @@ TEST_P(HandshakeArgs, EverySwitchIsOneArgument) {
       for (const std::string& l : lines)
         if (l.compare(0, 4, "arg=") == 0) args.push_back(l.substr(4));
       const std::string work = FolderOf(LogValue(lines, "exe"));
-      if (!temp.empty()) EXPECT_EQ(work.compare(0, temp.size(), temp), 0) << work;
+      if (!temp.empty()) {
+        EXPECT_EQ(work.compare(0, temp.size(), temp), 0) << work;
+      }
       if (c.run == Run::kSpanRelay) origin = work + "\\Y_" + NameOf(launcher);
       // The setup found its handshake: the launcher learns that it completed.
       EXPECT_TRUE(Contains(lines, "atom=removed"));
-      if (std::string(c.tail).find("/hide") != std::string::npos) EXPECT_TRUE(Contains(lines, "show=0"));
+      if (std::string(c.tail).find("/hide") != std::string::npos) {
+        EXPECT_TRUE(Contains(lines, "show=0"));
+      }
       // The launcher (or the relay copy, once it has ended) removes the work folder.
       EXPECT_TRUE(PumpUntil([&] { return !DirExists(work); }, 30000)) << work;
     }
