@@ -19,17 +19,17 @@ std::string& StoredModulePath() {
 
 std::string CommandTailOf(const std::string& commandLine, const std::string& modulePath) {
   std::string s = commandLine;
-  const int p = PosCI(modulePath, s);
-  if (p > 0) s.erase(static_cast<size_t>(p) - 1, modulePath.size());
-  while (!s.empty() && s.front() == '"') {
-    s = Trim(s);
-    s.erase(0, 1);
-    s = Trim(s);
-  }
-  while (!s.empty() && s.back() == '"') {
-    s = Trim(s);
-    s.pop_back();
-    s = Trim(s);
+  const int p = modulePath.empty() ? 0 : PosCI(modulePath, s);
+  if (p > 0) {
+    size_t from = static_cast<size_t>(p) - 1;
+    size_t to = from + modulePath.size();
+    // The quotes around the program path go with it. Quotes of the arguments stay as they are:
+    // a value such as /dir="C:\a b" reaches the programs the tail is passed on to intact.
+    if (from > 0 && s[from - 1] == '"' && to < s.size() && s[to] == '"') {
+      --from;
+      ++to;
+    }
+    s.erase(from, to - from);
   }
   return Trim(s);
 }

@@ -141,8 +141,11 @@ std::string ListValue(const std::string& list, const std::string& key, const std
 namespace {
 
 // The working copy is searched (upper-cased for the case-insensitive form) while the result is
-// edited at the same positions. Each occurrence in the working copy is overwritten by filler
-// characters, which never occur in the searched text, so inserted text is never matched again.
+// built from the text at the same positions, in one pass, so the time grows with the length of
+// the text. Replaced occurrences count as filler characters that never occur in find: inserted
+// text is never matched again. An empty replacement leaves no filler, so the text on both sides
+// closes up and may form a new occurrence, which goes too (as the first occurrence found again
+// after every removal would): the kept text is a stack whose top is compared after each push.
 std::string ReplaceImpl(const std::string& text, const std::string& find, const std::string& repl,
                         bool ignoreCase) {
   if (find.empty()) return text;
@@ -150,16 +153,29 @@ std::string ReplaceImpl(const std::string& text, const std::string& find, const 
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != std::string::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
-  std::string work = ignoreCase ? UpperCase(text) : text;
-  std::string result = text;
-  size_t from = 0;
-  for (;;) {
-    size_t p = work.find(needle, from);
-    if (p == std::string::npos) break;
-    work.replace(p, needle.size(), repl.size(), static_cast<char>(filler));
-    result.replace(p, needle.size(), repl);
-    // Nothing before p matched; a new match can only start where the edit could join text.
-    from = p >= needle.size() - 1 ? p - (needle.size() - 1) : 0;
+  const std::string work = ignoreCase ? UpperCase(text) : text;
+  std::string result;
+  result.reserve(text.size());
+  if (!repl.empty()) {
+    size_t from = 0;
+    for (size_t p = work.find(needle); p != std::string::npos; p = work.find(needle, from)) {
+      result.append(text, from, p - from);
+      result += repl;
+      from = p + needle.size();
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+  }
+  std::string kept;  // the working copy of result
+  kept.reserve(text.size());
+  const size_t n = needle.size();
+  for (size_t i = 0; i < text.size(); ++i) {
+    result += text[i];
+    kept += work[i];
+    if (kept.size() >= n && kept.compare(kept.size() - n, n, needle) == 0) {
+      result.resize(result.size() - n);
+      kept.resize(kept.size() - n);
+    }
   }
   return result;
 }

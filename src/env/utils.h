@@ -61,6 +61,8 @@ int64_t NowSeconds();
 // ---- Command line ----
 // The core reads switches from a command line and module path given to it; the Win32 layer
 // feeds GetCommandLineA and the module file name (InitCommandLineFromProcess, winutil.h).
+// The tail is the command line without the program's own path (and the quotes around it);
+// the arguments keep their quotes.
 std::string CommandTailOf(const std::string& commandLine, const std::string& modulePath);
 std::string SwitchValueIn(const std::string& tail, const std::string& name);
 bool SwitchPresentIn(const std::string& tail, const std::string& name);

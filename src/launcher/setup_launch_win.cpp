@@ -99,7 +99,8 @@ bool RunSetup(const std::string& workFolderIn, const std::string& packagePath, c
       completed = StartAndAwaitSetup(workFolder, runCommand, commandTail, foreground);
     }
     if (!checksumOk) {
-      ErrorBox(StubWindowHandle(), Text(pkg, "s7"), Text(pkg, "Error"), buttons, pkg.LanguageCharset());
+      // Ownerless like the extraction's boxes: the caption is repeated as the bold heading.
+      ErrorBox(nullptr, Text(pkg, "s7"), Text(pkg, "Error"), buttons, pkg.LanguageCharset());
     }
   }
   if (usedAlternative) RemoveAlternativeWorkFolder();
@@ -144,13 +145,16 @@ void CreateAndRun_X_Exe() {
   }
 }
 
-void ForwardControlSwitches(bool agentWindowExisted) {
+bool ForwardControlSwitches(bool agentWindowExisted) {
   const std::string target = OwnFolder() + "X_" + OwnName();
-  if (!FileExists(target)) return;
+  if (!FileExists(target)) return false;
+  bool posted = false;
   for (const ControlMessage& m : ControlMessagesFor(SwitchInt("/STOP=", -1), SwitchValue("/WM_MSG="),
                                                     SwitchInt("/TEST=", -1), agentWindowExisted)) {
-    PostToProgram(target, true, m.msg, static_cast<WPARAM>(m.wParam), static_cast<LPARAM>(m.lParam));
+    if (PostToProgram(target, true, m.msg, static_cast<WPARAM>(m.wParam), static_cast<LPARAM>(m.lParam)))
+      posted = true;
   }
+  return posted;
 }
 
 void SpanRelay() {

@@ -12,7 +12,6 @@ const TGFileInfo& OwnPackage();
 bool AgentFlag();
 const std::string& WindowClassName();
 std::string WorkFolder();  // computed and created on first call
-void SetWorkFolder(const std::string& folder);  // an alternative folder chosen before extraction
 
 bool IsAgentLauncher();
 bool IsAgentCopy();

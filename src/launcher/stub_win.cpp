@@ -79,8 +79,6 @@ std::string WorkFolder() {
   return g_workFolder;
 }
 
-void SetWorkFolder(const std::string& folder) { g_workFolder = folder; }
-
 bool IsAgentLauncher() { return IsAgentLauncherMode(CurrentModeInputs()); }
 bool IsAgentCopy() { return IsAgentCopyMode(CurrentModeInputs()); }
 bool IsSpanRelay() { return IsSpanRelayMode(CurrentModeInputs()); }

@@ -66,13 +66,4 @@ char AlternativeDrive(const double recorded[3], char tempDrive) {
 
 bool ForcePromptValue(const std::string& value) { return value == "1"; }
 
-DiskPromptTexts DiskPrompt(const std::string& languageBlock) {
-  DiskPromptTexts p;
-  p.text = LauncherText(languageBlock, "s8");
-  p.caption = LauncherText(languageBlock, "Attention");
-  p.buttons = LauncherText(languageBlock, "BtnText");
-  p.charset = LanguageCharset(languageBlock);
-  return p;
-}
-
 }  // namespace vx

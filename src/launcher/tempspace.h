@@ -34,14 +34,6 @@ char AlternativeDrive(const double recorded[3], char tempDrive);
 extern const char* const kSpanDiskKey;  // HKEY_CURRENT_USER\Software\Brevanto\Vornix\SpanDisk
 bool ForcePromptValue(const std::string& value);  // exactly "1"
 
-struct DiskPromptTexts {
-  std::string text;     // "s8", with "<DISK_NUM>"
-  std::string caption;  // "Attention"
-  std::string buttons;  // "BtnText"
-  int charset = 0;
-};
-DiskPromptTexts DiskPrompt(const std::string& languageBlock);
-
 // ---- Win32 layer ----
 // True when the package's required space is below the free space of folder and folder exists.
 bool HasTempSpace(const std::string& folder, const std::string& packagePath);
@@ -53,7 +45,5 @@ void RemoveAlternativeWorkFolder();
 // The space question in a Yes/No box (no question: true).
 bool ConfirmTempSpace(const std::string& folder, const TGFileInfo& package);
 bool ForcePromptSetting();
-// workFolder, or the alternative work folder when workFolder lacks room and another drive has more.
-std::string ChooseWorkFolder(const std::string& workFolder, const std::string& packagePath);
 
 }  // namespace vx

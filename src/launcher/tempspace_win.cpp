@@ -83,12 +83,4 @@ bool ConfirmTempSpace(const std::string& folder, const TGFileInfo& package) {
 
 bool ForcePromptSetting() { return ForcePromptValue(RegReadStr(kSpanDiskKey, "ForcePrompt", "0")); }
 
-std::string ChooseWorkFolder(const std::string& workFolder, const std::string& packagePath) {
-  if (!HasTempSpace(workFolder, packagePath) && FindAlternativeTemp()) {
-    const std::string alternative = AlternativeWorkFolder();
-    if (!alternative.empty()) return alternative;
-  }
-  return workFolder;
-}
-
 }  // namespace vx

@@ -5,7 +5,12 @@
 #include "env/utils.h"
 #include "launcher/setup_launch.h"
 #include "launcher/stub.h"
+#include "package/entry_name.h"
 #include "package/package.h"
+#include "package/unpack.h"
+#include "package/unpack_win.h"
+#include "ui/lang_defaults.h"
+#include "ui/language.h"
 
 namespace vx {
 
@@ -14,6 +19,14 @@ void RunWebHostedJob(const std::string& agentName) {
   // of the trailer. A signed launcher's trailer ends at its package-end field, before the
   // signature, so the flag is found from there rather than from the end of the file.
   if (!agentName.empty()) {
+    // The name comes from the package: the same check as extraction gives it, so that it cannot
+    // point outside the work folder.
+    std::string relative, reason;
+    if (!CheckEntryName(agentName, relative, reason)) {
+      const std::string& texts = OwnPackage().LanguageBlock();
+      ShowUnpackError(UnsafeAgentNameText(agentName, reason), LauncherText(texts, "BtnText"), LanguageCharset(texts));
+      return;
+    }
     std::string self = ReadFilePart(ModulePath(), 0, 0);
     MemorySource src(std::vector<uint8_t>(self.begin(), self.end()));
     const uint64_t end = PackageEnd(src);
@@ -21,7 +34,9 @@ void RunWebHostedJob(const std::string& agentName) {
       self[end - 5] = 1;
       uint32_t dos = 0;
       FileDosDateTime(ModulePath(), dos);
-      WriteFileText(WorkFolder() + "\\" + agentName, self, dos, false);
+      const std::string folder = EntryFolder(relative);
+      if (!folder.empty()) ForceDirectories(WorkFolder() + "\\" + folder);
+      WriteFileText(WorkFolder() + "\\" + relative, self, dos, false);
     }
   }
   // Fetching the package from the web folder comes with the HTTP download support.

@@ -59,11 +59,13 @@ class Unpacker {
     uint64_t size = 0;
   };
 
+  bool CheckTrailer();
+  bool CheckFileBlockCount();
   bool ExtractPiece(ByteSource& src);
   bool FileBlock(ByteSource& src, uint64_t offset, uint32_t length);
   bool Consume(Block& b, const uint8_t* data, size_t len);
   bool StartFile(Block& b);
-  void FinishFile(Block& b);
+  bool FinishFile(Block& b);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const std::string& text);
   std::string BlockWhere(int block) const {
@@ -80,6 +82,7 @@ class Unpacker {
   TrailerRecord rec_{};
   int blockCounter_ = 0;
   uint64_t firstFileBlock_ = 0;
+  TrailerRecord first_{};  // the first piece's trailer
   std::string lastFolder_;  // the last subfolder made, to skip repeated requests
 };
 
@@ -122,7 +125,16 @@ UnpackResult Unpacker::Run() {
       report.trailer = rec_;
       host_.NotePiece(report);
       if (!result_.checksumOk) break;
-      if (rec_.magic == kPackageMagic && !ExtractPiece(*src)) break;
+      if (rec_.magic != kPackageMagic) {
+        // Later pieces without a package trailer are skipped (their blocks are then missing
+        // from the count); a first piece without one has nothing to give.
+        if (disk_ == 1) {
+          Fail(UnpackFailure::kBadTrailer, "The package is damaged: " + piecePath_ + " has no package trailer.");
+          break;
+        }
+      } else if (!CheckTrailer() || !ExtractPiece(*src)) {
+        break;
+      }
     }
     if ((rec_.flags & kFlagContinuation) == 0) break;
     host_.SuppressAutoPlay();
@@ -142,10 +154,40 @@ UnpackResult Unpacker::Run() {
   if (!goOn) {
     result_.cancelled = true;
     result_.runCommand.clear();
+  } else if (result_.checksumOk && result_.failure == UnpackFailure::kNone && result_.pieces > 0) {
+    CheckFileBlockCount();
   }
   if (result_.failure != UnpackFailure::kNone) result_.runCommand.clear();
   host_.Wait(500);
   return result_;
+}
+
+// The trailer is outside the checksum, so its counts are checked against the format and the
+// first piece: 2 or 3 string blocks (0 has been read as 2), and in every piece the same file
+// count, that of the whole package.
+bool Unpacker::CheckTrailer() {
+  const int strings = rec_.stringBlockCount;
+  if (strings != 2 && strings != 3)
+    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
+                                                IntText(strings) + " string blocks (a package has 2 or 3).");
+  if (disk_ == 1) {
+    first_ = rec_;
+  } else if (rec_.fileCount != first_.fileCount) {
+    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
+                                                DbgUInt(rec_.fileCount) + " file blocks, the first piece " +
+                                                DbgUInt(first_.fileCount) + ".");
+  }
+  return true;
+}
+
+// Once every piece is read, the file blocks found must be the trailer's file count. A span or
+// web launcher carries no file blocks of its own: its count describes the package it leads to.
+bool Unpacker::CheckFileBlockCount() {
+  const uint32_t found = static_cast<uint32_t>(result_.fileBlocks);
+  if (found == first_.fileCount) return true;
+  if (found == 0 && ((first_.flags & kFlagSpan) != 0 || first_.webFlag != 0)) return true;
+  return Fail(UnpackFailure::kBadTrailer, "The package is damaged: it holds " + DbgUInt(found) +
+                                              " file blocks, its trailer gives " + DbgUInt(first_.fileCount) + ".");
 }
 
 bool Unpacker::ExtractPiece(ByteSource& src) {
@@ -175,6 +217,7 @@ bool Unpacker::ExtractPiece(ByteSource& src) {
     pos = blockStart + length;
     if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
     if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
+    ++result_.fileBlocks;
     if (!FileBlock(src, blockStart, length)) return false;
   }
   if (disk_ == 1 && !FileNamePart(req_.agentName).empty() &&
@@ -229,8 +272,7 @@ bool Unpacker::FileBlock(ByteSource& src, uint64_t offset, uint32_t length) {
                                                  " cannot be inflated (zlib: " + err.message + ").");
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
-  if (b.out) FinishFile(b);
-  return true;
+  return !b.out || FinishFile(b);
 }
 
 bool Unpacker::Consume(Block& b, const uint8_t* data, size_t len) {
@@ -256,8 +298,9 @@ bool Unpacker::Consume(Block& b, const uint8_t* data, size_t len) {
   }
   if (b.ignored || len == 0) return true;
   b.size += len;
+  // The first failed write ends the extraction: nothing more is inflated only to be dropped.
   if (b.out->Ok()) b.out->Write(data, len);
-  return true;
+  return b.out->Ok() || FinishFile(b);
 }
 
 bool Unpacker::StartFile(Block& b) {
@@ -288,7 +331,7 @@ bool Unpacker::StartFile(Block& b) {
   return true;
 }
 
-void Unpacker::FinishFile(Block& b) {
+bool Unpacker::FinishFile(Block& b) {
   const bool ok = b.out->Ok();
   if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
   const std::string errorText = b.out->ErrorText();
@@ -304,14 +347,15 @@ void Unpacker::FinishFile(Block& b) {
   report.appended = b.existed;
   report.written = ok;
   host_.NoteFile(report);
-  if (ok) return;
+  if (ok) return true;
+  const std::string target = req_.workFolder + "\\" + b.relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
-    const std::string target = req_.workFolder + "\\" + b.relative;
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
                     WriteFailureReport(errorText, b.size, host_.TargetSize(b.relative),
                                        host_.FreeSpace(b.relative)));
   }
+  return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
 
 bool Unpacker::BuildAgent(ByteSource& src) {
@@ -319,8 +363,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
   ReadTrailer(src, rec);
   std::string relative, reason;
   if (!CheckEntryName(req_.agentName, relative, reason))
-    return Fail(UnpackFailure::kBadName, "The package names an update agent that cannot be written safely: \"" +
-                                             req_.agentName + "\" (" + reason + ").");
+    return Fail(UnpackFailure::kBadName, UnsafeAgentNameText(req_.agentName, reason));
   const std::string folder = EntryFolder(relative);
   if (!folder.empty()) host_.CreateFolders(folder);
   bool existed = false;
@@ -354,6 +397,11 @@ std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, 
   return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
          "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
          IntText(freeBytes) + " Bytes";
+}
+
+std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason) {
+  return "The package names an update agent that cannot be written safely: \"" + agentName + "\" (" + reason +
+         ").";
 }
 
 std::string PiecePath(const std::string& firstPiece, int disk) {

@@ -95,6 +95,10 @@ enum class UnpackFailure {
   kNeedDictionary,
   kLongHeader,    // a block header too long to hold a file name
   kReadError,     // a piece could not be read
+  kBadTrailer,    // a trailer that does not fit the package: no package trailer on the first piece,
+                  // a string-block count other than 2 or 3, or a file count that differs between
+                  // the pieces or from the number of file blocks found
+  kWriteFailed,   // a file could not be written (the first failure in the process was shown)
 };
 
 struct UnpackResult {
@@ -106,6 +110,7 @@ struct UnpackResult {
   int pieces = 0;           // pieces opened
   int blocks = 0;           // blocks read, string blocks included
   int files = 0;            // file blocks written or appended
+  int fileBlocks = 0;       // file blocks read (ignored ones included)
 };
 
 constexpr size_t kUnpackChunk = 256 * 1024;  // read and write unit of extraction
@@ -115,6 +120,9 @@ UnpackResult UnpackPackageWith(const UnpackRequest& request, UnpackHost& host);
 // The text shown with the first failed write: system error, content size, file size, free bytes.
 std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, uint64_t fileSize,
                                double bytesFree);
+
+// What is said of an update agent name that CheckEntryName refused, for the user (plain text).
+std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason);
 
 // The path of piece k (k >= 2) of a package whose first piece is firstPiece.
 std::string PiecePath(const std::string& firstPiece, int disk);

@@ -81,8 +81,13 @@ bool UnpackPackage(const std::string& packagePath, const std::string& workFolder
   runCommand = result.runCommand;
   checksumOk = result.checksumOk;
   if (result.failure == UnpackFailure::kNone) return true;
-  host.ShowError(result.errorText + "<P><P>The setup will not be started.");
+  // A failed write has had its box already (the first in the process) and ends the extraction.
+  if (result.failure != UnpackFailure::kWriteFailed) ShowUnpackError(result.errorText, buttons, charset);
   return false;
+}
+
+void ShowUnpackError(const std::string& text, const std::string& buttons, int charset) {
+  ErrorBox(nullptr, text + "<P><P>The setup will not be started.", std::string(), buttons, charset);
 }
 
 }  // namespace vx

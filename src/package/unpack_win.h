@@ -16,11 +16,17 @@ using UnpackProgressFn = void (*)(int32_t kind, int32_t first, int32_t max, int3
 // charset. runCommand receives the setup's name item ("*" and parameters included) or empty;
 // checksumOk whether the last piece examined passed its checksum test.
 // A damaged or unsafe package (a name leaving the work folder, a block past the end of its
-// piece, data zlib cannot inflate) ends the extraction with an error box and an empty
-// runCommand; the result is then false. The caller deletes the work folder as always.
+// piece, data zlib cannot inflate, a trailer whose counts do not fit) ends the extraction with
+// an error box and an empty runCommand; the result is then false. So does the first failed
+// write, whose box (the first in the process only) comes with the size report. The caller
+// deletes the work folder as always.
 bool UnpackPackage(const std::string& packagePath, const std::string& workFolder, const std::string& agentName,
                    bool forcePrompt, int charset, const std::string& buttons, const std::string& caption,
                    const std::string& promptText, UnpackProgressFn progress, std::string& runCommand,
                    bool& checksumOk);
+
+// The box of a damaged or unsafe package: text (markup), then that the setup will not be
+// started; ownerless, with the default caption.
+void ShowUnpackError(const std::string& text, const std::string& buttons, int charset);
 
 }  // namespace vx

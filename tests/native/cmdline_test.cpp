@@ -16,7 +16,12 @@ TEST(CommandTail, DropsProgramPathAndQuotes) {
       {exe + " /hide", "/hide"},
       {"\"c:\\program files\\vornix\\SETUP.EXE\" /x", "/x"},  // the path matches in any case
       {"\"" + exe + "\"", ""},
-      {"\"" + exe + "\"  /wait=\"1 2\"", "/wait=\"1 2"},  // a trailing quote goes too
+      // The quotes of the arguments stay, so the tail can be passed on as it came.
+      {"\"" + exe + "\"  /wait=\"1 2\"", "/wait=\"1 2\""},
+      {"\"" + exe + "\" \"/dir=C:\\a b\"", "\"/dir=C:\\a b\""},
+      {"\"" + exe + "\" /x /dir=\"C:\\a b\" /SpanDiskFName1=\"E:\\my disk\\s.exe.001\"",
+       "/x /dir=\"C:\\a b\" /SpanDiskFName1=\"E:\\my disk\\s.exe.001\""},
+      {exe + " \"\"", "\"\""},  // an empty quoted argument
       {"other.exe /a", "other.exe /a"},
       {"", ""},
   };

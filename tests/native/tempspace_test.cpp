@@ -3,6 +3,7 @@
 
 #include "env/debug.h"
 #include "launcher/tempspace.h"
+#include "ui/lang_defaults.h"
 #include "ui/language.h"
 
 namespace vx {
@@ -127,18 +128,18 @@ TEST(ForcePrompt, OnlyOneForces) {
   EXPECT_STREQ(kSpanDiskKey, "HKEY_CURRENT_USER\\Software\\Brevanto\\Vornix\\SpanDisk");
 }
 
-TEST(DiskPrompt, DefaultsAndTranslation) {
+TEST(DiskPromptTexts, DefaultsAndTranslation) {
+  // The texts of the next-disk question: "s8", "Attention" and the entry's charset.
   ResetLanguageSelection();
-  DiskPromptTexts p = DiskPrompt("");
-  EXPECT_EQ(p.text, "Please insert <B>DISK #<DISK_NUM></B> and press OK to continue");
-  EXPECT_EQ(p.caption, "Attention");
-  EXPECT_EQ(p.charset, 0);
+  EXPECT_EQ(LauncherText("", "s8"), "Please insert <B>DISK #<DISK_NUM></B> and press OK to continue");
+  EXPECT_EQ(LauncherText("", "Attention"), "Attention");
+  EXPECT_EQ(LanguageCharset(""), 0);
   SetLanguageLocaleId(9);
   ResetLanguageSelection();
-  p = DiskPrompt("#|English|s8=Disk <DISK_NUM>!|Attention=Achtung|Charset=177|#");
-  EXPECT_EQ(p.text, "Disk <DISK_NUM>!");
-  EXPECT_EQ(p.caption, "Achtung");
-  EXPECT_EQ(p.charset, 177);
+  const std::string block = "#|English|s8=Disk <DISK_NUM>!|Attention=Achtung|Charset=177|#";
+  EXPECT_EQ(LauncherText(block, "s8"), "Disk <DISK_NUM>!");
+  EXPECT_EQ(LauncherText(block, "Attention"), "Achtung");
+  EXPECT_EQ(LanguageCharset(block), 177);
   ResetLanguageSelection();
 }
 

@@ -82,8 +82,7 @@ struct PackageDesc {
   std::vector<std::string> strings = {std::string(1, '\x02'), "|||||"};
   // File block streams, piece by piece (more than one piece: a spanned package).
   std::vector<std::vector<Bytes>> pieces;
-  uint32_t fileCount = 0;
-  uint8_t flags = 0;
+  uint8_t flags = 0;  // the writer sets the file count: the number of file blocks
   bool signable = false;  // package-end field set in a single-file PE package
 };
 
@@ -94,7 +93,6 @@ inline std::map<std::string, Bytes> WritePackage(const std::string& folder, cons
   vxpack::PackageLayout layout;
   layout.launcher = desc.launcher;
   layout.stringBlocks = desc.strings;
-  layout.trailer.fileCount = desc.fileCount;
   layout.trailer.flags = desc.flags;
   layout.signable = desc.signable;
   const bool spanned = desc.pieces.size() > 1;
@@ -162,6 +160,8 @@ class FakeHost : public vx::UnpackHost {
   std::vector<std::string> asks;
   std::vector<FileReport> reports;
   std::vector<std::string> failWrites;      // names (EntryKey) whose writes fail
+  size_t failAfterBytes = 0;                // ... once the file would grow past this size
+  int writeCalls = 0;
   std::function<bool(int disk, FakeHost&)> answer;  // disk question; default: Cancel
   int writeFailures = 0;
   size_t largestWrite = 0;
@@ -187,9 +187,12 @@ class FakeHost : public vx::UnpackHost {
 
   class Output : public vx::UnpackOutput {
    public:
-    Output(FakeHost& host, FakeFile* file, bool fail) : host_(host), file_(file), ok_(!fail) {}
+    Output(FakeHost& host, FakeFile* file, bool fail)
+        : host_(host), file_(file), fail_(fail), ok_(!fail || host.failAfterBytes > 0) {}
     bool Ok() const override { return ok_; }
     bool Write(const uint8_t* data, size_t len) override {
+      ++host_.writeCalls;
+      if (fail_ && file_->content.size() + len > host_.failAfterBytes) ok_ = false;
       if (!ok_) return false;
       host_.largestWrite = std::max(host_.largestWrite, len);
       file_->content.append(reinterpret_cast<const char*>(data), len);
@@ -201,6 +204,7 @@ class FakeHost : public vx::UnpackHost {
    private:
     FakeHost& host_;
     FakeFile* file_;
+    bool fail_;
     bool ok_;
   };
 

@@ -33,7 +33,6 @@ PackageDesc SpecOf(const std::vector<std::vector<Entry>>& pieces) {
     desc.pieces.emplace_back();
     for (const Entry& e : piece) {
       desc.pieces.back().push_back(FileStream(e.header, e.content));
-      ++desc.fileCount;
     }
   }
   return desc;
@@ -269,28 +268,54 @@ TEST(EntryName, PlainRelativeNames) {
   }
 }
 
-TEST(Unpack, FirstFailedWriteIsShownOnceForTheProcess) {
-  TempFolder tmp;
-  const PackageDesc desc = SpecOf({{{"|a.txt|0|", "aaaa"},
-                                    {"|b.txt|0|", "0123456789"},
-                                    {"|c.txt|0|", "cc"},
-                                    {"|d.txt|0|", "dd"}}});
-  FakeHost host;
-  host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
-  host.failWrites = {"b.txt", "c.txt"};
-  const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
-  EXPECT_EQ(r.failure, UnpackFailure::kNone);
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0],
-            "C:\\W\\b.txt<P><P>Unable to save Extracted File!<P><P>There is not enough space on the disk.<P>"
-            "Data Size: <T>10 Bytes<P>File Size: <T>0 Bytes<P>Bytes Free: <T>123456789 Bytes");
-  EXPECT_EQ(host.Content("d.txt"), "dd");
-  EXPECT_EQ(host.writeFailures, 2);
-  // The count lives as long as the process: a second extraction shows nothing.
-  host.files.clear();
-  Extract(host, tmp.Path() + "/p.exe");
-  EXPECT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.writeFailures, 4);
+// The first failed write (disk full) ends the extraction: the rest of that block and the blocks
+// after it are not inflated only to be dropped. Its box is the first of the process only.
+TEST(Unpack, FirstFailedWriteEndsTheExtraction) {
+  struct Case {
+    const char* what;
+    size_t bSize;
+    size_t failAfter;  // bytes of b.txt written before its writes fail (0: none)
+    int writeCalls;    // a.txt once, then b.txt until its write fails
+  } cases[] = {
+      {"fails at once", 10, 0, 1},
+      {"fails within the block", 900000, 300000, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder tmp;
+    const std::string b = RandomText(c.bSize, 3);
+    const PackageDesc desc = SpecOf({{{"|a.txt|0|", "aaaa"},
+                                      {"|b.txt|0|", b},
+                                      {"|c.txt|0|", "cc"},
+                                      {"|setup.exe*|0|", "dd"}}});
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", desc);
+    host.failWrites = {"b.txt"};
+    host.failAfterBytes = c.failAfter;
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_EQ(r.failure, UnpackFailure::kWriteFailed);
+    EXPECT_EQ(r.runCommand, "");
+    EXPECT_EQ(r.fileBlocks, 2);
+    EXPECT_EQ(host.writeCalls, c.writeCalls);
+    ASSERT_EQ(host.reports.size(), 2u);
+    EXPECT_FALSE(host.reports[1].written);
+    EXPECT_LT(host.reports[1].size, c.failAfter + 2 * kUnpackChunk);  // the rest was not inflated
+    EXPECT_LE(host.reports[1].size, c.bSize);
+    EXPECT_LE(host.Content("b.txt").size(), c.failAfter);
+    EXPECT_EQ(host.Content("c.txt"), "<missing>");
+    EXPECT_EQ(host.Content("setup.exe"), "<missing>");
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], "C:\\W\\b.txt<P><P>Unable to save Extracted File!<P><P>There is not enough space on the "
+                              "disk.<P>Data Size: <T>" + std::to_string(host.reports[1].size) +
+                                  " Bytes<P>File Size: <T>" + std::to_string(host.Content("b.txt").size()) +
+                                  " Bytes<P>Bytes Free: <T>123456789 Bytes");
+    EXPECT_EQ(host.writeFailures, 1);
+    // The count lives as long as the process: a second extraction's failure shows nothing.
+    host.files.clear();
+    EXPECT_EQ(Extract(host, tmp.Path() + "/p.exe").failure, UnpackFailure::kWriteFailed);
+    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.writeFailures, 2);
+  }
 }
 
 TEST(Unpack, WorkFolderFailureIsShownAndExtractionGoesOn) {

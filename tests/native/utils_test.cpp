@@ -172,6 +172,56 @@ TEST(Replace, Table) {
   EXPECT_EQ(ReplaceAll(std::string("x\0a\0by", 6), withNul, "\x01"), std::string("x\0\x01y", 4));
 }
 
+// The replacement as its steps read: a filler character chosen, then the first occurrence in
+// the working copy replaced again and again until none is left.
+std::string ReplaceBySteps(const std::string& text, const std::string& find, const std::string& repl,
+                           bool ignoreCase) {
+  if (find.empty()) return text;
+  const std::string needle = ignoreCase ? UpperCase(find) : find;
+  int filler = 0;
+  while (filler < 256 && needle.find(static_cast<char>(filler)) != std::string::npos) ++filler;
+  std::string work = ignoreCase ? UpperCase(text) : text;
+  std::string result = text;
+  for (size_t p = work.find(needle); p != std::string::npos; p = work.find(needle)) {
+    work.replace(p, needle.size(), repl.size(), static_cast<char>(filler));
+    result.replace(p, needle.size(), repl);
+  }
+  return result;
+}
+
+TEST(Replace, SameAsTheStepsOnRandomTexts) {
+  std::mt19937 gen(42);
+  const std::string letters = "aAbB\x01";  // few letters: many matches, joins and case mixes
+  auto random = [&](size_t maxLen) {
+    std::string t(gen() % (maxLen + 1), ' ');
+    for (char& c : t) c = letters[gen() % letters.size()];
+    return t;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = random(24), find = random(3), repl = random(3);
+    SCOPED_TRACE("\"" + text + "\" / \"" + find + "\" / \"" + repl + "\"");
+    ASSERT_EQ(ReplaceAll(text, find, repl), ReplaceBySteps(text, find, repl, false));
+    ASSERT_EQ(ReplaceAllCI(text, find, repl), ReplaceBySteps(text, find, repl, true));
+  }
+}
+
+// Large texts (a big language block reaches ReplaceAll through every lookup): the results of
+// cases whose step-by-step cost grows with the square of the length.
+TEST(Replace, LargeTexts) {
+  const size_t n = 256 * 1024;
+  std::string tags;
+  for (size_t i = 0; i < n / 3; ++i) tags += i % 2 ? "<b>" : "<B>";
+  EXPECT_EQ(ReplaceAllCI(tags, "<B>", ""), "");
+  EXPECT_EQ(ReplaceAllCI(tags, "<b>", "\r\n").size(), 2 * (n / 3));
+  // Every removal joins an "a" and a "b" into the next occurrence.
+  EXPECT_EQ(ReplaceAll(std::string(n / 2, 'a') + std::string(n / 2, 'b'), "ab", ""), "");
+  const std::string list = "|" + std::string(n, 'x') + "| Key =v|";
+  EXPECT_EQ(ListValue(list, "key", "none"), "v");
+  std::string spaced;
+  for (size_t i = 0; i < n / 2; ++i) spaced += "| ";
+  EXPECT_EQ(ReplaceAll(spaced, "| ", "|"), std::string(n / 2, '|'));
+}
+
 TEST(Replace, StripAndUnquote) {
   struct Case {
     const char* text;

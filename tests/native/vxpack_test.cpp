@@ -328,6 +328,7 @@ struct Sample {
     cfg.blockSize = 4096;
     cfg.threads = 2;
     cfg.makeAgent = true;
+    cfg.allowUnfinished = true;  // make_agent and [web] are not finished yet
     cfg.secondBar = true;
     cfg.updateUrl = "http://updates.example.com/app";
     cfg.infoFile = "App.info";
@@ -369,7 +370,9 @@ TEST(BuildPackage, SinglePackageReadsBackThroughTheLauncherReader) {
   EXPECT_TRUE(info.SecondBarFlag());
   EXPECT_FALSE(info.ConfirmExtractFlag() || info.ContinuationFlag() || info.SpanFlag() ||
                info.WebFlag() || info.AgentFlag());
-  EXPECT_EQ(Val(info.Trailer().fileCount), s.files.size());
+  // The file count is the number of file blocks: a file may take several.
+  EXPECT_EQ(Val(info.Trailer().fileCount), report.blocks);
+  EXPECT_GT(report.blocks, s.files.size());
   EXPECT_EQ(Val(info.Trailer().space[0]), s.TotalSize());
   uint64_t rounded4k = 0;
   for (const auto& f : s.files) rounded4k += (f.second.size() + 4095) / 4096 * 4096;
@@ -396,6 +399,7 @@ TEST(BuildPackage, SinglePackageReadsBackThroughTheLauncherReader) {
   ExtractPiece(s.cfg.output, x);
   ExpectSameFiles(s, x);
   EXPECT_EQ(x.blocks, 1u + 1u + 3u + 10u);  // empty, readme, setup (9000 = 3 blocks), big
+  EXPECT_EQ(x.blocks, report.blocks);
   uint64_t size = 0;
   uint32_t dos = 0;
   ASSERT_TRUE(StatFile(s.dir / "payload/readme.txt", size, dos));
@@ -465,7 +469,7 @@ TEST(BuildPackage, SpannedPackageHasLauncherAndPieces) {
       EXPECT_FALSE(launcher.ContinuationFlag());
       EXPECT_TRUE(launcher.MakeAgentFlag());
       EXPECT_EQ(launcher.AgentToken(true), "AgentSecret");
-      EXPECT_EQ(Val(launcher.Trailer().fileCount), s.files.size());
+      EXPECT_EQ(Val(launcher.Trailer().fileCount), report.blocks);
       ExpectChecksumPasses(s.cfg.output);
       // The first piece starts with the launcher, so the update agent can be cut from it.
       const Bytes first = ReadFile(pieces[0]);
@@ -484,6 +488,7 @@ TEST(BuildPackage, SpannedPackageHasLauncherAndPieces) {
       EXPECT_FALSE(piece.SpanFlag());
       EXPECT_TRUE(piece.ConfirmExtractFlag());
       EXPECT_EQ(Val(piece.Trailer().space[0]), s.TotalSize());
+      EXPECT_EQ(Val(piece.Trailer().fileCount), report.blocks);  // the whole package's, in every piece
       if (k == 0) {
         EXPECT_EQ(piece.AgentExeName(), "AppUpdate.exe");
       } else {
@@ -585,6 +590,43 @@ TEST(BuildPackage, RefusesBadInput) {
     std::string error;
     EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
     EXPECT_NE(error.find(c.expect), std::string::npos) << error;
+  }
+}
+
+// Until the launcher downloads web-hosted packages and the agent checks for updates, building
+// them is refused with one line, unless asked for by tests.
+TEST(BuildPackage, RefusesUnfinishedFeatures) {
+  struct Case {
+    const char* name;
+    void (*change)(BuildConfig&);
+    const char* expect;
+  } cases[] = {
+      {"web", [](BuildConfig& c) {
+         c.hasWeb = true;
+         c.web.folder = "http://h/d";
+         c.web.launcherOutput = c.output + ".web.exe";
+       },
+       "[web] is not available yet: the launcher does not download web-hosted packages yet"},
+      {"make_agent", [](BuildConfig& c) { c.makeAgent = true; },
+       "make_agent is not available yet: the update agent does not check for updates yet"},
+      {"agent", [](BuildConfig& c) { c.agent = true; },
+       "agent is not available yet: the update agent does not check for updates yet"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sample s;
+    s.cfg.makeAgent = false;
+    s.cfg.allowUnfinished = false;
+    EXPECT_EQ(UnfinishedFeature(s.cfg), "");
+    c.change(s.cfg);
+    EXPECT_EQ(UnfinishedFeature(s.cfg), c.expect);
+    BuildReport report;
+    std::string error;
+    EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
+    EXPECT_EQ(error, std::string(c.expect) + " (--allow-unfinished builds it anyway, for tests)");
+    EXPECT_FALSE(fs::exists(s.cfg.output));
+    s.cfg.allowUnfinished = true;
+    EXPECT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
   }
 }
 

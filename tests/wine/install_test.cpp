@@ -157,13 +157,45 @@ TEST_F(InstallTest, CorruptedPackageShowsBadCrcAndStartsNothing) {
   ASSERT_NE(h, nullptr);
   HWND box = WaitForForeignWindow(kMessageBoxClass, 30000);
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(AllTexts(box).find("Bad CRC!"), std::string::npos);
+  // Ownerless, like the extraction's boxes: the caption comes again as the bold heading.
+  EXPECT_NE(AllTexts(box).find("ERROR\r\n\r\nBad CRC!"), std::string::npos) << AllTexts(box);
   PostMessageA(box, WM_CLOSE, 0, 0);
   bool ended = PumpUntil([&] { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }, 30000);
   if (!ended) TerminateProcess(h, 1);
   CloseHandle(h);
   EXPECT_TRUE(ended);
   EXPECT_EQ(GetFileAttributesA(log_.c_str()), INVALID_FILE_ATTRIBUTES) << "setup was started";
+}
+
+// The web job writes the update agent into the work folder under the package's agent name:
+// a name that would leave the folder gets the check and the box extraction gives it.
+TEST_F(InstallTest, WebJobRefusesAnAgentNameOutsideTheWorkFolder) {
+  const std::string temp = FreshTempDir("web job temp");
+  auto cfg = Config("");
+  cfg.allowUnfinished = true;  // web-hosted packages and the agent are not finished yet
+  cfg.hasWeb = true;
+  cfg.web.folder = "http://127.0.0.1:9/none";
+  cfg.web.launcherOutput = dir_ + "Web Setup.exe";
+  cfg.makeAgent = true;
+  cfg.agentExe = "..\\escaped.exe";
+  ASSERT_TRUE(BuildTestPackage(cfg));
+  TempFolderOverride tempOverride(temp);
+  HANDLE h = StartProcess("\"" + dir_ + "Web Setup.exe\"");
+  ASSERT_NE(h, nullptr);
+  HWND box = WaitForForeignWindow(kMessageBoxClass, 30000);
+  ASSERT_NE(box, nullptr);
+  const std::string text = AllTexts(box);
+  EXPECT_NE(text.find("ERROR\r\n\r\nThe package names an update agent that cannot be written safely: "
+                      "\"..\\escaped.exe\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("The setup will not be started."), std::string::npos) << text;
+  PostMessageA(box, WM_CLOSE, 0, 0);
+  bool ended = PumpUntil([&] { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }, 30000);
+  if (!ended) TerminateProcess(h, 1);
+  CloseHandle(h);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(GetFileAttributesA((temp + "escaped.exe").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(InstallTest, SpanRelayInstallsFromTheFirstPieceAndRemovesItself) {

@@ -89,6 +89,23 @@ std::string LogValue(const std::vector<std::string>& lines, const std::string& k
   return std::string();
 }
 
+TempFolderOverride::TempFolderOverride(const std::string& folder) : active_(!folder.empty()) {
+  if (!active_) return;
+  for (const char* name : {"TMP", "TEMP"}) {
+    char buf[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA(name, buf, MAX_PATH);
+    saved_.push_back(n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string());
+    SetEnvironmentVariableA(name, folder.c_str());
+  }
+}
+
+TempFolderOverride::~TempFolderOverride() {
+  if (!active_) return;
+  const char* names[] = {"TMP", "TEMP"};
+  for (size_t i = 0; i < saved_.size(); ++i)
+    SetEnvironmentVariableA(names[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
+}
+
 void PumpFor(DWORD ms) {
   DWORD start = GetTickCount();
   for (;;) {

@@ -20,6 +20,20 @@ std::vector<std::string> LogLines(const std::string& path);
 // The value of the first "key=value" line, empty when there is none.
 std::string LogValue(const std::vector<std::string>& lines, const std::string& key);
 
+// Sets TMP and TEMP for the programs this process starts (their temporary folder, so their work
+// folders go there); the old values come back at the end. An empty folder changes nothing.
+class TempFolderOverride {
+ public:
+  explicit TempFolderOverride(const std::string& folder);
+  ~TempFolderOverride();
+  TempFolderOverride(const TempFolderOverride&) = delete;
+  TempFolderOverride& operator=(const TempFolderOverride&) = delete;
+
+ private:
+  bool active_;
+  std::vector<std::string> saved_;
+};
+
 // Pumps this thread's messages (sent ones included) for ms milliseconds.
 void PumpFor(DWORD ms);
 // Pumps until pred() is true or timeoutMs passes; returns pred()'s last value.

@@ -132,7 +132,6 @@ std::vector<uint8_t> Stream(const std::string& header, const std::string& conten
 bool WriteRawPackage(const std::string& path, const std::vector<std::vector<uint8_t>>& blocks) {
   vxpack::PackageLayout layout;
   layout.stringBlocks = {std::string(1, '\x02'), "|||||"};
-  layout.trailer.fileCount = static_cast<uint32_t>(blocks.size());
   vxpack::PackageWriter w;
   std::string error;
   bool ok = w.Begin(layout, path, error);

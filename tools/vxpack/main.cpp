@@ -21,7 +21,7 @@ namespace {
 
 const char kUsage[] =
     "usage: vxpack build MANIFEST [-o OUTPUT] [--launcher EXE] [--file NAME=PATH]... [-j THREADS]\n"
-    "                            [--level N]\n"
+    "                            [--level N] [--allow-unfinished]\n"
     "       vxpack inspect FILE\n"
     "       vxpack verify PACKAGE\n"
     "       vxpack extract PACKAGE DIR\n"
@@ -78,6 +78,7 @@ int Build(const std::vector<std::string>& args) {
   vxpack::BuildConfig cfg;
   std::vector<std::pair<std::string, std::string>> extra;
   int threads = 0, level = 0;
+  bool allowUnfinished = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -96,6 +97,8 @@ int Build(const std::vector<std::string>& args) {
     } else if (a == "--level" && hasValue) {
       level = std::atoi(args[++i].c_str());
       if (level < 1 || level > 12) return Usage("--level expects a number from 1 to 12");
+    } else if (a == "--allow-unfinished") {
+      allowUnfinished = true;
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unknown or incomplete option " + a);
     } else if (manifest.empty()) {
@@ -112,6 +115,7 @@ int Build(const std::vector<std::string>& args) {
   for (const auto& e : extra) cfg.extraFiles.push_back(e);
   if (threads > 0) cfg.threads = threads;
   if (level > 0) cfg.level = level;
+  cfg.allowUnfinished = allowUnfinished;
 
   TerminalProgress progress;
   vxpack::BuildReport report;

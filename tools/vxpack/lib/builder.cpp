@@ -199,7 +199,10 @@ class BlockPlacer {
 };
 
 bool CheckConfig(const BuildConfig& cfg, std::string& error) {
-  if (cfg.output.empty()) error = "no output file given";
+  error.clear();
+  const std::string unfinished = cfg.allowUnfinished ? std::string() : UnfinishedFeature(cfg);
+  if (!unfinished.empty()) error = unfinished + " (--allow-unfinished builds it anyway, for tests)";
+  else if (cfg.output.empty()) error = "no output file given";
   else if (cfg.blockSize < kMinBlockSize || cfg.blockSize > kMaxBlockSize)
     error = "block size must be between 4K and 256M";
   else if (cfg.spanSize != 0 && cfg.spanSize < kMinSpanSize) error = "span size must be at least 16K";
@@ -308,6 +311,14 @@ int ThreadCount(const BuildConfig& cfg) {
 
 }  // namespace
 
+std::string UnfinishedFeature(const BuildConfig& cfg) {
+  if (cfg.hasWeb)
+    return "[web] is not available yet: the launcher does not download web-hosted packages yet";
+  if (cfg.makeAgent) return "make_agent is not available yet: the update agent does not check for updates yet";
+  if (cfg.agent) return "agent is not available yet: the update agent does not check for updates yet";
+  return std::string();
+}
+
 bool SpaceTable(const std::vector<uint64_t>& sizes, uint32_t table[9]) {
   for (int i = 0; i < 9; ++i) {
     const uint64_t unit = i == 0 ? 1 : (256ull << i);
@@ -367,7 +378,6 @@ bool BuildPackage(const BuildConfig& cfgIn, const ProgressFn& progress, BuildRep
   layout.spanSize = cfg.spanSize;
   layout.signable = cfg.signable;
   layout.trailer = BaseTrailer(cfg);
-  layout.trailer.fileCount = static_cast<uint32_t>(files.size());
   std::vector<uint64_t> sizes;
   for (const SourceFile& f : files) {
     sizes.push_back(f.size);

@@ -227,7 +227,25 @@ Inspection InspectPackage(const std::string& path) {
                           Hex32(in.computedSum));
   in.pieceNumber = LoadU32(in.trailer.reserved);
   in.laterPiece = in.pieceNumber >= 2 || (in.pieceNumber == 0 && LooksLikeLaterPiece(path));
+  // The trailer is outside the checksum: its counts are checked as extraction checks them.
+  const int strings = in.trailer.stringBlockCount;
+  if (strings != 2 && strings != 3) {
+    in.problems.push_back("the trailer gives " + Num(static_cast<uint64_t>(strings)) +
+                          " string blocks; a package has 2 or 3");
+    return in;
+  }
   ReadBlocks(src, in, trailerStart);
+  // A package in one file holds as many file blocks as its file count; a span or web launcher
+  // holds none (its count is that of the package it leads to).
+  uint64_t fileBlocks = 0;
+  for (const BlockEntry& b : in.blocks)
+    if (b.stringBlock == 0) ++fileBlocks;
+  const vx::TrailerRecord& t = in.trailer;
+  const bool launcherOnly = fileBlocks == 0 && ((t.flags & vx::kFlagSpan) != 0 || t.webFlag != 0);
+  if (in.problems.empty() && !in.laterPiece && (t.flags & vx::kFlagContinuation) == 0 && !launcherOnly &&
+      fileBlocks != t.fileCount)
+    in.problems.push_back("the package holds " + Num(fileBlocks) + " file blocks, its trailer gives " +
+                          Num(t.fileCount));
   return in;
 }
 

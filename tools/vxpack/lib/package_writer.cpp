@@ -124,6 +124,7 @@ bool PackageWriter::Begin(const PackageLayout& layout, const std::string& path, 
   base_ = path;
   outputs_.clear();
   piece_ = 0;
+  fileBlocks_ = 0;
   if (Spanned() && !layout_.launcher.empty()) {
     vx::TrailerRecord t = layout_.trailer;
     t.flags |= vx::kFlagSpan;
@@ -199,9 +200,26 @@ bool PackageWriter::WriteBlock(const std::vector<uint8_t>& z, std::string& error
     return false;
   }
   ++blocksInPiece_;
+  ++fileBlocks_;
   return true;
 }
 
-bool PackageWriter::Finish(std::string& error) { return ClosePiece(false, error); }
+bool PackageWriter::Finish(std::string& error) {
+  if (!ClosePiece(false, error)) return false;
+  uint8_t count[4];
+  StoreU32(count, fileBlocks_);
+  for (const std::string& path : outputs_) {
+    uint64_t size = 0;
+    {
+      vx::FileSource src(path);
+      size = src.IsOpen() ? src.Size() : 0;
+    }
+    if (size < vx::kTrailerLength || !PatchFile(path, size - vx::kTrailerLength + 8, count, 4)) {
+      error = "cannot update " + path;
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace vxpack

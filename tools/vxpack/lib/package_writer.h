@@ -20,7 +20,7 @@ constexpr int kMaxPieces = 999;
 struct PackageLayout {
   std::vector<uint8_t> launcher;          // empty: the package is written without a launcher
   std::vector<std::string> stringBlocks;  // language table, settings list [, web list]
-  vx::TrailerRecord trailer{};            // flags, file count and space table; the rest is set here
+  vx::TrailerRecord trailer{};            // flags and space table; the rest is set here
   uint64_t spanSize = 0;                  // 0: a single file; else the largest piece file
   bool signable = false;                  // set the package-end field of launcher files
 };
@@ -43,7 +43,9 @@ class PackageWriter {
   // Closes the current piece with its continuation flag set and opens the next one.
   bool NextPiece(std::string& error);
   bool WriteBlock(const std::vector<uint8_t>& zlibStream, std::string& error);
-  // Writes the last trailer and fixes up every file.
+  // Writes the last trailer and fixes up every file. Every trailer written (pieces and span
+  // launcher alike) then holds the file count of the whole package: the number of file blocks.
+  // The trailer is outside the checksum, so the count is patched in once it is known.
   bool Finish(std::string& error);
 
   const std::vector<std::string>& Outputs() const { return outputs_; }
@@ -59,6 +61,7 @@ class PackageWriter {
   int piece_ = 0;
   uint32_t dataStart_ = 0;
   size_t blocksInPiece_ = 0;
+  uint32_t fileBlocks_ = 0;
   std::vector<std::string> outputs_;
 };
 
