@@ -161,7 +161,7 @@ Unpacked UnpackWithBoxes(const std::string& package, const std::string& work, bo
   return u;
 }
 
-TEST(UnpackWin, FirstFailedWriteIsShownOnce) {
+TEST(UnpackWin, FirstFailedWriteEndsTheExtractionAndIsShownOnce) {
   const std::string dir = FreshTempDir("unpack_writefail");
   const std::string work = dir + "work";
   ASSERT_TRUE(WriteRawPackage(dir + "p.exe", {Stream("|a.txt|0|", "0123456789"), Stream("|b.txt|0|", "bb"),
@@ -170,9 +170,8 @@ TEST(UnpackWin, FirstFailedWriteIsShownOnce) {
   CreateDirectoryA(work.c_str(), nullptr);
   for (const char* name : {"\\a.txt", "\\b.txt"}) ASSERT_TRUE(CreateDirectoryA((work + name).c_str(), nullptr));
   Unpacked u = UnpackWithBoxes(dir + "p.exe", work, false, [](int, const std::string&) { return "&OK"; });
-  EXPECT_TRUE(u.ok);
-  EXPECT_TRUE(u.checksumOk);
-  EXPECT_EQ(u.runCommand, "setup.exe*");
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.runCommand, "");  // the setup is not started from a partial extraction
   ASSERT_EQ(u.boxes.size(), 1u);
   const std::string& t = u.boxes[0];
   EXPECT_NE(t.find(work + "\\a.txt"), std::string::npos) << t;
@@ -181,7 +180,9 @@ TEST(UnpackWin, FirstFailedWriteIsShownOnce) {
   EXPECT_NE(t.find("10 Bytes"), std::string::npos) << t;
   EXPECT_NE(t.find("File Size:"), std::string::npos) << t;
   EXPECT_NE(t.find("Bytes Free:"), std::string::npos) << t;
-  EXPECT_EQ(ReadWholeFile(work + "\\c.txt"), "cc");  // extraction went on
+  // Extraction stopped at the first failure: nothing after it was written.
+  EXPECT_EQ(GetFileAttributesA((work + "\\c.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA((work + "\\setup.exe").c_str()), INVALID_FILE_ATTRIBUTES);
 
   // The count lives as long as the process: later failures are silent.
   u = UnpackWithBoxes(dir + "p.exe", work, false, [](int, const std::string&) { return "&OK"; });
