@@ -5,6 +5,7 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine_env.sh"
+source "$ROOT/scripts/net_servers.sh"
 
 which="${1:-all}"; [ $# -gt 0 ] && shift
 total_pass=0; total_fail=0; status=0
@@ -32,9 +33,14 @@ fi
 if [ "$which" = all ] || [ "$which" = wine ]; then
   echo "== Windows tests under Wine"
   wine_env_start
+  # The download tests' web servers on loopback, and the Wine prefix's trust in their test CA.
+  net_servers_start || { echo "[vx] the test web servers did not start" >&2; exit 1; }
+  trap 'net_servers_stop; wine_env_stop' EXIT
+  net_trust_test_ca
   export VX_TEST_BIN_DIR="$BUILD_WIN"
   ( cd "$BUILD_WIN" && timeout 1800 wine ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"
+  net_servers_stop
   count_gtest "$LOGDIR/wine.log" wine
   if [ $rc -ne 0 ]; then
     status=1
