@@ -56,7 +56,7 @@ target_link_libraries(benchdownload PRIVATE wininet psapi)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})
-target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet)
+target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
 target_link_options(wine_tests PRIVATE -static)
 add_dependencies(wine_tests vxstub)
 if(WINE_FIXTURE_TARGETS)

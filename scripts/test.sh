@@ -33,10 +33,9 @@ fi
 if [ "$which" = all ] || [ "$which" = wine ]; then
   echo "== Windows tests under Wine"
   wine_env_start
-  # The download tests' web servers on loopback, and the Wine prefix's trust in their test CA.
+  # The download tests' web servers on loopback.
   net_servers_start || { echo "[vx] the test web servers did not start" >&2; exit 1; }
   trap 'net_servers_stop; wine_env_stop' EXIT
-  net_trust_test_ca
   export VX_TEST_BIN_DIR="$BUILD_WIN"
   ( cd "$BUILD_WIN" && timeout 1800 wine ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"

@@ -49,6 +49,25 @@ ReplyFacts QueryReply(HINTERNET request) {
   return r;
 }
 
+// Calls fn(path, size) for every file named dest + "." + something: the partial files of this and
+// other server versions (the mask dest + ".*" also matches dest itself, which is left out).
+template <typename Fn>
+void ForEachSuffixedFile(const std::string& dest, Fn fn) {
+  const size_t cut = dest.find_last_of("\\/:");
+  const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
+  const std::string prefix = UpperCase(dest.substr(folder.size()) + ".");
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
+        UpperCase(name.substr(0, prefix.size())) == prefix)
+      fn(folder + name, fd.nFileSizeLow);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+}
+
 // The partial file a download of dest left behind: the largest file named dest + "." + key.
 struct PartialFile {
   std::string path;
@@ -58,22 +77,14 @@ struct PartialFile {
 
 PartialFile FindPartialFile(const std::string& dest) {
   PartialFile best;
-  const size_t cut = dest.find_last_of("\\/:");
-  const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return best;
-  do {
+  ForEachSuffixedFile(dest, [&](const std::string& path, uint32_t size) {
     int32_t key = 0;
-    const std::string path = folder + fd.cFileName;
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && PartialKeyOf(dest, path, key) &&
-        (best.path.empty() || fd.nFileSizeLow > best.size)) {
+    if (PartialKeyOf(dest, path, key) && (best.path.empty() || size > best.size)) {
       best.path = path;
       best.key = key;
-      best.size = fd.nFileSizeLow;
+      best.size = size;
     }
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
+  });
   return best;
 }
 
@@ -117,7 +128,7 @@ void TransferBody(HINTERNET request, HANDLE file, std::string& content, int32_t 
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
 // partial files deleted); null when it cannot be opened.
 HANDLE OpenPartialFile(const std::string& dest, const std::string& partial, bool append) {
-  if (!append) DeleteByMask(dest + ".*", false);
+  if (!append) ForEachSuffixedFile(dest, [](const std::string& path, uint32_t) { DeleteFileA(path.c_str()); });
   HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;

@@ -151,7 +151,8 @@ TEST_F(DownloadTest, NotFoundPageWithALengthIsDownloadedAndRecognised) {
 }
 
 // A transfer that ends short (connection cut, or stalled and then dropped) keeps a partial file
-// named by the file's length and date; the next call fetches only the remaining bytes.
+// named by the file's length and date and leaves the destination alone; the next call fetches
+// only the remaining bytes and replaces the destination.
 TEST_F(DownloadTest, ShortTransferResumesWithTheRemainingBytesOnly) {
   const std::string bytes = Serve(kMiB);
   const std::string partial = "got.bin." + std::to_string(static_cast<int32_t>(kMiB + kFaultStamp));
@@ -159,8 +160,9 @@ TEST_F(DownloadTest, ShortTransferResumesWithTheRemainingBytesOnly) {
   for (const char* o : options) {
     SCOPED_TRACE(o);
     const std::string path = FaultPath(o);
+    ASSERT_TRUE(WriteWholeFile(dest_, "the previous download"));
     EXPECT_EQ(Download(FaultServer() + path), "");
-    EXPECT_FALSE(Exists(dest_));
+    EXPECT_EQ(ReadWholeFile(dest_), "the previous download") << "a short transfer leaves the destination alone";
     ASSERT_EQ(Partials(), std::vector<std::string>{partial});
     EXPECT_EQ(ReadWholeFile(dir_ + partial), bytes.substr(0, kCut));
 

@@ -1,6 +1,7 @@
 #include "net_support.h"
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,32 @@ std::string Fetch(const std::string& url) {
   InternetCloseHandle(session);
   return body;
 }
+
+// Makes the Wine prefix trust the test CA of the HTTPS server: the certificate goes into the
+// local machine's "Root" store (kept in the registry, as on Windows), which Wine's certificate
+// chain engine consults beside the host's certificate files. Done once per run, before any test.
+class TrustTestCa : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* path = std::getenv("VX_TEST_CA");
+    if (path == nullptr || *path == '\0') return;  // the HTTPS tests then fail with their own message
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    std::string der(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    const BOOL read = ReadFile(h, &der[0], static_cast<DWORD>(der.size()), &got, nullptr);
+    CloseHandle(h);
+    ASSERT_TRUE(read && got == der.size()) << path;
+    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    ASSERT_NE(root, nullptr) << GetLastError();
+    EXPECT_TRUE(CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                 static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                 nullptr))
+        << GetLastError();
+    CertCloseStore(root, 0);
+  }
+};
+::testing::Environment* const g_trustTestCa = ::testing::AddGlobalTestEnvironment(new TrustTestCa);
 
 }  // namespace
 
