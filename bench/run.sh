@@ -8,8 +8,16 @@
 # Every timed extraction writes into a new folder after a sync (so no run pays for the write-back
 # of the one before); the methods take turns, in a rotated order each round.
 # Settings: VX_BENCH_ROUNDS (3), VX_BENCH_BIG_MB (1024, size of the very compressible file).
+# Usage: ./vx bench [all|extract|download]; all (the default) runs the download benchmark
+# (bench/download.sh) after the extraction benchmark.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+WHAT="${1:-all}"
+case "$WHAT" in
+  download) exec bash "$ROOT/bench/download.sh" ;;
+  extract|all) ;;
+  *) echo "usage: ./vx bench [all|extract|download]" >&2; exit 2 ;;
+esac
 source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine_env.sh"
 
@@ -169,3 +177,7 @@ base=$(echo "${SECS[baseline]}" | best)
 } | tee "$RESULTS"
 log "results in $RESULTS"
 log "removing the extracted folders"
+if [ "$WHAT" = all ]; then
+  wine_env_stop
+  bash "$ROOT/bench/download.sh"
+fi

@@ -52,10 +52,11 @@ endforeach()
 # The fake setup is a GUI program, as the setups it stands for are: WinExec then waits for its
 # input idle state, as it does for theirs.
 target_link_options(fakesetup PRIVATE -mwindows)
+target_link_libraries(benchdownload PRIVATE wininet psapi)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})
-target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main)
+target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
 target_link_options(wine_tests PRIVATE -static)
 add_dependencies(wine_tests vxstub)
 if(WINE_FIXTURE_TARGETS)

@@ -5,6 +5,7 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine_env.sh"
+source "$ROOT/scripts/net_servers.sh"
 
 which="${1:-all}"; [ $# -gt 0 ] && shift
 total_pass=0; total_fail=0; status=0
@@ -32,12 +33,16 @@ fi
 if [ "$which" = all ] || [ "$which" = wine ]; then
   echo "== Windows tests under Wine"
   wine_env_start
+  # The download tests' web servers on loopback.
+  net_servers_start || { echo "[vx] the test web servers did not start" >&2; exit 1; }
+  trap 'net_servers_stop; wine_env_stop' EXIT
   tree="$(vx_test_win_tree)"
   export VX_TEST_BIN_DIR="$tree"
   # Checks of the shipped file read the 32-bit launcher wherever the tests run (Z: is /).
   export VX_SHIPPED_LAUNCHER="Z:$(echo "$BUILD_WIN/vxstub.exe" | tr / '\\')"
   ( cd "$tree" && timeout 1800 "$VX_WINE" ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"
+  net_servers_stop
   count_gtest "$LOGDIR/wine.log" wine
   if [ $rc -ne 0 ]; then
     status=1

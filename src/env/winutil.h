@@ -17,6 +17,9 @@ void Wait(uint32_t ms, uint32_t step = 0);
 // ShellExecuteA with the default verb; true when the result is above 32.
 bool ShellOpen(const std::string& file, const std::string& parameters, int showCommand);
 
+// A system library, or null. A bare name is loaded from the system folder only (never from the
+// program's folder or the current folder); every successful call holds one reference to it.
+HMODULE LoadSystemLibrary(const std::string& library);
 // An export of a system library, or null. A bare library name is loaded from the system folder
 // only (never from the program's folder or the current folder); the library stays loaded.
 using ProcAddress = void (*)();

@@ -45,7 +45,7 @@ bool ShellOpen(const std::string& file, const std::string& parameters, int showC
   return reinterpret_cast<INT_PTR>(r) > 32;
 }
 
-ProcAddress GetProcFromLibrary(const std::string& library, const std::string& procName) {
+HMODULE LoadSystemLibrary(const std::string& library) {
   std::string path = library;
   const bool absolute = (library.size() > 2 && library[1] == ':') ||
                         (library.size() > 2 && library[0] == '\\' && library[1] == '\\');
@@ -56,7 +56,12 @@ ProcAddress GetProcFromLibrary(const std::string& library, const std::string& pr
     path = std::string(dir, n) + "\\" + library;
   }
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (reinterpret_cast<UINT_PTR>(module) < 33) return nullptr;
+  return reinterpret_cast<UINT_PTR>(module) < 33 ? nullptr : module;
+}
+
+ProcAddress GetProcFromLibrary(const std::string& library, const std::string& procName) {
+  HMODULE module = LoadSystemLibrary(library);
+  if (module == nullptr) return nullptr;
   return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName.c_str()));
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/abort_flag.h"
+#include "net/abort_flag.h"
 #include "launcher/remote.h"
 #include "ui/handles.h"
 

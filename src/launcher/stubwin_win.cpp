@@ -11,6 +11,7 @@
 #include "launcher/stub.h"
 #include "launcher/stub_steps.h"
 #include "launcher/stubwin_rules.h"
+#include "net/inet_http.h"
 #include "ui/msgbox.h"
 
 namespace vx {
@@ -157,7 +158,7 @@ void RunStubWindow() {
 
   if (wnd != nullptr) KillTimer(wnd, kTimerId);
   SetDownloadAbortFlag(true);
-  // The internet library is released here (InternetUnload) once the download layer exists.
+  InternetUnload();
   PostClientNotification(kNotifyLoopEnded, 0);
 }
 

@@ -2,10 +2,13 @@
 #include <windows.h>
 
 #include "env/files.h"
+#include "env/folders.h"
 #include "env/utils.h"
 #include "launcher/setup_launch.h"
+#include "launcher/modes.h"
 #include "launcher/stub.h"
 #include "package/entry_name.h"
+#include "launcher/web_package.h"
 #include "package/package.h"
 #include "package/unpack.h"
 #include "package/unpack_win.h"
@@ -39,7 +42,14 @@ void RunWebHostedJob(const std::string& agentName) {
       WriteFileText(WorkFolder() + "\\" + relative, self, dos, false);
     }
   }
-  // Fetching the package from the web folder comes with the HTTP download support.
+  // The package comes from the web folder, or from the launcher's own folder when a copy lies
+  // there and the web list allows it.
+  const TGFileInfo& own = OwnPackage();
+  const std::string ownFolder = FolderPart(ModulePath());
+  const std::string fileName = own.WebFileName();
+  const std::string source = WebSourceFolder(own.WebFolder(), RemoveTrailingBackslash(ownFolder), own.WebNoLocal(),
+                                             IsPlainFileName(fileName) && FileExists(ownFolder + fileName));
+  DownloadWebPackage(WorkFolder(), source, fileName);
 }
 
 }  // namespace vx

@@ -544,6 +544,16 @@ TEST(BuildPackage, WebHostedLauncherMatchesTheFullPackage) {
   other.cfg.web.launcherOutput = other.dir / "websetup.exe";
   ASSERT_TRUE(BuildPackage(other.cfg, nullptr, report, error)) << error;
   EXPECT_FALSE(web.SameWebToken(vx::TGFileInfo(other.cfg.output)));
+
+  // inspect shows the web list of both files, never the token itself.
+  for (const std::string& f : {s.cfg.output, s.cfg.web.launcherOutput}) {
+    SCOPED_TRACE(f);
+    const std::string text = FormatInspection(InspectPackage(f));
+    EXPECT_NE(text.find("http://downloads.example.com/app"), std::string::npos) << text;
+    EXPECT_NE(text.find("setup.exe"), std::string::npos);
+    EXPECT_NE(text.find(std::to_string(fs::file_size(s.cfg.output))), std::string::npos);
+    EXPECT_EQ(text.find("WebSecret"), std::string::npos);
+  }
 }
 
 TEST(BuildPackage, RefusesBadInput) {
@@ -580,6 +590,14 @@ TEST(BuildPackage, RefusesBadInput) {
        "no PE header"},
       {"web without launcher output", [](Sample& s) { s.cfg.hasWeb = true; s.cfg.web.folder = "x"; },
        "web launcher"},
+      {"web file with a folder part",
+       [](Sample& s) {
+         s.cfg.hasWeb = true;
+         s.cfg.web.folder = "http://h/d";
+         s.cfg.web.launcherOutput = s.dir / "web.exe";
+         s.cfg.web.fileName = "..\\setup.exe";
+       },
+       "plain file name"},
       {"missing files folder", [](Sample& s) { s.cfg.filesFolder = s.dir / "nowhere"; }, "files folder not found"},
   };
   for (const Case& c : cases) {

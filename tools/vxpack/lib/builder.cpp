@@ -211,6 +211,10 @@ bool CheckConfig(const BuildConfig& cfg, std::string& error) {
   else if (cfg.hasWeb && cfg.web.launcherOutput.empty()) error = "no output file given for the web launcher";
   else if (cfg.hasWeb && cfg.spanSize != 0) error = "a web-hosted package cannot be spanned";
   else if (cfg.hasWeb && cfg.web.folder.empty()) error = "the web section needs a URL folder";
+  else if (cfg.hasWeb && (cfg.web.fileName.empty() || cfg.web.fileName == "." || cfg.web.fileName == ".." ||
+                          cfg.web.fileName.find_first_of("\\/:") != std::string::npos))
+    error = "the web file must be a plain file name (the launcher saves it in the temporary folder): " +
+            cfg.web.fileName;
   return error.empty();
 }
 

@@ -1,4 +1,4 @@
-#include "launcher/abort_flag.h"
+#include "net/abort_flag.h"
 
 namespace vx {
 namespace {

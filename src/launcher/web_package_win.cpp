@@ -1,0 +1,57 @@
+// Web-hosted packages (Win32 side): local copy or download, token check, setup, clean-up, errors.
+#include <windows.h>
+
+#include "env/files.h"
+#include "env/folders.h"
+#include "launcher/setup_launch.h"
+#include "launcher/stub.h"
+#include "launcher/stubwin.h"
+#include "launcher/web_package.h"
+#include "net/inet_http.h"
+#include "ui/lang_defaults.h"
+#include "ui/msgbox.h"
+
+namespace vx {
+namespace {
+
+const char* const kDeclined = "!";  // the user said No: nothing to show
+
+std::string Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
+
+}  // namespace
+
+void DownloadWebPackage(const std::string& workFolder, const std::string& sourceFolder, const std::string& fileName) {
+  const TGFileInfo& own = OwnPackage();
+  const std::string buttons = Text(own, "BtnText");
+  const std::string url = WebPackageUrl(sourceFolder, fileName);
+  std::string error;
+  bool downloaded = false;
+  std::string packagePath = LocalCopyPath(sourceFolder, fileName);
+  if (!IsPlainFileName(fileName)) {
+    // A name with folder parts would place the download outside the temporary folder.
+    error = NotFoundErrorText(url);
+  } else if (!FileExists(packagePath)) {
+    SetStatusLine(Text(own, "s10"), own.LanguageFontName(), own.LanguageCharset(), own.LanguageFontSize());
+    if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(Text(own, "s11"), own.WebSizeText()),
+                                             Text(own, "Confirm"), buttons, own.LanguageCharset()))
+      error = kDeclined;
+    if (!InternetConnected()) error = Text(own, "s12");
+    SetDownloadAbortFlag(false);
+    packagePath = TempDir(true) + fileName;
+    if (error.empty()) {
+      std::string content;
+      HTTP_DownloadFile_Incremental(StubWindowHandle(), url, packagePath, content, DownloadProgress, error);
+      downloaded = error.empty();
+    }
+  }
+  if (error.empty()) {
+    const TGFileInfo package(packagePath);
+    if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, std::string(), url, kBadSecretToken);
+  }
+  if (error.empty()) RunSetup(workFolder, packagePath, std::string(), std::string(), true);
+  if (downloaded) DeleteFileA(packagePath.c_str());
+  if (!error.empty() && error != kDeclined)
+    ErrorBox(StubWindowHandle(), error, Text(own, "Error"), buttons, own.LanguageCharset());
+}
+
+}  // namespace vx

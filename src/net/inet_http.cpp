@@ -1,0 +1,162 @@
+// Download texts, partial-file names, progress units and the resume decision.
+#include "net/inet_http.h"
+
+namespace vx {
+namespace {
+
+constexpr int kRing = 5;
+uint32_t g_tickRing[kRing];
+uint32_t g_readRing[kRing];
+
+constexpr int32_t kMaxChunk = 10240;
+
+// The rate with two decimals and "." as decimal point.
+std::string TwoDecimals(double v) {
+  if (!(v >= 0)) v = 0;
+  if (v > 1e15) v = 1e15;
+  const int64_t cents = static_cast<int64_t>(v * 100 + 0.5);
+  return IntText(cents / 100) + "." + ZeroPad(cents % 100, 2);
+}
+
+// num / den rounded to the nearest integer, halves to even (den > 0, num >= 0).
+int64_t RoundHalfEven(int64_t num, int64_t den) {
+  int64_t q = num / den;
+  const int64_t twice = 2 * (num % den);
+  if (twice > den || (twice == den && (q & 1) != 0)) ++q;
+  return q;
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+// Reads decimal digits from text at pos (blanks skipped first); false when there are none.
+bool ReadNumber(const std::string& text, size_t& pos, int64_t& out) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  const size_t start = pos;
+  out = 0;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 18) {
+    out = out * 10 + (text[pos] - '0');
+    ++pos;
+  }
+  return pos > start && (pos >= text.size() || text[pos] < '0' || text[pos] > '9');
+}
+
+bool Expect(const std::string& text, size_t& pos, char c) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  if (pos >= text.size() || text[pos] != c) return false;
+  ++pos;
+  return true;
+}
+
+}  // namespace
+
+const char* const kDownloadAborted = "Download Aborted";
+
+std::string InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
+std::string OpenUrlErrorText(const std::string& url) { return "2 Unable to open Internet Connection <P>URL: " + url; }
+std::string NotFoundErrorText(const std::string& url) { return "3 " + url + "<P><P>File Not Found !"; }
+
+std::string SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick) {
+  if (start) {
+    for (int i = 0; i < kRing; ++i) {
+      g_tickRing[i] = tick;
+      g_readRing[i] = 0;
+    }
+  }
+  std::string text = IntText(done) + "/" + IntText(total) + " Bytes   ";
+  int64_t bytes = 0;
+  for (int i = 0; i + 1 < kRing; ++i) {
+    g_tickRing[i] = g_tickRing[i + 1];
+    g_readRing[i] = g_readRing[i + 1];
+    bytes += g_readRing[i];
+  }
+  g_tickRing[kRing - 1] = tick;
+  g_readRing[kRing - 1] = static_cast<uint32_t>(lastRead);
+  bytes += g_readRing[kRing - 1];
+  const int32_t elapsed = static_cast<int32_t>(tick - g_tickRing[0]);
+  if (elapsed > 0) text += TwoDecimals(static_cast<double>(bytes) / (elapsed / 1000.0) / 1024) + " KB/Sec";
+  return text;
+}
+
+uint32_t PackDosDateTime(const CivilTime& t) {
+  if (t.year < 1980 || t.year > 2107 || t.month < 1 || t.month > 12 || t.day < 1 ||
+      t.day > DaysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 ||
+      t.second < 0 || t.second > 59)
+    return 0;
+  const uint32_t date = (static_cast<uint32_t>(t.year - 1980) << 9) | (static_cast<uint32_t>(t.month) << 5) |
+                        static_cast<uint32_t>(t.day);
+  const uint32_t time = (static_cast<uint32_t>(t.hour) << 11) | (static_cast<uint32_t>(t.minute) << 5) |
+                        static_cast<uint32_t>(t.second / 2);
+  return (date << 16) | time;
+}
+
+int32_t PartialKey(int32_t length, uint32_t stamp) {
+  return static_cast<int32_t>(static_cast<uint32_t>(length) + stamp);
+}
+
+std::string PartialFileName(const std::string& dest, int32_t length, uint32_t stamp) {
+  return dest + "." + IntText(PartialKey(length, stamp));
+}
+
+bool PartialKeyOf(const std::string& dest, const std::string& name, int32_t& key) {
+  if (name.size() <= dest.size() + 1 || UpperCase(name.substr(0, dest.size())) != UpperCase(dest) ||
+      name[dest.size()] != '.')
+    return false;
+  const std::string suffix = name.substr(dest.size() + 1);
+  int64_t v = 0;
+  // Only the form PartialFileName writes: optional "-", digits, no leading zeros.
+  if (!TextToInt64(suffix, v) || v < INT32_MIN || v > INT32_MAX || IntText(v) != suffix) return false;
+  key = static_cast<int32_t>(v);
+  return true;
+}
+
+std::string NotFoundPageText(const std::string& content, const std::string& url, const std::string& def) {
+  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != std::string::npos)
+    return "<b>404 File Not Found...</b><P><P>URL:  " + url + ".";
+  return def;
+}
+
+ProgressPlan DownloadProgressPlan(int32_t length, int32_t done) {
+  ProgressPlan p;
+  p.chunk = length / 10 < kMaxChunk ? length / 10 : kMaxChunk;
+  if (p.chunk < 1) p.chunk = 1;
+  p.max = static_cast<int32_t>(RoundHalfEven(length > 0 ? length : 0, p.chunk) + 1);
+  p.position = static_cast<int32_t>(RoundHalfEven(done > 0 ? done : 0, p.chunk));
+  return p;
+}
+
+int64_t ChunkUnits(int64_t bytes, int32_t chunk) {
+  if (bytes <= 0 || chunk <= 0) return 0;
+  return (bytes + chunk - 1) / chunk;
+}
+
+bool ParseContentRange(const std::string& text, int64_t& first, int64_t& last, int64_t& total) {
+  size_t pos = 0;
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  if (UpperCase(text.substr(pos, 5)) != "BYTES") return false;
+  pos += 5;
+  if (pos >= text.size() || (text[pos] != ' ' && text[pos] != '=')) return false;
+  ++pos;
+  if (!ReadNumber(text, pos, first) || !Expect(text, pos, '-') || !ReadNumber(text, pos, last) ||
+      !Expect(text, pos, '/') || !ReadNumber(text, pos, total))
+    return false;
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  return pos == text.size() && first <= last && last < total;
+}
+
+std::string RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }
+
+ReplyPlan DecideReplyUse(int64_t offset, int32_t partialKey, const ReplyFacts& reply) {
+  if (offset <= 0 || reply.status == 200) return ReplyPlan{ReplyUse::Rewrite, reply.contentLength};
+  int64_t first = 0, last = 0, total = 0;
+  if (reply.status == 206 && ParseContentRange(reply.contentRange, first, last, total) && first == offset &&
+      total <= INT32_MAX && PartialKey(static_cast<int32_t>(total), reply.stamp) == partialKey)
+    return ReplyPlan{ReplyUse::Append, static_cast<int32_t>(total)};
+  return ReplyPlan{ReplyUse::Retry, -1};
+}
+
+}  // namespace vx

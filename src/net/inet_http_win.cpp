@@ -1,0 +1,242 @@
+// HTTP downloads over WinINet (Win32 side): sessions, requests, the resumable partial file and the
+// transfer loop.
+#include <windows.h>
+
+#include "env/debug.h"
+#include "env/files.h"
+#include "env/winutil.h"
+#include "net/inet_bindings.h"
+#include "net/inet_http.h"
+
+namespace vx {
+namespace {
+
+constexpr DWORD kReloadFlag = 0x80000000;         // INTERNET_FLAG_RELOAD: memory downloads
+constexpr DWORD kResynchronizeFlag = 0x00000800;  // INTERNET_FLAG_RESYNCHRONIZE: file downloads
+constexpr DWORD kReadSize = 65536;                // bytes asked for per read
+constexpr uint32_t kNotFoundProbe = 10000;        // bytes of a saved body that CheckNotFoundPage reads
+
+int32_t QueryNumber(HINTERNET request, DWORD query, int32_t def) {
+  DWORD value = 0;
+  DWORD length = sizeof value;
+  if (!InetHttpQueryInfoA(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &length, nullptr)) return def;
+  return static_cast<int32_t>(value);
+}
+
+std::string QueryText(HINTERNET request, DWORD query) {
+  char text[256];
+  DWORD length = sizeof text;
+  if (!InetHttpQueryInfoA(request, query, text, &length, nullptr) || length >= sizeof text) return std::string();
+  return std::string(text, length);
+}
+
+// The Last-Modified time as a packed DOS date and time, 0 when missing or out of its range.
+uint32_t QueryStamp(HINTERNET request) {
+  SYSTEMTIME st;
+  ZeroMemory(&st, sizeof st);
+  DWORD length = sizeof st;
+  if (!InetHttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &st, &length, nullptr))
+    return 0;
+  return PackDosDateTime(CivilTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+}
+
+ReplyFacts QueryReply(HINTERNET request) {
+  ReplyFacts r;
+  r.status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, 0);
+  r.contentLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, -1);
+  r.contentRange = QueryText(request, HTTP_QUERY_CONTENT_RANGE);
+  r.stamp = QueryStamp(request);
+  return r;
+}
+
+// Calls fn(path, size) for every file named dest + "." + something: the partial files of this and
+// other server versions (the mask dest + ".*" also matches dest itself, which is left out).
+template <typename Fn>
+void ForEachSuffixedFile(const std::string& dest, Fn fn) {
+  const size_t cut = dest.find_last_of("\\/:");
+  const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
+  const std::string prefix = UpperCase(dest.substr(folder.size()) + ".");
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
+        UpperCase(name.substr(0, prefix.size())) == prefix)
+      fn(folder + name, fd.nFileSizeLow);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+}
+
+// The partial file a download of dest left behind: the largest file named dest + "." + key.
+struct PartialFile {
+  std::string path;
+  int32_t key = 0;
+  uint32_t size = 0;
+};
+
+PartialFile FindPartialFile(const std::string& dest) {
+  PartialFile best;
+  ForEachSuffixedFile(dest, [&](const std::string& path, uint32_t size) {
+    int32_t key = 0;
+    if (PartialKeyOf(dest, path, key) && (best.path.empty() || size > best.size)) {
+      best.path = path;
+      best.key = key;
+      best.size = size;
+    }
+  });
+  return best;
+}
+
+bool WriteBytes(HANDLE file, const char* bytes, DWORD count) {
+  DWORD put = 0;
+  return WriteFile(file, bytes, count, &put, nullptr) && put == count;
+}
+
+// Reads the body of request into file (or content when file is null) until it ends, a read
+// fails or the abort flag is set, stepping the callback once per chunk unit.
+void TransferBody(HINTERNET request, HANDLE file, std::string& content, int32_t length, int64_t done,
+                  ProgressCallback callback) {
+  const ProgressPlan plan = DownloadProgressPlan(length, static_cast<int32_t>(done));
+  std::string text = SpeedText(true, length, static_cast<int32_t>(done), 0);
+  if (callback != nullptr) callback(0, 0, plan.max, plan.position, 1, text);
+  int64_t units = ChunkUnits(done, plan.chunk);
+  std::string buffer(kReadSize, '\0');
+  DWORD got = 0;
+  do {
+    // Keeps the thread's windows answering (a close request sets the abort flag) without waiting.
+    PumpMessages(0);
+    if (DownloadAbortFlag()) break;
+    got = 0;
+    if (!InetReadFile(request, &buffer[0], kReadSize, &got)) got = 0;
+    if (got > 0) {
+      if (file != nullptr) {
+        if (!WriteBytes(file, buffer.data(), got)) got = 0;
+      } else {
+        content.append(buffer.data(), got);
+      }
+      done += got;
+    }
+    text = SpeedText(false, length, static_cast<int32_t>(done), static_cast<int32_t>(got));
+    if (got > 0 && callback != nullptr) {
+      for (const int64_t reached = ChunkUnits(done, plan.chunk); units < reached; ++units)
+        callback(1, 0, 0, 0, 0, text);
+    }
+  } while (got > 0 && !DownloadAbortFlag());
+}
+
+// Opens the partial file for the reply: continued at its end, or started again (other versions'
+// partial files deleted); null when it cannot be opened.
+HANDLE OpenPartialFile(const std::string& dest, const std::string& partial, bool append) {
+  if (!append) ForEachSuffixedFile(dest, [](const std::string& path, uint32_t) { DeleteFileA(path.c_str()); });
+  HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  if (append && SetFilePointer(file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  return file;
+}
+
+void Download(HINTERNET session, HWND owner, const std::string& url, const std::string& dest, std::string& content,
+              ProgressCallback callback, std::string& error) {
+  const bool toFile = !dest.empty();
+  const PartialFile partialFile = toFile ? FindPartialFile(dest) : PartialFile();
+  int64_t offset = partialFile.size;
+  HINTERNET request = nullptr;
+  ReplyFacts reply;
+  ReplyPlan plan{ReplyUse::Rewrite, -1};
+  for (;;) {
+    // The range is decided before the request goes out: bytes the server has started to send are
+    // fetched whether they are read or not.
+    const std::string range = offset > 0 ? RangeHeader(offset) : std::string();
+    request = InetOpenUrlA(session, url.c_str(), range.empty() ? nullptr : range.c_str(),
+                           range.empty() ? 0 : static_cast<DWORD>(-1), toFile ? kResynchronizeFlag : kReloadFlag,
+                           0);
+    if (request == nullptr) {
+      error = OpenUrlErrorText(url);
+      return;
+    }
+    reply = QueryReply(request);
+    plan = DecideReplyUse(offset, partialFile.key, reply);
+    if (plan.use != ReplyUse::Retry) break;
+    // Not a continuation of this partial file: never append it; start over from byte 0.
+    InetCloseHandle(request);
+    DeleteFileA(partialFile.path.c_str());
+    offset = 0;
+  }
+  if (plan.length <= 0) {
+    error = NotFoundErrorText(url);
+  } else {
+    if (owner != nullptr) ShowWindow(owner, SW_SHOW);
+    if (!toFile) {
+      TransferBody(request, nullptr, content, plan.length, 0, callback);
+    } else {
+      const bool append = plan.use == ReplyUse::Append;
+      const std::string partial = PartialFileName(dest, plan.length, reply.stamp);
+      HANDLE file = OpenPartialFile(dest, partial, append);
+      if (file != nullptr) {
+        TransferBody(request, file, content, plan.length, append ? offset : 0, callback);
+        CloseHandle(file);
+      }
+      if (FileSizeOf(partial) == static_cast<uint32_t>(plan.length)) {
+        DeleteFileA(dest.c_str());
+        MoveFileA(partial.c_str(), dest.c_str());
+      }
+    }
+    if (DownloadAbortFlag()) error = kDownloadAborted;
+  }
+  InetCloseHandle(request);
+}
+
+}  // namespace
+
+bool InternetConnected() {
+  DWORD flags = 0;
+  return InetGetConnectedState(&flags, 0) != FALSE;
+}
+
+void InternetUnload() { InetUnbind(); }
+
+int32_t HttpContentLength(const std::string& url) {
+  HINTERNET session = InetOpenA("HTTP_Connect_2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (session == nullptr) return -1;
+  int32_t length = -1;
+  HINTERNET request = InetOpenUrlA(session, url.c_str(), nullptr, 0, 0, 0);
+  if (request != nullptr) {
+    length = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, -1);
+    InetCloseHandle(request);
+  }
+  InetCloseHandle(session);
+  return length;
+}
+
+std::string SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
+  return SpeedTextAt(start, total, done, lastRead, GetTickCount());
+}
+
+std::string CheckNotFoundPage(const std::string& filePath, const std::string& content, const std::string& url,
+                              const std::string& def) {
+  if (!filePath.empty() && FileExists(filePath))
+    return NotFoundPageText(ReadFilePart(filePath, 0, kNotFoundProbe), url, def);
+  return NotFoundPageText(content, url, def);
+}
+
+void HTTP_DownloadFile_Incremental(WindowHandle owner, const std::string& url, const std::string& destPath,
+                                   std::string& content, ProgressCallback callback, std::string& error) {
+  Wait(100);
+  error.clear();
+  content.clear();
+  HINTERNET session = InetOpenA("HTTP_Connect_3", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (session == nullptr) {
+    error = InitErrorText();
+  } else {
+    Download(session, owner, url, destPath, content, callback, error);
+    InetCloseHandle(session);
+  }
+  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: " + error);
+}
+
+}  // namespace vx
