@@ -39,7 +39,8 @@ if [ ! -f "$B/corpus.stamp" ] || [ "$(cat "$B/corpus.stamp")" != "$BIG_MB" ]; th
   echo "$BIG_MB" > "$B/corpus.stamp"
 fi
 # The package's setup program (it ends at once) is part of the corpus, so every method writes the same files.
-cp -f "$BUILD_WIN/benchunpack.exe" "$CORPUS/benchunpack.exe"
+WTREE="$(vx_test_win_tree)"
+cp -f "$WTREE/benchunpack.exe" "$CORPUS/benchunpack.exe"
 if [ ! -f "$B/corpus.zip" ] || [ "$CORPUS/benchunpack.exe" -nt "$B/corpus.zip" ]; then
   log "zipping the corpus (zip -9)"
   rm -f "$B/corpus.zip"
@@ -49,7 +50,7 @@ log "building the package (launcher + corpus, level 9)"
 cat > "$B/bench.ini" <<EOF
 [package]
 output=$B/bench.exe
-launcher=$BUILD_WIN/vxstub.exe
+launcher=$WTREE/vxstub.exe
 files=$CORPUS
 setup=benchunpack.exe
 level=9
@@ -68,7 +69,7 @@ trap 'wine_env_stop; rm -rf "$RUNS"' EXIT
 # Wine paths of the package and the run folder.
 WPKG="Z:$(echo "$B/bench.exe" | tr / '\\')"
 WRUNS="Z:$(echo "$RUNS" | tr / '\\')"
-wine "$BUILD_WIN/benchunpack.exe" >/dev/null 2>&1 || true  # warm the prefix up
+"$VX_WINE" "$WTREE/benchunpack.exe" >/dev/null 2>&1 || true  # warm the prefix up
 
 # Highest VmHWM (peak resident set) of the processes whose command line holds $1, sampled
 # until the file $2 exists.
@@ -100,7 +101,7 @@ run_wine_unpack() {  # round
   sample_peak "benchunpack.exe unpack" "$stop" > "$RUNS/peak-wine-$r" &
   local sampler=$!
   sync
-  res=$(wine "$BUILD_WIN/benchunpack.exe" unpack "$WPKG" "$WRUNS\\wine-$r" 2>/dev/null | tr -d '\r')
+  res=$("$VX_WINE" "$WTREE/benchunpack.exe" unpack "$WPKG" "$WRUNS\\wine-$r" 2>/dev/null | tr -d '\r')
   touch "$stop"; wait "$sampler"
   peak=$(cat "$RUNS/peak-wine-$r")
   case "$res" in ms=*" ok=1 "*) ;; *) log "wine extraction failed: $res"; exit 1 ;; esac
@@ -139,7 +140,7 @@ stop="$RUNS/stop-launcher"
 sample_peak "bench.exe /hide" "$stop" > "$RUNS/peak-launcher" &
 sampler=$!
 sync
-res=$(wine "$BUILD_WIN/benchunpack.exe" launcher "$WPKG" 2>/dev/null | tr -d '\r')
+res=$("$VX_WINE" "$WTREE/benchunpack.exe" launcher "$WPKG" 2>/dev/null | tr -d '\r')
 touch "$stop"; wait "$sampler"
 case "$res" in ms=*) ;; *) log "launcher run failed: $res"; exit 1 ;; esac
 ms=${res#ms=}; ms=${ms%% *}

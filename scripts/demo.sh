@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Builds the sample installer from examples/ with vxpack, runs it under Wine and tells what
 # happened: the launcher's trace lines, the sample setup's report, and whether the work folder
-# was removed. Saves a screenshot of the launcher's window to docs/screenshots/stub_window.png.
+# was removed. Saves a screenshot of the launcher's window in the build folder; with
+# --screenshots it also refreshes docs/screenshots/stub_window.png.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
 source "$ROOT/scripts/wine_env.sh"
+
+update_docs=0
+[ "${1:-}" = --screenshots ] && update_docs=1
+
+# The shipped 32-bit launcher where this machine runs 32-bit programs, else the 64-bit build of
+# the same sources (see vx_can_run_win32).
+tree="$(vx_test_win_tree)"
+launcher="$tree/vxstub.exe"
+viewer="$tree/vxdebugview.exe"
+if [ "$tree" = "$BUILD_WIN" ]; then launcher="$DIST/vxstub.exe"; viewer="$DIST/vxdebugview.exe"; fi
 
 OUT="$VX_BUILD/demo"
 rm -rf "$OUT"; mkdir -p "$OUT"
@@ -14,27 +25,26 @@ installer="$OUT/SampleSetup.exe"
 say() { printf '\n== %s\n' "$*"; }
 
 say "Building the sample installer with vxpack"
-"$DIST/vxpack" build "$ROOT/examples/sample/manifest.ini" --launcher "$DIST/vxstub.exe" \
-  --file "setup.exe=$BUILD_WIN/sample_setup.exe" -o "$installer"
+"$DIST/vxpack" build "$ROOT/examples/sample/manifest.ini" --launcher "$launcher" \
+  --file "setup.exe=$tree/sample_setup.exe" -o "$installer"
 "$DIST/vxpack" inspect "$installer" | sed -n '1,40p'
 
 say "Running it under Wine"
 wine_env_start
-tempdir_win="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
+tempdir_win="$("$VX_WINE" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
 tempdir="$(winepath -u "$tempdir_win" 2>/dev/null)"
 report="$tempdir/vornix_sample_report.txt"
 rm -f "$report"
 viewer_log="$OUT/trace.log"
-if [ -f "$DIST/vxdebugview.exe" ]; then
-  wine "$DIST/vxdebugview.exe" /hidden "/log=$(winepath -w "$viewer_log")" >/dev/null 2>&1 &
+if [ -f "$viewer" ]; then
+  "$VX_WINE" "$viewer" /hidden "/log=$(winepath -w "$viewer_log")" >/dev/null 2>&1 &
   viewer_pid=$!
   sleep 2
 fi
 start=$(date +%s.%N)
-wine "$installer" >/dev/null 2>&1 &
+"$VX_WINE" "$installer" >/dev/null 2>&1 &
 installer_pid=$!
 sleep 3.4
-mkdir -p "$ROOT/docs/screenshots"
 import -window root "$OUT/screen_during_extraction.png" 2>/dev/null || true
 wait "$installer_pid"; rc=$?
 end=$(date +%s.%N)
@@ -59,7 +69,11 @@ if [ -s "$viewer_log" ]; then
   sed 's/^/    /' "$viewer_log"
 fi
 if [ -f "$OUT/screen_during_extraction.png" ]; then
-  convert "$OUT/screen_during_extraction.png" -crop 510x124+258+322 +repage "$ROOT/docs/screenshots/stub_window.png" 2>/dev/null || true
+  convert "$OUT/screen_during_extraction.png" -crop 510x124+258+322 +repage "$OUT/stub_window.png" 2>/dev/null || true
   echo
-  echo "Screenshot of the launcher's window: docs/screenshots/stub_window.png"
+  echo "Screenshot of the launcher's window: $OUT/stub_window.png"
+  if [ "$update_docs" = 1 ]; then
+    cp -f "$OUT/stub_window.png" "$ROOT/docs/screenshots/stub_window.png"
+    echo "Refreshed docs/screenshots/stub_window.png"
+  fi
 fi

@@ -13,7 +13,8 @@ source "$ROOT/scripts/common.sh"
 
 ALL_KINDS="error attention confirm confirmok yesnocancel rtl inform informlink"
 OUT="$ROOT/docs/screenshots"
-DEMO="$BUILD_WIN/uidemo.exe"
+WTREE="$(vx_test_win_tree)"
+DEMO="$WTREE/uidemo.exe"
 
 if [ ! -f "$DEMO" ]; then
   vx_log "building uidemo.exe"
@@ -25,7 +26,7 @@ fi
 if [ "${1:-}" = "--show" ]; then
   kind="${2:-confirm}"
   export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG="${WINEDEBUG:--all}"
-  exec wine "$DEMO" "$kind"
+  exec "$(vx_can_run_win32 && echo wine || echo /usr/lib/wine/wine64)" "$DEMO" "$kind"
 fi
 
 # A prefix of its own in which Wine draws the window frames itself (there is no window manager
@@ -33,7 +34,7 @@ fi
 export VX_WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix-ui}"
 source "$ROOT/scripts/wine_env.sh"
 wine_env_start
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$VX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # Wine's own Tahoma and Marlett (package fonts-wine), when installed, for true-to-life text
 # and caption buttons.
 for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
@@ -61,7 +62,7 @@ mkdir -p "$OUT"
 kinds="${*:-$ALL_KINDS}"
 for kind in $kinds; do
   title="$(title_of "$kind")"
-  wine "$DEMO" "$kind" /autoclose=8000 >/dev/null 2>&1 &
+  "$VX_WINE" "$DEMO" "$kind" /autoclose=8000 >/dev/null 2>&1 &
   pid=$!
   geo=""
   for _ in $(seq 1 60); do
