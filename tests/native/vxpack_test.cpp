@@ -619,12 +619,6 @@ TEST(BuildPackage, RefusesUnfinishedFeatures) {
     void (*change)(BuildConfig&);
     const char* expect;
   } cases[] = {
-      {"web", [](BuildConfig& c) {
-         c.hasWeb = true;
-         c.web.folder = "http://h/d";
-         c.web.launcherOutput = c.output + ".web.exe";
-       },
-       "[web] is not available yet: the launcher does not download web-hosted packages yet"},
       {"make_agent", [](BuildConfig& c) { c.makeAgent = true; },
        "make_agent is not available yet: the update agent does not check for updates yet"},
       {"agent", [](BuildConfig& c) { c.agent = true; },
@@ -646,6 +640,18 @@ TEST(BuildPackage, RefusesUnfinishedFeatures) {
     s.cfg.allowUnfinished = true;
     EXPECT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
   }
+  // Web-hosted installers work: [web] needs no flag.
+  Sample web;
+  web.cfg.makeAgent = false;
+  web.cfg.allowUnfinished = false;
+  web.cfg.hasWeb = true;
+  web.cfg.web.folder = "http://h/d";
+  web.cfg.web.launcherOutput = web.cfg.output + ".web.exe";
+  EXPECT_EQ(UnfinishedFeature(web.cfg), "");
+  BuildReport report;
+  std::string error;
+  EXPECT_TRUE(BuildPackage(web.cfg, nullptr, report, error)) << error;
+  EXPECT_TRUE(fs::exists(web.cfg.web.launcherOutput));
 }
 
 TEST(Inspect, ExplainsWhyAFileIsNotAPackage) {

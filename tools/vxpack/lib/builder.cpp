@@ -316,8 +316,6 @@ int ThreadCount(const BuildConfig& cfg) {
 }  // namespace
 
 std::string UnfinishedFeature(const BuildConfig& cfg) {
-  if (cfg.hasWeb)
-    return "[web] is not available yet: the launcher does not download web-hosted packages yet";
   if (cfg.makeAgent) return "make_agent is not available yet: the update agent does not check for updates yet";
   if (cfg.agent) return "agent is not available yet: the update agent does not check for updates yet";
   return std::string();
