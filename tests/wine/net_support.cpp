@@ -109,7 +109,11 @@ std::vector<std::string> FilesStartingWith(const std::string& folder, const std:
   HANDLE h = FindFirstFileA((folder + prefix + "*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return out;
   do {
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) out.push_back(fd.cFileName);
+    // The mask "name.*" also matches "name" itself: only names that really start with prefix.
+    const std::string name = fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() >= prefix.size() &&
+        lstrcmpiA(name.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0)
+      out.push_back(name);
   } while (FindNextFileA(h, &fd));
   FindClose(h);
   return out;
