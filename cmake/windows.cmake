@@ -67,6 +67,8 @@ endforeach()
 # The fake setup is a GUI program, as the setups it stands for are: WinExec then waits for its
 # input idle state, as it does for theirs.
 target_link_options(fakesetup PRIVATE -mwindows)
+# The screenshot program shows the launcher's boxes as the launcher does: with its manifest.
+target_sources(uidemo PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})

@@ -1,5 +1,5 @@
 // Run-time bindings of the process enumeration libraries: PSAPI ("PSAPI.dll", NT family),
-// ToolHelp (kernel32, other systems) and the image-name query of kernel32 (Vista and later).
+// ToolHelp (kernel32, other systems) and the newer process queries of kernel32.
 // Each set is resolved from the system folder on first use and kept for the life of the
 // process. When a library or entry point is missing, the call returns 0. Windows build only.
 #pragma once
@@ -19,10 +19,12 @@ HANDLE ThCreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 BOOL ThProcess32First(HANDLE snapshot, PROCESSENTRY32* entry);
 BOOL ThProcess32Next(HANDLE snapshot, PROCESSENTRY32* entry);
 
-// ---- Image name (kernel32, Vista and later) ----
+// ---- Newer process queries (kernel32) ----
 // QueryFullProcessImageNameA: the path of the process's executable as the system reports it,
 // for any process opened with the limited query right (other bitness and higher integrity
 // levels included). size holds the buffer size in characters and returns the length.
 BOOL KQueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size);
+// GetProcessId (XP SP1 and later): the id of the process behind a handle.
+DWORD KGetProcessId(HANDLE process);
 
 }  // namespace vx

@@ -172,10 +172,13 @@ void WaitForProgramEnd(const std::string& target, HANDLE started) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
     DebugWriteLn("Pid=" + DbgUInt(pid));
-    if (pid == 0 && !StillRunning(started)) return;
+    // The started process is watched through its handle (an ended process that someone still
+    // holds a handle of may stay in the process list); another one found by path, by its id.
+    const uint32_t other = started != nullptr && pid == KGetProcessId(started) ? 0 : pid;
+    if (other == 0 && !StillRunning(started)) return;
     do {
       Wait(1000);
-    } while (StillRunning(started) || (pid != 0 && InProcessIdList(pid)));
+    } while (StillRunning(started) || (other != 0 && InProcessIdList(other)));
   } else {
     Wait(1000);
     do {

@@ -82,6 +82,8 @@ class StubWindowTest : public ::testing::Test {
       for (int i = 0; i < 3 && IsWindow(wnd_); ++i) PostMessageA(wnd_, WM_CLOSE, 0, 0);
       if (!PumpUntil([&] { return Ended(); }, 10000)) TerminateProcess(process_, 1);
       CloseHandle(process_);
+      // The next test builds its copy at the same path: the old one must be gone for good first.
+      WaitForSelfDeletion(dir_ + "X_StubWinAgent.exe", 20000);
     }
     if (client_ != nullptr) DestroyWindow(client_);
   }
@@ -158,6 +160,8 @@ TEST_F(StubWindowTest, ClassStyleSizeCentringAndControls) {
       {"msctls_progress32", {70, 38, 462, 51}, true},
       {"msctls_progress32", {416, 20, 462, 33}, false},
   };
+  // The window is found as soon as it exists; its controls come with its creation message.
+  PumpUntil([&] { return Children(wnd_).size() >= 3; }, 5000);
   const auto children = Children(wnd_);
   ASSERT_EQ(children.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
