@@ -40,6 +40,21 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The launcher's test build: the same program, with the system calls of tests/wine/launcher_seams
+# in place of env/system_calls_win.cpp, so that the tests can play a setup that cannot be
+# inspected or that asks for administrator rights.
+add_executable(vxstub_seams ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
+                            ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp
+                            ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc
+                            ${CMAKE_SOURCE_DIR}/tests/wine/launcher_seams/system_calls_seam.cpp)
+target_compile_options(vxstub_seams PRIVATE ${VX_SMALL_FLAGS})
+target_link_libraries(vxstub_seams PRIVATE vxwin)
+target_link_options(vxstub_seams PRIVATE -mwindows -static -s -Wl,--gc-sections)
+set_property(TARGET vxstub_seams PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)
+add_custom_command(TARGET vxstub_seams POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub_seams>
+  COMMENT "Moving the test launcher's PE header to offset 256")
+
 # Small programs the Windows tests start (fake setup, fake application, window holders).
 file(GLOB WINE_FIXTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
 foreach(f ${WINE_FIXTURES})
@@ -53,12 +68,14 @@ endforeach()
 # input idle state, as it does for theirs.
 target_link_options(fakesetup PRIVATE -mwindows)
 target_link_libraries(benchdownload PRIVATE wininet psapi)
+# The screenshot program shows the launcher's boxes as the launcher does: with its manifest.
+target_sources(uidemo PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})
 target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
 target_link_options(wine_tests PRIVATE -static)
-add_dependencies(wine_tests vxstub)
+add_dependencies(wine_tests vxstub vxstub_seams)
 if(WINE_FIXTURE_TARGETS)
   add_dependencies(wine_tests ${WINE_FIXTURE_TARGETS})
 endif()

@@ -2,7 +2,7 @@
 // state), the update-information file (the offer fetched at each check) and the six transient
 // flags, per-run overrides of some update-information switches.
 //
-// Both files are INI files next to the agent; every accessor opens, reads or writes and closes
+// Both files are INI files in the agent's folder (agent_folder.h); every accessor opens, reads or writes and closes
 // them again (through the SettingsStore), so changes by other processes are seen at once.
 #pragma once
 #include <cstdint>

@@ -1,6 +1,6 @@
-// The agent's settings files next to the running executable, named from the own package.
+// The agent's settings files in the agent's folder (agent_folder.h), named from the own package.
+#include "agent/agent_folder.h"
 #include "agent/settings.h"
-#include "env/folders.h"
 #include "env/registry.h"
 #include "env/winutil.h"
 #include "launcher/stub.h"
@@ -10,8 +10,8 @@ namespace {
 
 class IniSettingsStore : public SettingsStore {
  public:
-  std::string OriginalFilePath() override { return ExeDir() + OwnPackage().OriginalFileName(); }
-  std::string InfoFilePath() override { return ExeDir() + OwnPackage().InfoFileName(); }
+  std::string OriginalFilePath() override { return AgentFolder() + OwnPackage().OriginalFileName(); }
+  std::string InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
   std::string Read(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& def) override {
     return IniRead(file, section, key, def);

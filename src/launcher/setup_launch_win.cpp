@@ -9,6 +9,7 @@
 #include "env/winutil.h"
 #include "launcher/commands.h"
 #include "launcher/modes.h"
+#include "launcher/program_start_win.h"
 #include "launcher/setup_launch.h"
 #include "launcher/stub.h"
 #include "launcher/stub_steps.h"
@@ -38,8 +39,15 @@ void RemoveShortcutIf(bool wanted, const std::string& link) {
   if (wanted && !link.empty() && FileExists(link)) DeleteFileA(link.c_str());
 }
 
+// Deletes the completion atom; true when the setup had already removed it.
+bool TakeCompletionAtom(const std::string& atomName) {
+  const ATOM atom = GlobalFindAtomA(atomName.c_str());
+  if (atom != 0) GlobalDeleteAtom(atom);
+  return atom == 0;
+}
+
 // Runs the setup program named by the run command and waits for it and its dialog.
-bool StartAndAwaitSetup(const std::string& workFolder, const std::string& runCommand,
+bool StartAndAwaitSetup(const TGFileInfo& pkg, const std::string& workFolder, const std::string& runCommand,
                         const std::string& commandTail, bool foreground) {
   const std::string tag = ThreadTag(GetCurrentThreadId());
   SetupCommand cmd = BuildSetupCommand(workFolder, runCommand, commandTail, tag, ModulePath(), AgentFlag());
@@ -48,15 +56,21 @@ bool StartAndAwaitSetup(const std::string& workFolder, const std::string& runCom
   DebugWriteLn(">>" + cmd.commandLine + "<<");
   const std::string atomName = CompletionAtomName(tag);
   GlobalAddAtomA(atomName.c_str());
-  StartProgram(cmd.commandLine, foreground);
+  StartedProgram setup = StartProgramWithHandle(cmd.commandLine, cmd.programPath, foreground ? SW_SHOWNORMAL : SW_HIDE,
+                                                static_cast<HWND>(StubWindowHandle()));
   ShowStubWindow(false);
+  if (setup.error == ERROR_CANCELLED && setup.elevated) {
+    // The user refused the administrator rights the setup asks for: nothing runs.
+    TakeCompletionAtom(atomName);
+    ErrorBox(nullptr, Text(pkg, "s13"), Text(pkg, "Error"), Text(pkg, "BtnText"), pkg.LanguageCharset());
+    return false;
+  }
   Wait(1000);
-  WaitForProgramEnd(cmd.programPath);
+  WaitForProgramEnd(cmd.programPath, setup.process);
+  ReleaseStartedProgram(setup);
   WaitWhileWindowClass(SetupDialogClass(tag), "");
   Wait(1000);
-  ATOM atom = GlobalFindAtomA(atomName.c_str());
-  const bool completed = atom == 0;
-  if (atom != 0) GlobalDeleteAtom(atom);
+  const bool completed = TakeCompletionAtom(atomName);
   if (completed) {
     RemoveShortcutIf(info::RemoveStartUpShortcut(), startUpLink);
     RemoveShortcutIf(info::RemoveCheckForNewUpdateShortcut(), checkLink);
@@ -96,7 +110,7 @@ bool RunSetup(const std::string& workFolderIn, const std::string& packagePath, c
                   caption, prompt, DownloadProgress, runCommand, checksumOk);
     Wait(1000);
     if (!runCommand.empty() && checksumOk) {
-      completed = StartAndAwaitSetup(workFolder, runCommand, commandTail, foreground);
+      completed = StartAndAwaitSetup(pkg, workFolder, runCommand, commandTail, foreground);
     }
     if (!checksumOk) {
       // Ownerless like the extraction's boxes: the caption is repeated as the bold heading.

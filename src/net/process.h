@@ -16,7 +16,9 @@ std::vector<uint32_t> ProcessIdList();
 // The process running target (a full path or a bare file name), 0 when none. A process matches
 // when its executable path equals the target, or its base name does (unless fullPathOnly), or
 // the short (8.3) forms of both paths are equal. Texts compare trimmed and ignoring case. Of
-// several matches the one listed last by the system wins. NT family: PSAPI; otherwise ToolHelp.
+// several matches the one listed last by the system wins. NT family: the processes listed by
+// PSAPI, each identified by the image path the system reports (QueryFullProcessImageNameA,
+// where present) or else by its first module; other systems: ToolHelp.
 uint32_t FindProcessByPath(const std::string& target, bool fullPathOnly);
 // The two enumerations behind FindProcessByPath, callable on any system.
 uint32_t FindProcessByPathPsApi(const std::string& target, bool fullPathOnly);
@@ -25,8 +27,10 @@ uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly)
 // Enclosing double quotes are removed from the target; bare names match.
 bool IsProgramRunning(const std::string& target);
 // Returns when the program has ended (checked once a second, messages kept flowing). Traces
-// "Pid=" and the process found on the NT family.
-void WaitForProgramEnd(const std::string& target);
+// "Pid=" and the process found on the NT family. A program this process started may come with
+// its process handle (started): then the wait also lasts until that process has ended, even
+// where the system lets no lookup by path find it.
+void WaitForProgramEnd(const std::string& target, HANDLE started = nullptr);
 // Pumps messages while a top-level window of the class (and the name, when not empty) exists.
 void WaitWhileWindowClass(const std::string& className, const std::string& windowName);
 

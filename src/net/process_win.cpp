@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "env/debug.h"
+#include "env/system_calls.h"
 #include "env/utils.h"
 #include "env/winutil.h"
 #include "net/analizer.h"
@@ -14,6 +15,10 @@ namespace vx {
 namespace {
 
 constexpr DWORD kNameBuffer = 256;  // module path and base name buffers, in characters
+constexpr DWORD kImageBuffer = 1024;  // image path buffer, in characters
+// PROCESS_QUERY_LIMITED_INFORMATION (Vista and later): granted for processes of the other
+// bitness and of higher integrity levels, where query-and-read rights are refused.
+constexpr DWORD kQueryLimitedInformation = 0x1000;
 
 // The short (8.3) form of a path; empty when the file does not exist or has none.
 std::string ShortPathOf(const std::string& path) {
@@ -40,25 +45,55 @@ std::string FileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool PsApiMatches(DWORD pid, const std::string& target, const std::string& shortTarget, bool fullPathOnly) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+// The executable path the system reports for a process; empty where the system has no such
+// query (before Vista) or refuses it.
+std::string ImagePathOf(DWORD pid) {
+  HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
+  if (process == nullptr) return std::string();
+  char path[kImageBuffer];
+  DWORD size = kImageBuffer;
+  std::string result;
+  if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
+    result.assign(path, size);
+  CloseHandle(process);
+  return result;
+}
+
+// The path and base name of the process's first module, read from its memory; a 32-bit
+// process cannot read them from a 64-bit one, nor open an elevated one for this.
+bool ModulePathOf(DWORD pid, std::string& path, std::string& baseName) {
+  HANDLE process = SysOpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, pid);
   if (process == nullptr) return false;
-  bool match = false;
+  bool found = false;
   HMODULE module = nullptr;
   DWORD needed = 0;
   if (PsEnumProcessModules(process, &module, sizeof module, &needed)) {
-    char path[kNameBuffer];
+    char pathBuf[kNameBuffer];
     char base[kNameBuffer];
-    const DWORD pathLen = PsGetModuleFileNameExA(process, module, path, kNameBuffer);
+    const DWORD pathLen = PsGetModuleFileNameExA(process, module, pathBuf, kNameBuffer);
     const DWORD baseLen = PsGetModuleBaseNameA(process, module, base, kNameBuffer);
     if (pathLen > 0 && pathLen < kNameBuffer) {
-      const std::string baseName = baseLen < kNameBuffer ? std::string(base, baseLen) : std::string();
-      match = Matches(std::string(path, pathLen), baseName, target, shortTarget, fullPathOnly);
+      path.assign(pathBuf, pathLen);
+      baseName = baseLen < kNameBuffer ? std::string(base, baseLen) : std::string();
+      found = true;
     }
   }
   CloseHandle(process);
-  return match;
+  return found;
 }
+
+// A process is identified by the image path the system reports; where that query is missing
+// or refused, by its first module. A process that gives neither does not match.
+bool ProcessMatches(DWORD pid, const std::string& target, const std::string& shortTarget, bool fullPathOnly) {
+  const std::string image = ImagePathOf(pid);
+  if (!image.empty()) return Matches(image, FileNamePart(image), target, shortTarget, fullPathOnly);
+  std::string path;
+  std::string baseName;
+  return ModulePathOf(pid, path, baseName) && Matches(path, baseName, target, shortTarget, fullPathOnly);
+}
+
+// A process handle that has not been signalled yet: its process still runs.
+bool StillRunning(HANDLE process) { return process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 bool InProcessIdList(uint32_t pid) {
   const std::vector<uint32_t> ids = ProcessIdList();
@@ -102,7 +137,7 @@ uint32_t FindProcessByPathPsApi(const std::string& target, bool fullPathOnly) {
   const std::string shortTarget = ShortPathOf(target);
   const std::vector<uint32_t> ids = ProcessIdList();
   for (size_t i = ids.size(); i-- > 0;)
-    if (PsApiMatches(ids[i], target, shortTarget, fullPathOnly)) return ids[i];
+    if (ProcessMatches(ids[i], target, shortTarget, fullPathOnly)) return ids[i];
   return 0;
 }
 
@@ -131,21 +166,24 @@ uint32_t FindProcessByPath(const std::string& target, bool fullPathOnly) {
 
 bool IsProgramRunning(const std::string& target) { return FindProcessByPath(Unquote(target, true), false) != 0; }
 
-void WaitForProgramEnd(const std::string& target) {
+void WaitForProgramEnd(const std::string& target, HANDLE started) {
   const std::string path = Unquote(target, true);
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
     DebugWriteLn("Pid=" + DbgUInt(pid));
-    if (pid == 0) return;
+    // The started process is watched through its handle (an ended process that someone still
+    // holds a handle of may stay in the process list); another one found by path, by its id.
+    const uint32_t other = started != nullptr && pid == KGetProcessId(started) ? 0 : pid;
+    if (other == 0 && !StillRunning(started)) return;
     do {
       Wait(1000);
-    } while (InProcessIdList(pid));
+    } while (StillRunning(started) || (other != 0 && InProcessIdList(other)));
   } else {
     Wait(1000);
     do {
       Wait(1000);
-    } while (IsProgramRunning(path));
+    } while (StillRunning(started) || IsProgramRunning(path));
   }
 }
 

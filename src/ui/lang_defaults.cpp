@@ -23,6 +23,7 @@ const LanguageKeyDefault kLanguageDefaults[] = {
      "Please make sure your Internet connection is properly set.<p><p>Continue with Setup?<p><P>"
      "Size: <SIZE> MB<P>"},
     {"s12", "No valid Internet Connection.<p>Can not Download File!"},
+    {"s13", "The setup program needs administrator rights and was not started.<P>Setup has been cancelled."},
     {"BtnText", kDefaultButtonList},
     {"Error", "Error"},
     {"Attention", "Attention"},

@@ -85,6 +85,8 @@ class StubWindowTest : public ::testing::Test {
       for (int i = 0; i < 3 && IsWindow(wnd_); ++i) PostMessageA(wnd_, WM_CLOSE, 0, 0);
       if (!PumpUntil([&] { return Ended(); }, 10000)) TerminateProcess(process_, 1);
       CloseHandle(process_);
+      // The next test builds its copy at the same path: the old one must be gone for good first.
+      WaitForSelfDeletion(dir_ + "X_StubWinAgent.exe", 20000);
     }
     if (client_ != nullptr) DestroyWindow(client_);
   }

@@ -120,6 +120,32 @@ void PumpFor(DWORD ms) {
   }
 }
 
+bool WaitForSelfDeletion(const std::string& exePath, DWORD timeoutMs) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string batch = std::string(temp) + "_DEL_ME_.BAT";
+  // The batch is at work on this file while it names it and its interpreter holds it open.
+  const auto deleting = [&] {
+    if (ReadWholeFile(batch).find(exePath) == std::string::npos) return false;
+    HANDLE h = CreateFileA(batch.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(h);
+    return false;
+  };
+  return PumpUntil([&] { return GetFileAttributesA(exePath.c_str()) == INVALID_FILE_ATTRIBUTES && !deleting(); },
+                   timeoutMs);
+}
+
+ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::string& value) : name_(name) {
+  char buf[32768];
+  const DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
+  had_ = n > 0 && n < sizeof buf;
+  if (had_) old_.assign(buf, n);
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
 HANDLE StartProcess(const std::string& commandLine, const std::string& dir) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;

@@ -58,6 +58,26 @@ struct ProcessResult {
 ProcessResult RunAndWait(const std::string& commandLine, DWORD timeoutMs, const std::string& dir = "");
 HANDLE StartProcess(const std::string& commandLine, const std::string& dir = "");
 
+// An agent copy deletes its own file after it ended, through a batch file in the temp folder.
+// Pumps until the file is gone and that batch is done with it (or timeoutMs passes); true when
+// it is. Wine's interpreter cannot always delete the batch it runs; a batch left closed counts
+// as done.
+bool WaitForSelfDeletion(const std::string& exePath, DWORD timeoutMs);
+
+// Sets an environment variable of this process (and so of the processes it starts) for the
+// life of the object; the old value (or its absence) comes back afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const std::string& name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
 // A top-level window of the class owned by another process (visible ones only, when asked).
 HWND FindForeignWindow(const std::string& cls, bool visibleOnly);
 // A visible top-level window of the class owned by another process, waited for while pumping; null

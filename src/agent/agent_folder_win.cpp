@@ -1,0 +1,86 @@
+// The agent's folder on the running system: the writability test, the user's local application
+// data folder and the seeding of the per-user original-settings file.
+#include <windows.h>
+
+#include "agent/agent_folder.h"
+#include "env/files.h"
+#include "env/folders.h"
+#include "env/registry.h"
+#include "env/system_calls.h"
+#include "env/utils.h"
+#include "launcher/stub.h"
+
+namespace vx {
+namespace {
+
+constexpr int kLocalAppData = 0x1C;  // CSIDL_LOCAL_APPDATA: the user's data that does not roam
+
+// True when a new file can be made in the folder and the existing file (when there is one) can
+// be opened for writing. With the launcher's manifest Windows does not virtualize these writes,
+// so a folder under Program Files gives its true answer to a standard user.
+bool FolderWritable(const std::string& folder, const std::string& existingFile) {
+  const std::string probe = folder + "~vx" + IntText(GetCurrentProcessId()) + ".tmp";
+  HANDLE h = SysCreateFile(probe.c_str(), GENERIC_WRITE, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  if (existingFile.empty() || !FileExists(existingFile)) return true;
+  h = SysCreateFile(existingFile.c_str(), GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+std::string LocalAppDataFolder() {
+  std::string dir = FolderPath(kLocalAppData);
+  if (dir.empty()) dir = SpecialFolderPath(kLocalAppData);
+  return dir;
+}
+
+std::string InstallFolder() { return SetTrailingBackslash(OriginDir(), true); }
+
+// The last-write time as one 64-bit number; 0 when the file cannot be read.
+uint64_t LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace
+
+std::string AgentFolder() {
+  static std::string folder;
+  if (folder.empty()) {
+    if (!AgentFlag()) {
+      folder = ExeDir();
+    } else {
+      const std::string install = InstallFolder();
+      const std::string name = OwnPackage().OriginalFileName();
+      const bool writable = FolderWritable(install, name.empty() ? std::string() : install + name);
+      folder = AgentFolderFor(install, writable, writable ? std::string() : LocalAppDataFolder(),
+                              OwnPackage().AgentExeName());
+    }
+  }
+  return folder;
+}
+
+bool PrepareAgentFolder() {
+  const std::string folder = AgentFolder();
+  const std::string install = InstallFolder();
+  if (SameTextTrim(folder, install)) return true;
+  if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
+  const std::string name = OwnPackage().OriginalFileName();
+  if (name.empty()) return true;
+  const std::string installed = install + name;
+  const std::string copy = folder + name;
+  const uint64_t installedTime = LastWriteTime(installed);
+  const int64_t seededFrom = IniReadInt(copy, kSeedSection, kSeedKey, 0);
+  if (ShouldSeedOriginal(FileExists(installed), FileExists(copy), installedTime, static_cast<uint64_t>(seededFrom))) {
+    if (!CopyFileA(installed.c_str(), copy.c_str(), FALSE)) return false;
+    SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only installed file stays writable here
+    IniWriteInt(copy, kSeedSection, kSeedKey, static_cast<int64_t>(installedTime));
+  }
+  return true;
+}
+
+}  // namespace vx
