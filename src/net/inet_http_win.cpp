@@ -15,6 +15,7 @@ constexpr DWORD kReloadFlag = 0x80000000;         // INTERNET_FLAG_RELOAD: memor
 constexpr DWORD kResynchronizeFlag = 0x00000800;  // INTERNET_FLAG_RESYNCHRONIZE: file downloads
 constexpr DWORD kReadSize = 65536;                // bytes asked for per read
 constexpr uint32_t kNotFoundProbe = 10000;        // bytes of a saved body that CheckNotFoundPage reads
+constexpr DWORD kPumpEveryMs = 10;                // message pumping between reads
 
 int32_t QueryNumber(HINTERNET request, DWORD query, int32_t def) {
   DWORD value = 0;
@@ -103,9 +104,14 @@ void TransferBody(HINTERNET request, HANDLE file, std::string& content, int32_t 
   int64_t units = ChunkUnits(done, plan.chunk);
   std::string buffer(kReadSize, '\0');
   DWORD got = 0;
+  DWORD pumped = GetTickCount() - kPumpEveryMs;
   do {
-    // Keeps the thread's windows answering (a close request sets the abort flag) without waiting.
-    PumpMessages(0);
+    // Keeps the thread's windows answering (a close request sets the abort flag) without waiting;
+    // while data flows, at most every few milliseconds.
+    if (GetTickCount() - pumped >= kPumpEveryMs) {
+      PumpMessages(0);
+      pumped = GetTickCount();
+    }
     if (DownloadAbortFlag()) break;
     got = 0;
     if (!InetReadFile(request, &buffer[0], kReadSize, &got)) got = 0;
