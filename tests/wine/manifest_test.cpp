@@ -65,7 +65,7 @@ TEST(ManifestTest, XmlCheckRejectsWhatIsNotWellFormed) {
 TEST(ManifestTest, LauncherCarriesTheChosenManifest) {
   const std::string installer = FreshTempDir("manifest") + "Setup.exe";
   ASSERT_TRUE(BuildTestPackage(LauncherPackageConfig(installer)));
-  for (const std::string& exe : {TestBinDir() + "vxstub.exe", installer}) {
+  for (const std::string& exe : {ShippedLauncher(), TestBinDir() + "vxstub.exe", installer}) {
     SCOPED_TRACE(exe);
     const std::string text = ManifestOf(exe);
     ASSERT_FALSE(text.empty());
