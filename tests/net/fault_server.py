@@ -141,10 +141,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 def parse_range_start(text):
-    unit, _, spec = text.partition("=")
+    unit, _, ranges = text.partition("=")
     if unit.strip().lower() != "bytes":
         return None
-    first = spec.split(",")[0].split("-")[0].strip()
+    first = ranges.split(",")[0].split("-")[0].strip()
     return int(first) if first.isdigit() else None
 
 
