@@ -1,6 +1,5 @@
-# MinGW i686 tree: the launcher, vxpack.exe, the debug viewer and the Windows test exes.
-set(VX_SMALL_FLAGS -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-asynchronous-unwind-tables)
-target_compile_options(vxcore PRIVATE ${VX_SMALL_FLAGS})
+# MinGW i686 tree (posix thread model, as GoogleTest needs): vxpack.exe, the debug viewer and the
+# Windows test exes; the launcher comes from a sub-build.
 
 set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
 
@@ -10,19 +9,20 @@ target_sources(vxcore PRIVATE ${WIN_SRC})
 add_library(vxwin INTERFACE)
 target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 
-# The launcher: GUI subsystem, static runtime and zlib, stripped, PE header moved to offset 256.
-add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
-                      ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp)
-target_compile_options(vxstub PRIVATE ${VX_SMALL_FLAGS})
-enable_language(RC)
-target_sources(vxstub PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
-target_link_libraries(vxstub PRIVATE vxwin)
-target_link_options(vxstub PRIVATE -mwindows -static -s -Wl,--gc-sections)
-set_property(TARGET vxstub PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(TARGET vxstub POST_BUILD
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
-  COMMENT "Moving the launcher's PE header to offset 256")
+# The launcher: built by its own tree (cmake/launcher.cmake) with the win32-thread-model toolchain,
+# as a sub-build of this one; vxstub.exe and vxstub.map land in this tree's folder.
+include(ExternalProject)
+ExternalProject_Add(vxstub_tree
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/launcher
+  CMAKE_GENERATOR ${CMAKE_GENERATOR}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
+             -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_LAUNCHER_ONLY=ON
+             -DVX_LAUNCHER_OUTPUT_DIR=${CMAKE_BINARY_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/vxstub.exe ${CMAKE_BINARY_DIR}/vxstub.map)
+add_custom_target(vxstub ALL DEPENDS vxstub_tree)
 
 include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)
 
