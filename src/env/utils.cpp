@@ -1,7 +1,6 @@
 // Text, list, number and date helpers. Every function ends in a value; none throws.
 #include "env/utils.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -269,9 +268,8 @@ bool TextToInt64(const std::string& text, int64_t& out) {
 
 std::string RandomNumberText(int lo, int hi) {
   if (hi <= lo) return IntText(lo);
-  // Linear congruential generator seeded afresh from the clock on each call.
-  uint32_t seed = static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
-                                        std::chrono::steady_clock::now().time_since_epoch().count());
+  // Linear congruential generator seeded afresh from the clock (milliseconds) on each call.
+  uint32_t seed = static_cast<uint32_t>(static_cast<int64_t>(NowDateTime() * 86400000.0));
   seed = seed * 134775813u + 1u;
   const uint64_t range = static_cast<uint64_t>(static_cast<int64_t>(hi) - lo) + 1;
   const uint64_t pick = (static_cast<uint64_t>(seed) * range) >> 32;
