@@ -2,7 +2,8 @@
 #include "env/utils.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "env/number_text.h"
 
 namespace vx {
 
@@ -199,11 +200,7 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
   return v;
 }
 
-std::string IntText(int64_t n) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n));
-  return buf;
-}
+std::string IntText(int64_t n) { return DecimalText(n); }
 
 std::string ZeroPad(int64_t n, int width) {
   std::string s = IntText(n);

@@ -2,9 +2,9 @@
 #include "launcher/tempspace.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "env/debug.h"
+#include "env/number_text.h"
 #include "env/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
@@ -17,10 +17,8 @@ std::string MbText(double bytes) {
   double v = bytes < 0 || std::isnan(bytes) ? 0 : bytes;
   if (v != 0) v /= 1048576.0;
   const int decimals = v > 10 ? 1 : v >= 1 ? 2 : 3;
-  char out[64];
   if (!std::isfinite(v) || v > 1e30) v = 1e30;
-  std::snprintf(out, sizeof out, "%.*f", decimals, v);
-  return out;
+  return FixedText(v, decimals);
 }
 
 std::string TempDriveText(const std::string& folder) {
