@@ -28,7 +28,7 @@ void Deliver() {
 
 void SetDebugDelivery(DebugDeliverFn fn) { g_deliver = fn; }
 
-void DebugWrite(const std::string& text) {
+void DebugWrite(const String& text) {
   size_t pos = 0;
   while (pos < text.size()) {
     size_t n = kDebugBufferSize - g_count;
@@ -42,36 +42,36 @@ void DebugWrite(const std::string& text) {
 
 void DebugFlush() { Deliver(); }
 
-void DebugWriteLn(const std::string& text) {
+void DebugWriteLn(const String& text) {
   DebugWrite(text);
   DebugWrite("\n");
   Deliver();
 }
 
-void DebugWriteLnPid(const std::string& eventText) {
+void DebugWriteLnPid(const String& eventText) {
   DebugWriteLn(DbgUInt(CurrentProcessId()) + eventText);
 }
 
-std::string DbgInt(int32_t v) { return DecimalText(v); }
+String DbgInt(int32_t v) { return DecimalText(v); }
 
-std::string DbgUInt(uint32_t v) { return UnsignedText(v); }
+String DbgUInt(uint32_t v) { return UnsignedText(v); }
 
-std::string DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
+String DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
 
-std::string DbgChar(char c) { return std::string(1, c); }
+String DbgChar(char c) { return String(1, c); }
 
-std::string DbgFloat(double v) {
+String DbgFloat(double v) {
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
-    const std::string name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    return std::string(23 - name.size(), ' ') + name;
+    const String name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    return String(23 - name.size(), ' ') + name;
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
   int exp = 0;
-  const std::string digits = SignificantDigits(v, 15, exp);
-  const std::string expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
-  return std::string(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
-         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + std::string(4 - expDigits.size(), '0') +
+  const String digits = SignificantDigits(v, 15, exp);
+  const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
+  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
+         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
          expDigits;
 }
 

@@ -76,7 +76,7 @@ class BigNumber {
     return lost;
   }
 
-  std::string Decimal() {
+  String Decimal() {
     char buf[kWords * 10 + 1];
     char* p = buf + sizeof buf;
     do {
@@ -87,7 +87,7 @@ class BigNumber {
       }
     } while (!IsZero());
     if (p == buf + sizeof buf) *--p = '0';
-    return std::string(p, static_cast<size_t>(buf + sizeof buf - p));
+    return String(p, static_cast<size_t>(buf + sizeof buf - p));
   }
 
  private:
@@ -114,7 +114,7 @@ void SplitDouble(double v, uint64_t& m, int& e) {
 }
 
 // |v| * 10^k rounded half to even, in decimal digits.
-std::string ScaledDigits(double v, int k) {
+String ScaledDigits(double v, int k) {
   uint64_t m;
   int e;
   SplitDouble(v, m, e);
@@ -143,39 +143,39 @@ bool IsNegative(double v) {
 
 }  // namespace
 
-std::string UnsignedText(uint64_t n) {
+String UnsignedText(uint64_t n) {
   char buf[24];
   char* p = buf + sizeof buf;
   do {
     *--p = static_cast<char>('0' + n % 10);
     n /= 10;
   } while (n != 0);
-  return std::string(p, static_cast<size_t>(buf + sizeof buf - p));
+  return String(p, static_cast<size_t>(buf + sizeof buf - p));
 }
 
-std::string DecimalText(int64_t n) {
+String DecimalText(int64_t n) {
   if (n >= 0) return UnsignedText(static_cast<uint64_t>(n));
   return "-" + UnsignedText(uint64_t{0} - static_cast<uint64_t>(n));
 }
 
-std::string FixedText(double v, int decimals) {
-  const std::string sign = IsNegative(v) ? "-" : "";
+String FixedText(double v, int decimals) {
+  const String sign = IsNegative(v) ? "-" : "";
   if (v != v) return sign + "nan";
   if (v - v != 0) return sign + "inf";
   if (decimals < 0) decimals = 0;
   if (decimals > 20) decimals = 20;
-  std::string digits = ScaledDigits(v, decimals);
+  String digits = ScaledDigits(v, decimals);
   const size_t need = static_cast<size_t>(decimals) + 1;
   if (digits.size() < need) digits.insert(0, need - digits.size(), '0');
   if (decimals > 0) digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
   return sign + digits;
 }
 
-std::string SignificantDigits(double v, int count, int& exponent) {
+String SignificantDigits(double v, int count, int& exponent) {
   if (count < 1) count = 1;
   if (count > 20) count = 20;
   exponent = 0;
-  if (v == 0 || v != v || v - v != 0) return std::string(static_cast<size_t>(count), '0');
+  if (v == 0 || v != v || v - v != 0) return String(static_cast<size_t>(count), '0');
   uint64_t m;
   int e;
   SplitDouble(v, m, e);
@@ -184,7 +184,7 @@ std::string SignificantDigits(double v, int count, int& exponent) {
   // floor(topBit * log10(2)), at most one below the true exponent.
   exponent = (topBit * 78913) >> 18;
   for (;;) {
-    const std::string digits = ScaledDigits(v, count - 1 - exponent);
+    const String digits = ScaledDigits(v, count - 1 - exponent);
     if (digits.size() > static_cast<size_t>(count)) {
       ++exponent;
     } else if (digits.size() < static_cast<size_t>(count)) {

@@ -2,20 +2,21 @@
 // fixed-point and significant-digit forms of doubles, exact and rounded half to even.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
-std::string DecimalText(int64_t n);    // as "%lld"
-std::string UnsignedText(uint64_t n);  // as "%llu"
+String DecimalText(int64_t n);    // as "%lld"
+String UnsignedText(uint64_t n);  // as "%llu"
 
 // v with `decimals` digits after the point (0..20), as "%.*f": "-" for a negative sign (also on
 // -0), "inf" and "nan" for values without digits.
-std::string FixedText(double v, int decimals);
+String FixedText(double v, int decimals);
 
 // |v| rounded to `count` significant digits (1..20): the digits, and in exponent the power of
 // ten of the first one, as "%.*E" gives them ("1.50E+03" is "150" with 3). 0 gives zeros and
 // exponent 0. v must be finite.
-std::string SignificantDigits(double v, int count, int& exponent);
+String SignificantDigits(double v, int count, int& exponent);
 
 }  // namespace vx

@@ -4,23 +4,23 @@
 
 namespace vx {
 
-std::string ThreadTag(uint32_t threadId) { return "_" + IntText(threadId); }
+String ThreadTag(uint32_t threadId) { return "_" + IntText(threadId); }
 
-std::string CompletionAtomName(const std::string& threadTag) {
+String CompletionAtomName(const String& threadTag) {
   return "AutoUpdateAtomTokenByVornix" + threadTag;
 }
 
-std::string SetupDialogClass(const std::string& threadTag) { return ".SDialog_Class_Name." + threadTag; }
+String SetupDialogClass(const String& threadTag) { return ".SDialog_Class_Name." + threadTag; }
 
-std::string OriginExeValue(const std::string& ownPath) { return ReplaceAll(ownPath, " ", "*"); }
+String OriginExeValue(const String& ownPath) { return ReplaceAll(ownPath, " ", "*"); }
 
-SetupCommand BuildSetupCommand(const std::string& workFolder, const std::string& runCommand,
-                               const std::string& commandTail, const std::string& threadTag,
-                               const std::string& ownPath, bool agentFlag) {
-  std::string program = runCommand;
-  std::string parameters = commandTail;
+SetupCommand BuildSetupCommand(const String& workFolder, const String& runCommand,
+                               const String& commandTail, const String& threadTag,
+                               const String& ownPath, bool agentFlag) {
+  String program = runCommand;
+  String parameters = commandTail;
   size_t star = runCommand.find('*');
-  if (star != std::string::npos) {
+  if (star != String::npos) {
     program = Trim(runCommand.substr(0, star));
     parameters = Trim(commandTail + " " + Trim(runCommand.substr(star + 1)));
   }
@@ -34,24 +34,24 @@ SetupCommand BuildSetupCommand(const std::string& workFolder, const std::string&
   return out;
 }
 
-std::string RelayCommandLine(const std::string& relayPath, const std::string& commandTail,
-                             const std::string& ownPath) {
+String RelayCommandLine(const String& relayPath, const String& commandTail,
+                             const String& ownPath) {
   return "\"" + relayPath + "\" " + commandTail + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"";
 }
 
-std::string AgentCopyParameters(const std::string& transientValue, const std::string& delayValue) {
-  std::string p;
+String AgentCopyParameters(const String& transientValue, const String& delayValue) {
+  String p;
   if (!transientValue.empty()) p += " /TRANSIENTx=" + transientValue;
   if (!delayValue.empty()) p += " /SleepX=" + delayValue;
   return p;
 }
 
-std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const std::string& wmMsg, int64_t test,
+std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
                                                bool agentWindowExisted) {
   std::vector<ControlMessage> out;
   if (stop >= 0) out.push_back({kMsgStopRequest, static_cast<int32_t>(stop), 0});
   if (!wmMsg.empty()) {
-    std::string list = ":" + wmMsg + ":";
+    String list = ":" + wmMsg + ":";
     int64_t w = 0, m = 0;
     if (!TextToInt64(ListItem(list, 0, ""), w)) w = 0;
     if (!TextToInt64(ListItem(list, 1, ""), m)) m = 0;

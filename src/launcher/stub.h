@@ -1,7 +1,6 @@
 // The launcher's main body: own package, run mode, single instance, work folder.
 #pragma once
-#include <string>
-
+#include "env/str.h"
 #include "package/package.h"
 
 namespace vx {
@@ -10,9 +9,9 @@ int StubMain();
 
 const TGFileInfo& OwnPackage();
 bool AgentFlag();
-const std::string& WindowClassName();
-std::string WorkFolder();  // computed and created on first call
-void SetWorkFolder(const std::string& folder);  // an alternative folder chosen before extraction
+const String& WindowClassName();
+String WorkFolder();  // computed and created on first call
+void SetWorkFolder(const String& folder);  // an alternative folder chosen before extraction
 
 bool IsAgentLauncher();
 bool IsAgentCopy();

@@ -9,12 +9,12 @@
 
 namespace vx {
 
-void RunWebHostedJob(const std::string& agentName) {
+void RunWebHostedJob(const String& agentName) {
   // The update agent is the launcher itself with its agent flag set: the fifth byte from the end
   // of the trailer. A signed launcher's trailer ends at its package-end field, before the
   // signature, so the flag is found from there rather than from the end of the file.
   if (!agentName.empty()) {
-    std::string self = ReadFilePart(ModulePath(), 0, 0);
+    String self = ReadFilePart(ModulePath(), 0, 0);
     MemorySource src(std::vector<uint8_t>(self.begin(), self.end()));
     const uint64_t end = PackageEnd(src);
     if (end >= 5 && end <= self.size()) {

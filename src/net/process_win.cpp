@@ -16,31 +16,31 @@ namespace {
 constexpr DWORD kNameBuffer = 256;  // module path and base name buffers, in characters
 
 // The short (8.3) form of a path; empty when the file does not exist or has none.
-std::string ShortPathOf(const std::string& path) {
-  if (path.empty()) return std::string();
+String ShortPathOf(const String& path) {
+  if (path.empty()) return String();
   char buf[MAX_PATH + 1];
   const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+  return n > 0 && n < sizeof buf ? String(buf, n) : String();
 }
 
 // The matching rules: full path, base name (unless fullPathOnly), then short forms. The short
 // form of the process's path is only looked up when the target has one.
-bool Matches(const std::string& exePath, const std::string& baseName, const std::string& target,
-             const std::string& shortTarget, bool fullPathOnly) {
+bool Matches(const String& exePath, const String& baseName, const String& target,
+             const String& shortTarget, bool fullPathOnly) {
   if (SameTextTrim(exePath, target)) return true;
   if (!fullPathOnly && SameTextTrim(baseName, target)) return true;
   return !shortTarget.empty() && SameTextTrim(ShortPathOf(exePath), shortTarget);
 }
 
 // A target of nothing but blanks equals no path either.
-bool IsEmptyTarget(const std::string& target) { return Trim(target).empty(); }
+bool IsEmptyTarget(const String& target) { return Trim(target).empty(); }
 
-std::string FileNamePart(const std::string& path) {
+String FileNamePart(const String& path) {
   const size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return slash == String::npos ? path : path.substr(slash + 1);
 }
 
-bool PsApiMatches(DWORD pid, const std::string& target, const std::string& shortTarget, bool fullPathOnly) {
+bool PsApiMatches(DWORD pid, const String& target, const String& shortTarget, bool fullPathOnly) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
   if (process == nullptr) return false;
   bool match = false;
@@ -52,8 +52,8 @@ bool PsApiMatches(DWORD pid, const std::string& target, const std::string& short
     const DWORD pathLen = PsGetModuleFileNameExA(process, module, path, kNameBuffer);
     const DWORD baseLen = PsGetModuleBaseNameA(process, module, base, kNameBuffer);
     if (pathLen > 0 && pathLen < kNameBuffer) {
-      const std::string baseName = baseLen < kNameBuffer ? std::string(base, baseLen) : std::string();
-      match = Matches(std::string(path, pathLen), baseName, target, shortTarget, fullPathOnly);
+      const String baseName = baseLen < kNameBuffer ? String(base, baseLen) : String();
+      match = Matches(String(path, pathLen), baseName, target, shortTarget, fullPathOnly);
     }
   }
   CloseHandle(process);
@@ -97,18 +97,18 @@ std::vector<uint32_t> ProcessIdList() {
   return std::vector<uint32_t>(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-uint32_t FindProcessByPathPsApi(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPathPsApi(const String& target, bool fullPathOnly) {
   if (IsEmptyTarget(target)) return 0;
-  const std::string shortTarget = ShortPathOf(target);
+  const String shortTarget = ShortPathOf(target);
   const std::vector<uint32_t> ids = ProcessIdList();
   for (size_t i = ids.size(); i-- > 0;)
     if (PsApiMatches(ids[i], target, shortTarget, fullPathOnly)) return ids[i];
   return 0;
 }
 
-uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPathToolHelp(const String& target, bool fullPathOnly) {
   if (IsEmptyTarget(target)) return 0;
-  const std::string shortTarget = ShortPathOf(target);
+  const String shortTarget = ShortPathOf(target);
   HANDLE snapshot = ThCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == nullptr || snapshot == INVALID_HANDLE_VALUE) return 0;
   uint32_t found = 0;
@@ -117,7 +117,7 @@ uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly)
   entry.dwSize = sizeof entry;
   for (BOOL ok = ThProcess32First(snapshot, &entry); ok; ok = ThProcess32Next(snapshot, &entry)) {
     entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
-    const std::string exe = entry.szExeFile;
+    const String exe = entry.szExeFile;
     if (!exe.empty() && Matches(exe, FileNamePart(exe), target, shortTarget, fullPathOnly))
       found = entry.th32ProcessID;
   }
@@ -125,14 +125,14 @@ uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly)
   return found;
 }
 
-uint32_t FindProcessByPath(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPath(const String& target, bool fullPathOnly) {
   return IsWinNT() ? FindProcessByPathPsApi(target, fullPathOnly) : FindProcessByPathToolHelp(target, fullPathOnly);
 }
 
-bool IsProgramRunning(const std::string& target) { return FindProcessByPath(Unquote(target, true), false) != 0; }
+bool IsProgramRunning(const String& target) { return FindProcessByPath(Unquote(target, true), false) != 0; }
 
-void WaitForProgramEnd(const std::string& target) {
-  const std::string path = Unquote(target, true);
+void WaitForProgramEnd(const String& target) {
+  const String path = Unquote(target, true);
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
@@ -149,7 +149,7 @@ void WaitForProgramEnd(const std::string& target) {
   }
 }
 
-void WaitWhileWindowClass(const std::string& className, const std::string& windowName) {
+void WaitWhileWindowClass(const String& className, const String& windowName) {
   if (className.empty()) return;  // no window has an empty class name
   const char* name = windowName.empty() ? nullptr : windowName.c_str();
   while (FindWindowA(className.c_str(), name) != nullptr) {
@@ -158,7 +158,7 @@ void WaitWhileWindowClass(const std::string& className, const std::string& windo
   }
 }
 
-HWND FindMainWindow(const std::string& target, bool fullPathOnly) {
+HWND FindMainWindow(const String& target, bool fullPathOnly) {
   const uint32_t pid = FindProcessByPath(target, fullPathOnly);
   if (pid == 0) return nullptr;
   TAnalizer analyser(pid);
@@ -167,22 +167,22 @@ HWND FindMainWindow(const std::string& target, bool fullPathOnly) {
   return reinterpret_cast<HWND>(analyser.MainWindow());
 }
 
-bool PostToProgram(const std::string& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam) {
+bool PostToProgram(const String& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = FindMainWindow(target, fullPathOnly);
   if (window == nullptr) return false;
   PostMessageA(window, message, wParam, lParam);
   return true;
 }
 
-bool CloseProgram(const std::string& target, bool fullPathOnly) {
+bool CloseProgram(const String& target, bool fullPathOnly) {
   return PostToProgram(target, fullPathOnly, WM_CLOSE, 15, 255);
 }
 
-bool QuitProgram(const std::string& target, bool fullPathOnly) {
+bool QuitProgram(const String& target, bool fullPathOnly) {
   return PostToProgram(target, fullPathOnly, WM_QUIT, 15, 255);
 }
 
-bool TerminateProgram(const std::string& target, bool fullPathOnly) {
+bool TerminateProgram(const String& target, bool fullPathOnly) {
   const uint32_t pid = FindProcessByPath(target, fullPathOnly);
   if (pid == 0) return false;
   HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
