@@ -1,21 +1,27 @@
 #!/usr/bin/env python3
-"""Size report of a linked exe from its GNU ld map: the file size, the bytes each input
-(object file, archive member, import library) puts into the image, and a budget check.
+"""Size report of a linked exe from its GNU ld map: the file size, the bytes each input (object
+file, archive member, import library) puts into the image, and a budget check.
 
-    size_report.py EXE MAP [--budget BYTES] [--top N]
+    size_report.py EXE MAP [--budget BYTES] [--top N] [--objects FILE... --nm NM]
 
+With link-time optimisation the project's code reaches the map as the compiler's ltrans objects;
+given the project's objects and archives (--objects) and an nm that reads their LTO symbol
+tables (--nm), each function and data item is counted for the source object that defined it
+(code inlined into a function counts for that function's object).
 Exits with 1 when EXE is larger than the budget.
 """
 import argparse
 import os
 import re
+import subprocess
 import sys
 
 # Output sections that take no room in the file.
-NO_FILE_SECTIONS = {".bss", ".tls$", "/DISCARD/"}
-ENTRY = re.compile(r"^ (\S+)?\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
+NO_FILE_SECTIONS = {".bss", "/DISCARD/"}
+ENTRY = re.compile(r"^ (\S+)\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
 CONTINUATION = re.compile(r"^\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
 OUTPUT_SECTION = re.compile(r"^(\.\S+|/DISCARD/)")
+IMPORT_MEMBER = re.compile(r"^(lib\w+s\d+|d\w*\d+)\.o$|_iname\.o$|[ht]\.o$")
 
 
 def short_name(path):
@@ -24,8 +30,7 @@ def short_name(path):
     m = re.match(r"^(.*?)([^/]+\.a)\((.+)\)$", path)
     if m:
         lib, member = m.group(2), m.group(3)
-        if re.match(r"^(lib\w+s\d+|d\w*\d+)\.o$", member) or member.endswith("_iname.o") \
-                or member.endswith("_h.o") or member.endswith("_t.o"):
+        if IMPORT_MEMBER.search(member) and lib != "libvxcore.a":
             return f"{lib} (imports)"
         return f"{lib}({member})"
     if "CMakeFiles/" in path:
@@ -34,41 +39,62 @@ def short_name(path):
     return os.path.basename(path) if path.startswith("/usr/") else path
 
 
-def contributors(map_text):
+def symbol_owners(nm, objects):
+    """Symbol name (as in section names: no leading underscore) -> short object name."""
+    owners = {}
+    for obj in objects:
+        out = subprocess.run([nm, "-A", obj], capture_output=True, text=True).stdout
+        for line in out.splitlines():
+            # path/lib.a:member.o:00000000 T _name   or   path/obj.o:00000000 T _name
+            parts = line.rsplit(" ", 2)
+            if len(parts) != 3 or parts[1] in "UuwvWV":
+                continue
+            where, sym = parts[0].rsplit(":", 1)[0], parts[2]
+            if ".a:" in where:  # an archive member
+                lib, member = where.split(".a:", 1)
+                where = f"{lib}.a({member})"
+            owners.setdefault(sym[1:] if sym.startswith("_") else sym, short_name(where))
+    return owners
+
+
+def contributors(map_text, owners):
     sizes = {}
     in_map = False
     section = None
-    pending = False  # an input section name stood alone on the previous line
+    pending = None  # an input section name that stood alone on the previous line
     for line in map_text.splitlines():
         if not in_map:
             in_map = line.startswith("Linker script and memory map")
             continue
         m = OUTPUT_SECTION.match(line)
         if m:
-            section = m.group(1)
-            pending = False
+            section, pending = m.group(1), None
             continue
         if section is None or section in NO_FILE_SECTIONS or section.startswith((".debug", ".zdebug", ".stab")):
             continue
         m = ENTRY.match(line)
-        if m and m.group(1) and not m.group(1).startswith("0x"):
-            size, owner = int(m.group(3), 16), m.group(4)
+        if m and not m.group(1).startswith("0x"):
+            name, size, owner = m.group(1), int(m.group(3), 16), m.group(4)
         else:
             c = CONTINUATION.match(line) if pending else None
-            if line.startswith(" .") and len(line.split()) == 1:
-                pending = True
+            if c is None:
+                pending = line.strip() if line.startswith(" .") and len(line.split()) == 1 else None
                 continue
-            pending = False
-            if not c:
-                continue
-            size, owner = int(c.group(2), 16), c.group(3)
-        pending = False
+            name, size, owner = pending, int(c.group(2), 16), c.group(3)
+        pending = None
         if owner == "dll stuff":  # what the linker makes itself (base relocations)
             owner = f"linker-made {section}"
         if size == 0 or owner.startswith("*") or owner.startswith("load address"):
             continue
-        name = short_name(owner.strip())
-        sizes[name] = sizes.get(name, 0) + size
+        owner = owner.strip()
+        if ".ltrans" in owner:
+            symbol = name.split("$", 1)[1] if "$" in name else ""
+            base = symbol.split(".", 1)[0]
+            who = owners.get(symbol) or owners.get(base)
+            label = who if who else "own code (LTO, not attributed)"
+        else:
+            label = short_name(owner)
+        sizes[label] = sizes.get(label, 0) + size
     return sizes
 
 
@@ -78,14 +104,17 @@ def main():
     ap.add_argument("map")
     ap.add_argument("--budget", type=int, default=0)
     ap.add_argument("--top", type=int, default=10)
+    ap.add_argument("--objects", nargs="*", default=[])
+    ap.add_argument("--nm", default="nm")
     args = ap.parse_args()
     size = os.path.getsize(args.exe)
+    owners = symbol_owners(args.nm, args.objects) if args.objects else {}
     with open(args.map, encoding="utf-8", errors="replace") as f:
-        sizes = contributors(f.read())
+        sizes = contributors(f.read(), owners)
     ranked = sorted(sizes.items(), key=lambda kv: -kv[1])
     name = os.path.basename(args.exe)
     print(f"{name}: {size} bytes" + (f" (budget {args.budget})" if args.budget else ""))
-    print(f"largest contributors (of {sum(sizes.values())} bytes of sections, from {os.path.basename(args.map)}):")
+    print(f"largest contributors (of {sum(sizes.values())} bytes in sections, from {os.path.basename(args.map)}):")
     for owner, n in ranked[:args.top]:
         print(f"  {n:8d}  {owner}")
     if args.budget and size > args.budget:
