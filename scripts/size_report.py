@@ -2,12 +2,12 @@
 """Size report of a linked exe from its GNU ld map: the file size, the bytes each input (object
 file, archive member, import library) puts into the image, and a budget check.
 
-    size_report.py EXE MAP [--budget BYTES] [--top N] [--objects FILE... --nm NM]
+    size_report.py EXE MAP [--budget BYTES] [--top N] [--objects FILE... --lto-dump PROGRAM]
 
 With link-time optimisation the project's code reaches the map as the compiler's ltrans objects;
-given the project's objects and archives (--objects) and an nm that reads their LTO symbol
-tables (--nm), each function and data item is counted for the source object that defined it
-(code inlined into a function counts for that function's object).
+given the project's objects (--objects) and GCC's lto-dump to list their symbols, each function
+and data item is counted for the source object that defined it (code inlined into a function
+counts for that function's object; string constants merged across objects are counted apart).
 Exits with 1 when EXE is larger than the budget.
 """
 import argparse
@@ -21,7 +21,8 @@ NO_FILE_SECTIONS = {".bss", "/DISCARD/"}
 ENTRY = re.compile(r"^ (\S+)\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
 CONTINUATION = re.compile(r"^\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
 OUTPUT_SECTION = re.compile(r"^(\.\S+|/DISCARD/)")
-IMPORT_MEMBER = re.compile(r"^(lib\w+s\d+|d\w*\d+)\.o$|_iname\.o$|[ht]\.o$")
+# Members of import libraries: one per imported function, plus a head and a tail per library.
+IMPORT_MEMBER = re.compile(r"^(lib\w+s\d+|lib\w+[ht]|d\w*?\d+|\w+_iname)\.o$")
 
 
 def short_name(path):
@@ -30,30 +31,29 @@ def short_name(path):
     m = re.match(r"^(.*?)([^/]+\.a)\((.+)\)$", path)
     if m:
         lib, member = m.group(2), m.group(3)
-        if IMPORT_MEMBER.search(member) and lib != "libvxcore.a":
+        if IMPORT_MEMBER.match(member):
             return f"{lib} (imports)"
         return f"{lib}({member})"
     if "CMakeFiles/" in path:
         path = path.split("CMakeFiles/", 1)[1]
         path = path.split(".dir/", 1)[-1]
+    if path.startswith("./"):
+        path = path[2:]
     return os.path.basename(path) if path.startswith("/usr/") else path
 
 
-def symbol_owners(nm, objects):
-    """Symbol name (as in section names: no leading underscore) -> short object name."""
+def symbol_owners(lto_dump, objects):
+    """Symbol name (as in section names) -> source object, from the objects' LTO symbol tables,
+    which also list the functions and data local to a source (anonymous namespaces, statics)."""
     owners = {}
     for obj in objects:
-        out = subprocess.run([nm, "-A", obj], capture_output=True, text=True).stdout
-        for line in out.splitlines():
-            # path/lib.a:member.o:00000000 T _name   or   path/obj.o:00000000 T _name
-            parts = line.rsplit(" ", 2)
-            if len(parts) != 3 or parts[1] in "UuwvWV":
-                continue
-            where, sym = parts[0].rsplit(":", 1)[0], parts[2]
-            if ".a:" in where:  # an archive member
-                lib, member = where.split(".a:", 1)
-                where = f"{lib}.a({member})"
-            owners.setdefault(sym[1:] if sym.startswith("_") else sym, short_name(where))
+        if not obj.endswith((".o", ".obj")):
+            continue
+        out = subprocess.run([lto_dump, "-list", "-defined-only", obj], capture_output=True, text=True).stdout
+        for line in out.splitlines()[1:]:
+            fields = line.split()
+            if len(fields) >= 4:
+                owners.setdefault(re.sub(r"@\d+$", "", fields[3]), short_name(obj))
     return owners
 
 
@@ -91,7 +91,12 @@ def contributors(map_text, owners):
             symbol = name.split("$", 1)[1] if "$" in name else ""
             base = symbol.split(".", 1)[0]
             who = owners.get(symbol) or owners.get(base)
-            label = who if who else "own code (LTO, not attributed)"
+            if who:
+                label = who
+            elif section in (".rdata", ".data"):
+                label = "own constants and data (LTO, not attributed)"
+            else:
+                label = "own code (LTO, not attributed)"
         else:
             label = short_name(owner)
         sizes[label] = sizes.get(label, 0) + size
@@ -105,10 +110,10 @@ def main():
     ap.add_argument("--budget", type=int, default=0)
     ap.add_argument("--top", type=int, default=10)
     ap.add_argument("--objects", nargs="*", default=[])
-    ap.add_argument("--nm", default="nm")
+    ap.add_argument("--lto-dump", default="lto-dump")
     args = ap.parse_args()
     size = os.path.getsize(args.exe)
-    owners = symbol_owners(args.nm, args.objects) if args.objects else {}
+    owners = symbol_owners(args.lto_dump, args.objects) if args.objects else {}
     with open(args.map, encoding="utf-8", errors="replace") as f:
         sizes = contributors(f.read(), owners)
     ranked = sorted(sizes.items(), key=lambda kv: -kv[1])
