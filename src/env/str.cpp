@@ -247,11 +247,11 @@ String operator+(char a, const String& b) {
   return std::move(r.append(1, a).append(b));
 }
 
-String operator+(String&& a, const String& b) { return static_cast<String&&>(a.append(b)); }
+String&& operator+(String&& a, const String& b) { return std::move(a.append(b)); }
 
-String operator+(String&& a, const char* b) { return static_cast<String&&>(a += b); }
+String&& operator+(String&& a, const char* b) { return std::move(a += b); }
 
-String operator+(String&& a, char b) { return static_cast<String&&>(a += b); }
+String&& operator+(String&& a, char b) { return std::move(a += b); }
 
 bool operator==(const String& a, const String& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;

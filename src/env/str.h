@@ -103,9 +103,12 @@ String operator+(const String& a, const char* b);
 String operator+(const char* a, const String& b);
 String operator+(const String& a, char b);
 String operator+(char a, const String& b);
-String operator+(String&& a, const String& b);
-String operator+(String&& a, const char* b);
-String operator+(String&& a, char b);
+// A temporary on the left is extended in place and handed on, so that a chain a + b + c + ...
+// builds one text. Use the result within the expression or copy it into a String; do not bind
+// it to a reference that outlives the expression.
+String&& operator+(String&& a, const String& b);
+String&& operator+(String&& a, const char* b);
+String&& operator+(String&& a, char b);
 
 bool operator==(const String& a, const String& b);
 bool operator==(const String& a, const char* b);
