@@ -9,6 +9,8 @@ set(VX_LEAN_FLAGS -Os -flto -ffunction-sections -fdata-sections -fno-exceptions 
     -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables)
 target_compile_options(vxcore PRIVATE ${VX_LEAN_FLAGS})
 target_sources(vxcore PRIVATE ${WIN_SRC})
+include(${CMAKE_SOURCE_DIR}/cmake/zlib_inflate.cmake)
+target_link_libraries(vxcore PUBLIC vxzlib)
 
 file(GLOB VX_RUNTIME_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
 add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp ${VX_RUNTIME_SRC})
@@ -34,6 +36,6 @@ add_custom_command(TARGET vxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/size_report.py $<TARGET_FILE:vxstub>
           ${VX_LAUNCHER_MAP} --budget ${VX_LAUNCHER_BUDGET} --lto-dump ${VX_LTO_DUMP}
-          --objects $<TARGET_OBJECTS:vxcore> $<TARGET_OBJECTS:vxstub>
+          --objects $<TARGET_OBJECTS:vxcore> $<TARGET_OBJECTS:vxstub> $<TARGET_OBJECTS:vxzlib>
   COMMAND_EXPAND_LISTS
   COMMENT "Moving the launcher's PE header to offset 256; checking its size")
