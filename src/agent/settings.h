@@ -20,7 +20,7 @@ class SettingsStore {
   virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
   virtual String Read(const String& file, const String& section, const String& key,
-                           const String& def) = 0;
+                      const String& def) = 0;
   virtual bool Write(const String& file, const String& section, const String& key,
                      const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).

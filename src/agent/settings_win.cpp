@@ -13,7 +13,7 @@ class IniSettingsStore : public SettingsStore {
   String OriginalFilePath() override { return ExeDir() + OwnPackage().OriginalFileName(); }
   String InfoFilePath() override { return ExeDir() + OwnPackage().InfoFileName(); }
   String Read(const String& file, const String& section, const String& key,
-                   const String& def) override {
+              const String& def) override {
     return IniRead(file, section, key, def);
   }
   bool Write(const String& file, const String& section, const String& key,

@@ -18,7 +18,7 @@ String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
 }
 
 String SelfDeleteBatchText(const String& program, const String& folder,
-                                const String& batchPath, bool removeFolder) {
+                           const String& batchPath, bool removeFolder) {
   const auto quoted = [](const String& p) { return "\"" + p + "\""; };
   String text = ":START\r\n";
   text += "DEL " + quoted(program) + "\r\n";

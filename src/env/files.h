@@ -20,7 +20,7 @@ String FileNameWithoutExt(const String& path, LeadByteTest isLead);
 // Lines of the batch that waits until program can be deleted, deletes it, optionally removes
 // folder, and deletes itself; each line ends in CR LF and every path is quoted.
 String SelfDeleteBatchText(const String& program, const String& folder,
-                                const String& batchPath, bool removeFolder);
+                           const String& batchPath, bool removeFolder);
 extern const char* const kSelfDeleteBatchName;  // "_DEL_ME_.BAT"
 
 // ---- Win32 layer ----

@@ -16,7 +16,7 @@ bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 // occurrence ends the text, stands before a space, or stands before the separator of a list
 // (a text whose first and last characters are equal) that is neither "<" nor a letter.
 String ReplaceWithSuffix(const String& text, const char* macro, const String& value,
-                              const String& suffix) {
+                         const String& suffix) {
   const int p = PosCI(macro, text);
   if (p == 0) return text;
   const size_t after = static_cast<size_t>(p) - 1 + std::strlen(macro);
@@ -37,7 +37,7 @@ struct Macro {
 };
 
 String ApplyWithSuffix(String text, const Macro* macros, size_t count, const MacroValues& v,
-                            const String& suffix) {
+                       const String& suffix) {
   for (size_t i = 0; i < count; ++i) {
     if (macros[i].value == nullptr)
       text = ReplaceAllCI(text, macros[i].name, "");
@@ -142,7 +142,7 @@ String MacroDateText(MacroEnvironment& env, char code) {
 }
 
 String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
-                             bool expandRelative) {
+                        bool expandRelative) {
   String s = text;
   if (s.find('<') != String::npos) {
     s = ExpandDate(env, s);

@@ -38,7 +38,7 @@ class MacroEnvironment {
 // the final collapse of doubled backslashes, and (with expandRelative) full paths for texts with
 // "\.." or "..\".
 String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
-                             bool expandRelative);
+                        bool expandRelative);
 
 // The date text of a "<Date=c>" code ('#' or '0'..'7'); empty for any other code.
 String MacroDateText(MacroEnvironment& env, char code);

@@ -40,7 +40,7 @@ bool IniWrite(const String& file, const String& section, const String& key,
               const String& value);
 bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value);
 String IniRead(const String& file, const String& section, const String& key,
-                    const String& def);  // at most 10240 characters
+               const String& def);  // at most 10240 characters
 // Decimal, or hexadecimal after "$", "x" or "0x"; a text that does not convert gives def.
 int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def);
 

@@ -56,7 +56,7 @@ bool IniWriteInt(const String& file, const String& section, const String& key, i
 }
 
 String IniRead(const String& file, const String& section, const String& key,
-                    const String& def) {
+               const String& def) {
   std::vector<char> buf(kIniBufferSize);
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
                                            kIniBufferSize, file.c_str());

@@ -14,7 +14,7 @@ class String {
   static constexpr size_t npos = static_cast<size_t>(-1);
 
   String() noexcept;
-  String(const char* s);  // NOLINT: texts convert implicitly, as with the standard string
+  String(const char* s);  // implicit, as with the standard string
   String(const char* s, size_t n);
   String(size_t n, char c);
   String(const String& other);
@@ -23,7 +23,7 @@ class String {
   template <typename T, typename = std::enable_if_t<
                             std::is_convertible<decltype(std::declval<const T&>().data()), const char*>::value &&
                             std::is_integral<decltype(std::declval<const T&>().size())>::value>>
-  String(const T& s) : String(s.data(), s.size()) {}  // NOLINT
+  String(const T& s) : String(s.data(), s.size()) {}
   ~String();
 
   String& operator=(const String& other);
@@ -33,7 +33,7 @@ class String {
   // To any string type made from a pointer and a length (such as std::string).
   template <typename S, typename = decltype(std::declval<const S&>().c_str()),
             typename = decltype(S(static_cast<const char*>(nullptr), size_t{0}))>
-  operator S() const {  // NOLINT
+  operator S() const {
     return S(data_, size_);
   }
 

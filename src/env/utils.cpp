@@ -148,7 +148,7 @@ namespace {
 // edited at the same positions. Each occurrence in the working copy is overwritten by filler
 // characters, which never occur in the searched text, so inserted text is never matched again.
 String ReplaceImpl(const String& text, const String& find, const String& repl,
-                        bool ignoreCase) {
+                   bool ignoreCase) {
   if (find.empty()) return text;
   const String needle = ignoreCase ? UpperCase(find) : find;
   int filler = 0;

@@ -35,7 +35,7 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
 }
 
 String RelayCommandLine(const String& relayPath, const String& commandTail,
-                             const String& ownPath) {
+                        const String& ownPath) {
   return "\"" + relayPath + "\" " + commandTail + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"";
 }
 

@@ -35,7 +35,7 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
 // The span relay copy: quoted relay path, tail, then the relay switches with the first piece's
 // path quoted.
 String RelayCommandLine(const String& relayPath, const String& commandTail,
-                             const String& ownPath);
+                        const String& ownPath);
 
 // Parameters for the agent copy: " /TRANSIENTx=" and " /SleepX=", each when its source has a value.
 String AgentCopyParameters(const String& transientValue, const String& delayValue);

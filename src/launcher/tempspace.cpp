@@ -27,7 +27,7 @@ String TempDriveText(const String& folder) {
 }
 
 String SpaceQuestion(const String& folder, double required, double available, bool confirmExtract,
-                          const String& languageBlock) {
+                     const String& languageBlock) {
   String message;
   if (confirmExtract) message = LauncherText(languageBlock, "s2");
   if (required >= available) message = LauncherText(languageBlock, "s3");

@@ -13,7 +13,7 @@ String MbText(double bytes);
 String TempDriveText(const String& folder);
 // The space question, or empty when none is needed (room enough and no confirm-extract flag).
 String SpaceQuestion(const String& folder, double required, double available, bool confirmExtract,
-                          const String& languageBlock);
+                     const String& languageBlock);
 
 // Asks a Yes/No question; true for Yes.
 class SpaceAsker {

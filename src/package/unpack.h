@@ -114,7 +114,7 @@ UnpackResult UnpackPackageWith(const UnpackRequest& request, UnpackHost& host);
 
 // The text shown with the first failed write: system error, content size, file size, free bytes.
 String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
-                               double bytesFree);
+                          double bytesFree);
 
 // The path of piece k (k >= 2) of a package whose first piece is firstPiece.
 String PiecePath(const String& firstPiece, int disk);

@@ -17,7 +17,7 @@ class FakeSettingsStore : public vx::SettingsStore {
   vx::String OriginalFilePath() override { return kOriginal; }
   vx::String InfoFilePath() override { return kInfo; }
   vx::String Read(const vx::String& file, const vx::String& section, const vx::String& key,
-                   const vx::String& def) override {
+                  const vx::String& def) override {
     auto it = values.find(Key(file, section, key));
     return it == values.end() ? def : vx::String(it->second);
   }

@@ -77,10 +77,10 @@ TEST(String, ConstructionAndConversion) {
   String moved = String("abc");
   String target = std::move(moved);
   ExpectSame(target, "abc");
-  ExpectSame(moved, "");  // NOLINT: a moved-from String is empty and usable
+  ExpectSame(moved, "");  // a moved-from String is empty and usable
   moved += "again";
   ExpectSame(moved, "again");
-  target = target;  // NOLINT: self-assignment keeps the text
+  target = target;  // self-assignment keeps the text
   ExpectSame(target, "abc");
   target.assign(target.data() + 1, 2);  // from a part of itself
   ExpectSame(target, "bc");
