@@ -36,6 +36,7 @@ add_custom_command(TARGET vxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/size_report.py $<TARGET_FILE:vxstub>
           ${VX_LAUNCHER_MAP} --budget ${VX_LAUNCHER_BUDGET} --lto-dump ${VX_LTO_DUMP}
+          --out ${VX_LAUNCHER_OUTPUT_DIR}/vxstub.size.txt
           --objects $<TARGET_OBJECTS:vxcore> $<TARGET_OBJECTS:vxstub> $<TARGET_OBJECTS:vxzlib>
   COMMAND_EXPAND_LISTS
   COMMENT "Moving the launcher's PE header to offset 256; checking its size")

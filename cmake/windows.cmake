@@ -21,7 +21,7 @@ ExternalProject_Add(vxstub_tree
              -DVX_LAUNCHER_OUTPUT_DIR=${CMAKE_BINARY_DIR}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/vxstub.exe ${CMAKE_BINARY_DIR}/vxstub.map)
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/vxstub.exe ${CMAKE_BINARY_DIR}/vxstub.map ${CMAKE_BINARY_DIR}/vxstub.size.txt)
 add_custom_target(vxstub ALL DEPENDS vxstub_tree)
 
 include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)

@@ -51,8 +51,8 @@ vx_build() {
   cp -f "$BUILD_WIN/vxpack.exe" "$DIST/vxpack.exe"
   [ -f "$BUILD_WIN/vxdebugview.exe" ] && cp -f "$BUILD_WIN/vxdebugview.exe" "$DIST/vxdebugview.exe"
   cp -f "$BUILD_WIN/vxstub.map" "$DIST/vxstub.map"
-  # The build itself fails above the budget; this prints the size and its largest contributors.
-  python3 "$ROOT/scripts/size_report.py" "$DIST/vxstub.exe" "$DIST/vxstub.map"
+  # The launcher's build fails above the budget; its report: the size and largest contributors.
+  cat "$BUILD_WIN/vxstub.size.txt"
 }
 
 vx_test() {

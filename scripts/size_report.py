@@ -2,7 +2,7 @@
 """Size report of a linked exe from its GNU ld map: the file size, the bytes each input (object
 file, archive member, import library) puts into the image, and a budget check.
 
-    size_report.py EXE MAP [--budget BYTES] [--top N] [--objects FILE... --lto-dump PROGRAM]
+    size_report.py EXE MAP [--budget BYTES] [--top N] [--objects FILE... --lto-dump PROGRAM] [--out FILE]
 
 With link-time optimisation the project's code reaches the map as the compiler's ltrans objects;
 given the project's objects (--objects) and GCC's lto-dump to list their symbols, each function
@@ -111,6 +111,7 @@ def main():
     ap.add_argument("--top", type=int, default=10)
     ap.add_argument("--objects", nargs="*", default=[])
     ap.add_argument("--lto-dump", default="lto-dump")
+    ap.add_argument("--out", help="also write the report to this file")
     args = ap.parse_args()
     size = os.path.getsize(args.exe)
     owners = symbol_owners(args.lto_dump, args.objects) if args.objects else {}
@@ -118,10 +119,13 @@ def main():
         sizes = contributors(f.read(), owners)
     ranked = sorted(sizes.items(), key=lambda kv: -kv[1])
     name = os.path.basename(args.exe)
-    print(f"{name}: {size} bytes" + (f" (budget {args.budget})" if args.budget else ""))
-    print(f"largest contributors (of {sum(sizes.values())} bytes in sections, from {os.path.basename(args.map)}):")
-    for owner, n in ranked[:args.top]:
-        print(f"  {n:8d}  {owner}")
+    lines = [f"{name}: {size} bytes" + (f" (budget {args.budget})" if args.budget else ""),
+             f"largest contributors (of {sum(sizes.values())} bytes in sections, from {os.path.basename(args.map)}):"]
+    lines += [f"  {n:8d}  {owner}" for owner, n in ranked[:args.top]]
+    print("\n".join(lines))
+    if args.out:
+        with open(args.out, "w") as f:
+            f.write("\n".join(lines) + "\n")
     if args.budget and size > args.budget:
         print(f"{name}: {size} bytes is above the budget of {args.budget} bytes", file=sys.stderr)
         return 1
