@@ -1,6 +1,5 @@
-# MinGW i686 tree: the launcher, vxpack.exe, the debug viewer and the Windows test exes.
-set(VX_SMALL_FLAGS -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-asynchronous-unwind-tables)
-target_compile_options(vxcore PRIVATE ${VX_SMALL_FLAGS})
+# MinGW Windows tree (posix thread model, as GoogleTest needs): vxpack.exe, the debug viewer and
+# the Windows test exes with the launcher they run. i686, or x86_64 where the tests run 64-bit.
 
 set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
 
@@ -10,19 +9,26 @@ target_sources(vxcore PRIVATE ${WIN_SRC})
 add_library(vxwin INTERFACE)
 target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 
-# The launcher: GUI subsystem, static runtime and zlib, stripped, PE header moved to offset 256.
-add_executable(vxstub ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
-                      ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp)
-target_compile_options(vxstub PRIVATE ${VX_SMALL_FLAGS})
-enable_language(RC)
-target_sources(vxstub PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
-target_link_libraries(vxstub PRIVATE vxwin)
-target_link_options(vxstub PRIVATE -mwindows -static -s -Wl,--gc-sections)
-set_property(TARGET vxstub PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(TARGET vxstub POST_BUILD
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub>
-  COMMENT "Moving the launcher's PE header to offset 256")
+# The launcher the tests run: built by its own tree (cmake/launcher.cmake) with the
+# win32-thread-model toolchain of this tree's processor, as a sub-build of this one, together with
+# its test build vxstub_seams.exe; both land in this tree's folder.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(VX_LAUNCHER_TOOLCHAIN ${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64-win32.cmake)
+else()
+  set(VX_LAUNCHER_TOOLCHAIN ${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake)
+endif()
+include(ExternalProject)
+ExternalProject_Add(vxstub_tree
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/launcher
+  CMAKE_GENERATOR ${CMAKE_GENERATOR}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${VX_LAUNCHER_TOOLCHAIN}
+             -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_LAUNCHER_ONLY=ON -DVX_LAUNCHER_SEAMS=ON
+             -DVX_LAUNCHER_OUTPUT_DIR=${CMAKE_BINARY_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/vxstub.exe ${CMAKE_BINARY_DIR}/vxstub_seams.exe ${CMAKE_BINARY_DIR}/vxstub.map ${CMAKE_BINARY_DIR}/vxstub.size.txt)
+add_custom_target(vxstub DEPENDS vxstub_tree)
 
 include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)
 
@@ -39,21 +45,6 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-
-# The launcher's test build: the same program, with the system calls of tests/wine/launcher_seams
-# in place of env/system_calls_win.cpp, so that the tests can play a setup that cannot be
-# inspected or that asks for administrator rights.
-add_executable(vxstub_seams ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp
-                            ${CMAKE_SOURCE_DIR}/src/launcher/main_nothrow_win.cpp
-                            ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc
-                            ${CMAKE_SOURCE_DIR}/tests/wine/launcher_seams/system_calls_seam.cpp)
-target_compile_options(vxstub_seams PRIVATE ${VX_SMALL_FLAGS})
-target_link_libraries(vxstub_seams PRIVATE vxwin)
-target_link_options(vxstub_seams PRIVATE -mwindows -static -s -Wl,--gc-sections)
-set_property(TARGET vxstub_seams PROPERTY RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/scripts/link_small.sh)
-add_custom_command(TARGET vxstub_seams POST_BUILD
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:vxstub_seams>
-  COMMENT "Moving the test launcher's PE header to offset 256")
 
 # Small programs the Windows tests start (fake setup, fake application, window holders).
 file(GLOB WINE_FIXTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
@@ -75,7 +66,7 @@ file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})
 target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
 target_link_options(wine_tests PRIVATE -static)
-add_dependencies(wine_tests vxstub vxstub_seams)
+add_dependencies(wine_tests vxstub)
 if(WINE_FIXTURE_TARGETS)
   add_dependencies(wine_tests ${WINE_FIXTURE_TARGETS})
 endif()

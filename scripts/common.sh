@@ -3,6 +3,7 @@ VX_BUILD="${VX_BUILD:-$ROOT/build}"
 BUILD_HOST="$VX_BUILD/host"
 BUILD_WIN="$VX_BUILD/win"
 BUILD_WIN64="$VX_BUILD/win64"
+BUILD_LAUNCHER="$VX_BUILD/launcher"
 DIST="${VX_DIST:-$([ "$VX_BUILD" = "$ROOT/build" ] && echo "$ROOT/dist" || echo "$VX_BUILD/dist")}"
 
 vx_log() { printf '[vx] %s\n' "$*" >&2; }
@@ -39,19 +40,23 @@ vx_setup_if_needed() {
   fi
 }
 
+# What ships (dist/): the launcher from its own tree (size report printed, build fails above the
+# budget), vxpack for Linux and Windows, the debug viewer. Tests build under vx_build_tests.
 vx_build() {
   local jobs; jobs="$(nproc)"
+  cmake -S "$ROOT" -B "$BUILD_LAUNCHER" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DVX_LAUNCHER_ONLY=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686-win32.cmake" >/dev/null
+  cmake --build "$BUILD_LAUNCHER" -j "$jobs"
   cmake -S "$ROOT" -B "$BUILD_HOST" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD_HOST" -j "$jobs"
+  cmake --build "$BUILD_HOST" -j "$jobs" --target vxpack
   cmake -S "$ROOT" -B "$BUILD_WIN" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$BUILD_WIN" -j "$jobs"
+  cmake --build "$BUILD_WIN" -j "$jobs" --target vxpack vxdebugview
   mkdir -p "$DIST"
-  cp -f "$BUILD_WIN/vxstub.exe" "$DIST/vxstub.exe"
+  cp -f "$BUILD_LAUNCHER/vxstub.exe" "$BUILD_LAUNCHER/vxstub.map" "$DIST/"
   cp -f "$BUILD_HOST/vxpack" "$DIST/vxpack"
-  cp -f "$BUILD_WIN/vxpack.exe" "$DIST/vxpack.exe"
-  [ -f "$BUILD_WIN/vxdebugview.exe" ] && cp -f "$BUILD_WIN/vxdebugview.exe" "$DIST/vxdebugview.exe"
-  vx_log "launcher size: $(stat -c %s "$DIST/vxstub.exe") bytes (dist/vxstub.exe)"
+  cp -f "$BUILD_WIN/vxpack.exe" "$BUILD_WIN/vxdebugview.exe" "$DIST/"
+  cat "$BUILD_LAUNCHER/vxstub.size.txt"
 }
 
 # True when this machine runs 32-bit programs (Wine's 32-bit loader). Some kernels are built or
@@ -68,14 +73,16 @@ vx_test_win_tree() {
   if vx_can_run_win32; then echo "$BUILD_WIN"; else echo "$BUILD_WIN64"; fi
 }
 
+# The native tests and the Windows tree the tests run (its own launcher build included).
 vx_build_tests() {
   local jobs; jobs="$(nproc)"
+  cmake --build "$BUILD_HOST" -j "$jobs"
   if ! vx_can_run_win32; then
     vx_log "this machine cannot run 32-bit programs: the Windows tests use a 64-bit build under 64-bit Wine"
     cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
           -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
-    cmake --build "$BUILD_WIN64" -j "$jobs"
   fi
+  cmake --build "$(vx_test_win_tree)" -j "$jobs"
 }
 
 vx_test() {

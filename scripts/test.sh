@@ -39,7 +39,7 @@ if [ "$which" = all ] || [ "$which" = wine ]; then
   tree="$(vx_test_win_tree)"
   export VX_TEST_BIN_DIR="$tree"
   # Checks of the shipped file read the 32-bit launcher wherever the tests run (Z: is /).
-  export VX_SHIPPED_LAUNCHER="Z:$(echo "$BUILD_WIN/vxstub.exe" | tr / '\\')"
+  export VX_SHIPPED_LAUNCHER="Z:$(echo "$BUILD_LAUNCHER/vxstub.exe" | tr / '\\')"
   ( cd "$tree" && timeout 1800 "$VX_WINE" ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"
   net_servers_stop

@@ -10,15 +10,15 @@ const char* const kSeedKey = "InstalledFileTime";
 
 namespace {
 
-std::string WithoutTrailingBackslashes(std::string path) {
+String WithoutTrailingBackslashes(String path) {
   while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   return path;
 }
 
 // A name that is safe as one file-name part: characters Windows refuses in file names and
 // control characters become "_", leading and trailing dots and blanks go.
-std::string FileNameSafe(const std::string& name) {
-  std::string out;
+String FileNameSafe(const String& name) {
+  String out;
   for (char c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     const bool refused = u < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '\\' ||
@@ -32,16 +32,16 @@ std::string FileNameSafe(const std::string& name) {
   return out.substr(first, last - first);
 }
 
-std::string Hex8(uint32_t v) {
+String Hex8(uint32_t v) {
   static const char digits[] = "0123456789ABCDEF";
-  std::string out(8, '0');
+  String out(8, '0');
   for (int i = 7; i >= 0; --i, v >>= 4) out[static_cast<size_t>(i)] = digits[v & 15];
   return out;
 }
 
 }  // namespace
 
-uint32_t InstallFolderHash(const std::string& installFolder) {
+uint32_t InstallFolderHash(const String& installFolder) {
   uint32_t h = 2166136261u;
   for (char c : UpperCase(WithoutTrailingBackslashes(installFolder))) {
     h ^= static_cast<unsigned char>(c);
@@ -50,16 +50,16 @@ uint32_t InstallFolderHash(const std::string& installFolder) {
   return h;
 }
 
-std::string PerUserAgentFolder(const std::string& localAppData, const std::string& installFolder,
-                               const std::string& agentExeName) {
-  std::string name = FileNameSafe(NameWithoutExt(FileNamePart(agentExeName)));
+String PerUserAgentFolder(const String& localAppData, const String& installFolder,
+                          const String& agentExeName) {
+  String name = FileNameSafe(NameWithoutExt(FileNamePart(agentExeName)));
   if (name.empty()) name = "Agent";
   return WithoutTrailingBackslashes(localAppData) + "\\Vornix\\AutoUpdate\\" + name + "_" +
          Hex8(InstallFolderHash(installFolder)) + "\\";
 }
 
-std::string AgentFolderFor(const std::string& installFolder, bool installFolderWritable,
-                           const std::string& localAppData, const std::string& agentExeName) {
+String AgentFolderFor(const String& installFolder, bool installFolderWritable,
+                      const String& localAppData, const String& agentExeName) {
   if (installFolderWritable || Trim(localAppData).empty()) return WithoutTrailingBackslashes(installFolder) + "\\";
   return PerUserAgentFolder(localAppData, installFolder, agentExeName);
 }

@@ -9,24 +9,25 @@
 // the installed file has changed since (a new installation or update rewrote it).
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
 // FNV-1a (32 bits) of the folder path with ASCII letters upper-cased and trailing backslashes
 // dropped, so that spellings of one folder that Windows treats as equal give one value.
-uint32_t InstallFolderHash(const std::string& installFolder);
+uint32_t InstallFolderHash(const String& installFolder);
 
 // localAppData + "\Vornix\AutoUpdate\" + the agent's name without folder and extension (file
 // name characters only; "Agent" when nothing is left) + "_" + 8 upper-case hex digits of
 // InstallFolderHash, with a trailing backslash.
-std::string PerUserAgentFolder(const std::string& localAppData, const std::string& installFolder,
-                               const std::string& agentExeName);
+String PerUserAgentFolder(const String& localAppData, const String& installFolder,
+                          const String& agentExeName);
 
 // The rule: the installation folder (with a trailing backslash) when writable, or when no
 // local application data folder is known; otherwise the per-user folder.
-std::string AgentFolderFor(const std::string& installFolder, bool installFolderWritable,
-                           const std::string& localAppData, const std::string& agentExeName);
+String AgentFolderFor(const String& installFolder, bool installFolderWritable,
+                      const String& localAppData, const String& agentExeName);
 
 // Whether the per-user copy of the original-settings file is (re)made from the installed one:
 // the installed file exists, and the copy is missing or was made from a different version of
@@ -43,7 +44,7 @@ extern const char* const kSeedKey;      // "InstalledFileTime"
 // started it (OriginDir: its own folder unless "/OriginExe=" names another) as the installation
 // folder; that folder counts as writable when a new file can be created in it and the
 // original-settings file, if present, can be opened for writing. Decided once per process.
-std::string AgentFolder();
+String AgentFolder();
 // For a per-user agent folder: creates it and (re)seeds its original-settings file. Returns
 // false when the folder cannot be made; nothing to do (true) when the installation folder is
 // the agent folder.

@@ -18,8 +18,8 @@ constexpr int kLocalAppData = 0x1C;  // CSIDL_LOCAL_APPDATA: the user's data tha
 // True when a new file can be made in the folder and the existing file (when there is one) can
 // be opened for writing. With the launcher's manifest Windows does not virtualize these writes,
 // so a folder under Program Files gives its true answer to a standard user.
-bool FolderWritable(const std::string& folder, const std::string& existingFile) {
-  const std::string probe = folder + "~vx" + IntText(GetCurrentProcessId()) + ".tmp";
+bool FolderWritable(const String& folder, const String& existingFile) {
+  const String probe = folder + "~vx" + IntText(GetCurrentProcessId()) + ".tmp";
   HANDLE h = SysCreateFile(probe.c_str(), GENERIC_WRITE, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -31,16 +31,16 @@ bool FolderWritable(const std::string& folder, const std::string& existingFile) 
   return true;
 }
 
-std::string LocalAppDataFolder() {
-  std::string dir = FolderPath(kLocalAppData);
+String LocalAppDataFolder() {
+  String dir = FolderPath(kLocalAppData);
   if (dir.empty()) dir = SpecialFolderPath(kLocalAppData);
   return dir;
 }
 
-std::string InstallFolder() { return SetTrailingBackslash(OriginDir(), true); }
+String InstallFolder() { return SetTrailingBackslash(OriginDir(), true); }
 
 // The last-write time as one 64-bit number; 0 when the file cannot be read.
-uint64_t LastWriteTime(const std::string& path) {
+uint64_t LastWriteTime(const String& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
   return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
@@ -48,16 +48,16 @@ uint64_t LastWriteTime(const std::string& path) {
 
 }  // namespace
 
-std::string AgentFolder() {
-  static std::string folder;
+String AgentFolder() {
+  static String folder;
   if (folder.empty()) {
     if (!AgentFlag()) {
       folder = ExeDir();
     } else {
-      const std::string install = InstallFolder();
-      const std::string name = OwnPackage().OriginalFileName();
-      const bool writable = FolderWritable(install, name.empty() ? std::string() : install + name);
-      folder = AgentFolderFor(install, writable, writable ? std::string() : LocalAppDataFolder(),
+      const String install = InstallFolder();
+      const String name = OwnPackage().OriginalFileName();
+      const bool writable = FolderWritable(install, name.empty() ? String() : install + name);
+      folder = AgentFolderFor(install, writable, writable ? String() : LocalAppDataFolder(),
                               OwnPackage().AgentExeName());
     }
   }
@@ -65,14 +65,14 @@ std::string AgentFolder() {
 }
 
 bool PrepareAgentFolder() {
-  const std::string folder = AgentFolder();
-  const std::string install = InstallFolder();
+  const String folder = AgentFolder();
+  const String install = InstallFolder();
   if (SameTextTrim(folder, install)) return true;
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;
-  const std::string name = OwnPackage().OriginalFileName();
+  const String name = OwnPackage().OriginalFileName();
   if (name.empty()) return true;
-  const std::string installed = install + name;
-  const std::string copy = folder + name;
+  const String installed = install + name;
+  const String copy = folder + name;
   const uint64_t installedTime = LastWriteTime(installed);
   const int64_t seededFrom = IniReadInt(copy, kSeedSection, kSeedKey, 0);
   if (ShouldSeedOriginal(FileExists(installed), FileExists(copy), installedTime, static_cast<uint64_t>(seededFrom))) {

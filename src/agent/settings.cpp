@@ -8,31 +8,31 @@ namespace {
 SettingsStore* g_store = nullptr;
 uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
 
-std::string OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
-std::string InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
+String OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
+String InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
 
-std::string ReadOriginal(const char* section, const std::string& key, const std::string& def) {
+String ReadOriginal(const char* section, const String& key, const String& def) {
   return CurrentSettingsStore().Read(OriginalFile(), section, key, def);
 }
 
-void WriteOriginal(const std::string& key, const std::string& value) {
+void WriteOriginal(const String& key, const String& value) {
   CurrentSettingsStore().Write(OriginalFile(), original::kOriginalSetup, key, value);
 }
 
 // Writes a time of the agent's time base and its readable copy beside it.
-void WriteTimeWithCopy(const std::string& key, int64_t t) {
+void WriteTimeWithCopy(const String& key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
-  const std::string file = store.OriginalFilePath();
+  const String file = store.OriginalFilePath();
   store.Write(file, original::kOriginalSetup, key, IntText(t));
   store.Write(file, original::kOriginalSetup, "__" + key,
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
-bool InfoSwitch(const std::string& key) {
+bool InfoSwitch(const String& key) {
   return CurrentSettingsStore().Read(InfoFile(), info::kNewSetup, key, "0") == "1";
 }
 
-bool EffectiveSwitch(int order, const std::string& key) {
+bool EffectiveSwitch(int order, const String& key) {
   const uint8_t flag = TransientFlag(order);
   return flag == kTransientUntouched ? InfoSwitch(key) : flag == 1;
 }
@@ -43,9 +43,9 @@ void SetSettingsStore(SettingsStore* store) { g_store = store; }
 
 SettingsStore& CurrentSettingsStore() { return g_store != nullptr ? *g_store : PlatformSettingsStore(); }
 
-int64_t ReadSettingInt(const std::string& file, const std::string& section, const std::string& key,
+int64_t ReadSettingInt(const String& file, const String& section, const String& key,
                        int64_t def) {
-  const std::string text = CurrentSettingsStore().Read(file, section, key, IntText(def));
+  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def));
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }
@@ -65,9 +65,9 @@ int64_t ReAskSecondsInterval() { return ReadInt("ReAskSecondsInterval"); }
 int64_t ReAskSecondsLast() { return ReadInt("ReAskSecondsLast"); }
 int32_t VersionOriginal() { return Low32(ReadInt("VersionOriginal")); }
 int32_t Stamp() { return Low32(ReadInt("Stamp")); }
-std::string ProgramName() { return ReadOriginal(kOriginalSetup, "ProgramName", ""); }
-std::string StartUpLink() { return ReadOriginal(kUnInstall, "StartUpLink", ""); }
-std::string CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpdateLink", ""); }
+String ProgramName() { return ReadOriginal(kOriginalSetup, "ProgramName", ""); }
+String StartUpLink() { return ReadOriginal(kUnInstall, "StartUpLink", ""); }
+String CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpdateLink", ""); }
 
 void SetProbeSecondsInterval(int64_t v) { WriteOriginal("ProbeSecondsInterval", IntText(v)); }
 void SetReAskSecondsInterval(int64_t v) { WriteOriginal("ReAskSecondsInterval", IntText(v)); }
@@ -102,15 +102,15 @@ void ResetTransientFlags() {
   for (uint8_t& f : g_transient) f = kTransientUntouched;
 }
 
-std::string TransientFlagsText() {
-  std::string text = "|";
+String TransientFlagsText() {
+  String text = "|";
   for (uint8_t f : g_transient) text += IntText(f) + "|";
   return text;
 }
 
-void ParseTransientFlags(const std::string& text) {
+void ParseTransientFlags(const String& text) {
   for (int i = 0; i < kTransientFlagCount; ++i) {
-    const std::string item = ListItem(text, i, "");
+    const String item = ListItem(text, i, "");
     int64_t v = 0;
     if (!item.empty() && TextToInt64(item, v)) SetTransientFlag(i + 1, v);
   }

@@ -6,7 +6,8 @@
 // them again (through the SettingsStore), so changes by other processes are seen at once.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -15,13 +16,13 @@ namespace vx {
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  virtual std::string OriginalFilePath() = 0;
-  virtual std::string InfoFilePath() = 0;
+  virtual String OriginalFilePath() = 0;
+  virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
-  virtual std::string Read(const std::string& file, const std::string& section, const std::string& key,
-                           const std::string& def) = 0;
-  virtual bool Write(const std::string& file, const std::string& section, const std::string& key,
-                     const std::string& value) = 0;
+  virtual String Read(const String& file, const String& section, const String& key,
+                      const String& def) = 0;
+  virtual bool Write(const String& file, const String& section, const String& key,
+                     const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).
   virtual char TimeSeparator() = 0;
 };
@@ -31,7 +32,7 @@ void SetSettingsStore(SettingsStore* store);  // null: back to the platform's st
 SettingsStore& CurrentSettingsStore();
 
 // A key read as a signed 64-bit integer: text that does not convert gives def.
-int64_t ReadSettingInt(const std::string& file, const std::string& section, const std::string& key,
+int64_t ReadSettingInt(const String& file, const String& section, const String& key,
                        int64_t def);
 // Low 32 bits of a 64-bit value, as a signed number.
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
@@ -48,9 +49,9 @@ int64_t ReAskSecondsInterval();
 int64_t ReAskSecondsLast();
 int32_t VersionOriginal();
 int32_t Stamp();
-std::string ProgramName();
-std::string StartUpLink();
-std::string CheckforNewUpdateLink();
+String ProgramName();
+String StartUpLink();
+String CheckforNewUpdateLink();
 
 void SetProbeSecondsInterval(int64_t v);
 void SetReAskSecondsInterval(int64_t v);
@@ -83,9 +84,9 @@ constexpr uint8_t kTransientUntouched = 255;
 uint8_t TransientFlag(int order);               // 255 for an order outside 1..6
 void SetTransientFlag(int order, int64_t value);  // stores the low byte; other orders ignored
 void ResetTransientFlags();                     // all back to 255
-std::string TransientFlagsText();               // "|255|1|0|0|0|255|"
+String TransientFlagsText();               // "|255|1|0|0|0|255|"
 // Applies a text form: item i sets flag i+1; a missing or non-numeric item leaves it unchanged.
-void ParseTransientFlags(const std::string& text);
+void ParseTransientFlags(const String& text);
 
 // Effective switches: a touched flag decides (on exactly when 1); an untouched one leaves the
 // decision to the update-information file's key (on exactly when "1").

@@ -6,12 +6,12 @@ namespace {
 
 class NoSettingsStore : public SettingsStore {
  public:
-  std::string OriginalFilePath() override { return std::string(); }
-  std::string InfoFilePath() override { return std::string(); }
-  std::string Read(const std::string&, const std::string&, const std::string&, const std::string& def) override {
+  String OriginalFilePath() override { return String(); }
+  String InfoFilePath() override { return String(); }
+  String Read(const String&, const String&, const String&, const String& def) override {
     return def;
   }
-  bool Write(const std::string&, const std::string&, const std::string&, const std::string&) override {
+  bool Write(const String&, const String&, const String&, const String&) override {
     return false;
   }
   char TimeSeparator() override { return ':'; }

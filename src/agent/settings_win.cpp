@@ -10,14 +10,14 @@ namespace {
 
 class IniSettingsStore : public SettingsStore {
  public:
-  std::string OriginalFilePath() override { return AgentFolder() + OwnPackage().OriginalFileName(); }
-  std::string InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
-  std::string Read(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& def) override {
+  String OriginalFilePath() override { return AgentFolder() + OwnPackage().OriginalFileName(); }
+  String InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
+  String Read(const String& file, const String& section, const String& key,
+              const String& def) override {
     return IniRead(file, section, key, def);
   }
-  bool Write(const std::string& file, const std::string& section, const std::string& key,
-             const std::string& value) override {
+  bool Write(const String& file, const String& section, const String& key,
+             const String& value) override {
     return IniWrite(file, section, key, value);
   }
   char TimeSeparator() override { return LocaleTimeSeparator(); }

@@ -5,20 +5,20 @@ namespace vx {
 
 namespace {
 
-std::string& StoredCommandLine() {
-  static std::string s;
+String& StoredCommandLine() {
+  static String s;
   return s;
 }
 
-std::string& StoredModulePath() {
-  static std::string s;
+String& StoredModulePath() {
+  static String s;
   return s;
 }
 
 }  // namespace
 
-std::string CommandTailOf(const std::string& commandLine, const std::string& modulePath) {
-  std::string s = commandLine;
+String CommandTailOf(const String& commandLine, const String& modulePath) {
+  String s = commandLine;
   const int p = modulePath.empty() ? 0 : PosCI(modulePath, s);
   if (p > 0) {
     size_t from = static_cast<size_t>(p) - 1;
@@ -34,15 +34,15 @@ std::string CommandTailOf(const std::string& commandLine, const std::string& mod
   return Trim(s);
 }
 
-std::string SwitchValueIn(const std::string& tail, const std::string& name) {
+String SwitchValueIn(const String& tail, const String& name) {
   const int p = PosCI(name, tail);
-  if (p == 0) return std::string();
-  const std::string rest = tail.substr(static_cast<size_t>(p) - 1 + name.size());
+  if (p == 0) return String();
+  const String rest = tail.substr(static_cast<size_t>(p) - 1 + name.size());
   if (rest.empty()) return "TRUE";  // the switch ends the command line
-  std::string value;
+  String value;
   if (rest[0] == '"') {
     const size_t close = rest.find('"', 1);
-    value = close == std::string::npos ? rest.substr(1) : rest.substr(1, close - 1);
+    value = close == String::npos ? rest.substr(1) : rest.substr(1, close - 1);
   } else {
     value = rest.substr(0, rest.find(' '));
     value = value.substr(0, value.find('/'));
@@ -50,26 +50,26 @@ std::string SwitchValueIn(const std::string& tail, const std::string& name) {
   return Trim(value);
 }
 
-bool SwitchPresentIn(const std::string& tail, const std::string& name) { return PosCI(name, tail) > 0; }
+bool SwitchPresentIn(const String& tail, const String& name) { return PosCI(name, tail) > 0; }
 
-int64_t SwitchIntIn(const std::string& tail, const std::string& name, int64_t def) {
-  const std::string v = SwitchValueIn(tail, name);
+int64_t SwitchIntIn(const String& tail, const String& name, int64_t def) {
+  const String v = SwitchValueIn(tail, name);
   int64_t n = 0;
   if (v.empty() || v == "TRUE" || !TextToInt64(v, n)) return def;
   return n;
 }
 
-void SetCommandLineSource(const std::string& commandLine, const std::string& modulePath) {
+void SetCommandLineSource(const String& commandLine, const String& modulePath) {
   StoredCommandLine() = commandLine;
   StoredModulePath() = modulePath;
 }
 
-const std::string& FullCommandLine() { return StoredCommandLine(); }
-const std::string& ModulePath() { return StoredModulePath(); }
+const String& FullCommandLine() { return StoredCommandLine(); }
+const String& ModulePath() { return StoredModulePath(); }
 
-std::string CommandTail() { return CommandTailOf(StoredCommandLine(), StoredModulePath()); }
-std::string SwitchValue(const std::string& name) { return SwitchValueIn(CommandTail(), name); }
-bool SwitchPresent(const std::string& name) { return SwitchPresentIn(CommandTail(), name); }
-int64_t SwitchInt(const std::string& name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
+String CommandTail() { return CommandTailOf(StoredCommandLine(), StoredModulePath()); }
+String SwitchValue(const String& name) { return SwitchValueIn(CommandTail(), name); }
+bool SwitchPresent(const String& name) { return SwitchPresentIn(CommandTail(), name); }
+int64_t SwitchInt(const String& name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
 
 }  // namespace vx

@@ -1,9 +1,9 @@
 #include "env/debug.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "env/number_text.h"
 
 namespace vx {
 namespace {
@@ -28,7 +28,7 @@ void Deliver() {
 
 void SetDebugDelivery(DebugDeliverFn fn) { g_deliver = fn; }
 
-void DebugWrite(const std::string& text) {
+void DebugWrite(const String& text) {
   size_t pos = 0;
   while (pos < text.size()) {
     size_t n = kDebugBufferSize - g_count;
@@ -42,50 +42,37 @@ void DebugWrite(const std::string& text) {
 
 void DebugFlush() { Deliver(); }
 
-void DebugWriteLn(const std::string& text) {
+void DebugWriteLn(const String& text) {
   DebugWrite(text);
   DebugWrite("\n");
   Deliver();
 }
 
-void DebugWriteLnPid(const std::string& eventText) {
+void DebugWriteLnPid(const String& eventText) {
   DebugWriteLn(DbgUInt(CurrentProcessId()) + eventText);
 }
 
-std::string DbgInt(int32_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(v));
-  return buf;
-}
+String DbgInt(int32_t v) { return DecimalText(v); }
 
-std::string DbgUInt(uint32_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(v));
-  return buf;
-}
+String DbgUInt(uint32_t v) { return UnsignedText(v); }
 
-std::string DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
+String DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
 
-std::string DbgChar(char c) { return std::string(1, c); }
+String DbgChar(char c) { return String(1, c); }
 
-std::string DbgFloat(double v) {
-  char out[80];
+String DbgFloat(double v) {
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
-    const char* name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    std::snprintf(out, sizeof out, "%23s", name);
-    return out;
+    const String name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    return String(23 - name.size(), ' ') + name;
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
-  char mantissa[40];
-  std::snprintf(mantissa, sizeof mantissa, "%.14E", std::fabs(v));
-  char* e = std::strchr(mantissa, 'E');
-  if (e == nullptr) return mantissa;
-  const int exp = std::atoi(e + 1);
-  *e = '\0';
-  std::snprintf(out, sizeof out, "%c%sE%c%04d", std::signbit(v) && v != 0 ? '-' : ' ', mantissa,
-                exp < 0 ? '-' : '+', exp < 0 ? -exp : exp);
-  return out;
+  int exp = 0;
+  const String digits = SignificantDigits(v, 15, exp);
+  const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
+  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
+         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
+         expDigits;
 }
 
 }  // namespace vx

@@ -3,7 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -14,19 +15,19 @@ void SetDebugDelivery(DebugDeliverFn fn);
 constexpr size_t kDebugBufferSize = 128;
 
 // Appends text; a buffer that becomes full (128 bytes) is delivered at once.
-void DebugWrite(const std::string& text);
+void DebugWrite(const String& text);
 // Appends text and a line feed, then delivers whatever the buffer holds.
-void DebugWriteLn(const std::string& text = std::string());
+void DebugWriteLn(const String& text = String());
 // The usual line: process id (unsigned decimal) followed at once by the event text.
-void DebugWriteLnPid(const std::string& eventText);
+void DebugWriteLnPid(const String& eventText);
 void DebugFlush();
 
 // Text forms of values in trace lines.
-std::string DbgInt(int32_t v);
-std::string DbgUInt(uint32_t v);
-std::string DbgBool(bool v);
-std::string DbgChar(char c);
-std::string DbgFloat(double v);  // 23 characters, e.g. " 1.50000000000000E+0003"
+String DbgInt(int32_t v);
+String DbgUInt(uint32_t v);
+String DbgBool(bool v);
+String DbgChar(char c);
+String DbgFloat(double v);  // 23 characters, e.g. " 1.50000000000000E+0003"
 
 uint32_t CurrentProcessId();     // platform-supplied
 // Windows: connects the channel to the ".VDebug." viewer window and flushes it at process end.

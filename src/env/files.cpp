@@ -11,16 +11,16 @@ uint32_t WriteChunkSize(uint64_t length) {
   return static_cast<uint32_t>(tenth < kOneCallWriteLimit ? tenth : kOneCallWriteLimit);
 }
 
-std::string FileNameWithoutExt(const std::string& path, LeadByteTest isLead) {
-  const std::string name = FileNameOf(path, isLead);
+String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
+  const String name = FileNameOf(path, isLead);
   const size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
+  return dot == String::npos ? name : name.substr(0, dot);
 }
 
-std::string SelfDeleteBatchText(const std::string& program, const std::string& folder,
-                                const std::string& batchPath, bool removeFolder) {
-  const auto quoted = [](const std::string& p) { return "\"" + p + "\""; };
-  std::string text = ":START\r\n";
+String SelfDeleteBatchText(const String& program, const String& folder,
+                           const String& batchPath, bool removeFolder) {
+  const auto quoted = [](const String& p) { return "\"" + p + "\""; };
+  String text = ":START\r\n";
   text += "DEL " + quoted(program) + "\r\n";
   text += "IF exist " + quoted(program) + " GOTO START\r\n";
   if (removeFolder) text += "RD " + quoted(folder) + "\r\n";

@@ -4,9 +4,9 @@
 // the self-delete batch text; the rest is the Win32 layer (files_win.cpp).
 #pragma once
 #include <cstdint>
-#include <string>
 
 #include "env/paths.h"
+#include "env/str.h"
 
 namespace vx {
 
@@ -16,37 +16,37 @@ constexpr uint32_t kOneCallWriteLimit = 1048576;  // 1 MiB
 // tenth of the length, at most 1 MiB (never below min(length, 1024)).
 uint32_t WriteChunkSize(uint64_t length);
 // The file-name part of a path with everything from its last "." removed.
-std::string FileNameWithoutExt(const std::string& path, LeadByteTest isLead);
+String FileNameWithoutExt(const String& path, LeadByteTest isLead);
 // Lines of the batch that waits until program can be deleted, deletes it, optionally removes
 // folder, and deletes itself; each line ends in CR LF and every path is quoted.
-std::string SelfDeleteBatchText(const std::string& program, const std::string& folder,
-                                const std::string& batchPath, bool removeFolder);
+String SelfDeleteBatchText(const String& program, const String& folder,
+                           const String& batchPath, bool removeFolder);
 extern const char* const kSelfDeleteBatchName;  // "_DEL_ME_.BAT"
 
 // ---- Win32 layer ----
-uint32_t FileSizeOf(const std::string& path);  // 0 when the file is not found
+uint32_t FileSizeOf(const String& path);  // 0 when the file is not found
 // Up to maxLength bytes (0: to the end) from offset; empty when the file is missing, the offset is
 // outside the file or fewer bytes arrive than asked for.
-std::string ReadFilePart(const std::string& path, int64_t offset, uint32_t maxLength);
+String ReadFilePart(const String& path, int64_t offset, uint32_t maxLength);
 // Creates (or with append, extends) the file; fileDate is a packed DOS date and time (date in the
 // high word), 0 leaves the date. True when every byte was written.
-bool WriteFileText(const std::string& path, const std::string& bytes, uint32_t fileDate, bool append);
-bool AppendFileText(const std::string& path, const std::string& bytes, uint32_t fileDate);
-std::string FileNameWithoutExt(const std::string& path);
-double DiskFreeSpace(const std::string& path);  // free bytes for the caller, -1 on failure
+bool WriteFileText(const String& path, const String& bytes, uint32_t fileDate, bool append);
+bool AppendFileText(const String& path, const String& bytes, uint32_t fileDate);
+String FileNameWithoutExt(const String& path);
+double DiskFreeSpace(const String& path);  // free bytes for the caller, -1 on failure
 // Deletes the files (not folders) matching mask; true when at least one matched.
-bool DeleteByMask(const std::string& mask, bool clearAttributes);
+bool DeleteByMask(const String& mask, bool clearAttributes);
 // Deletes folder with everything below it; true when it existed and is gone.
-bool DeleteTree(const std::string& folder, bool clearAttributes);
+bool DeleteTree(const String& folder, bool clearAttributes);
 // Writes and starts the temp folder's "_DEL_ME_.BAT", which removes this program once it has
 // ended (and its folder, when asked); returns at once.
 void WriteSelfDeleteBatch(bool removeFolder);
-bool EjectCD(const std::string& path);  // false for anything but a CD drive
+bool EjectCD(const String& path);  // false for anything but a CD drive
 
 // Small helpers used across the launcher.
-bool FileExists(const std::string& path);
-bool DirectoryExists(const std::string& path);
-bool ForceDirectories(const std::string& path);  // creates every missing parent
-bool FileDosDateTime(const std::string& path, uint32_t& dosDateTime);
+bool FileExists(const String& path);
+bool DirectoryExists(const String& path);
+bool ForceDirectories(const String& path);  // creates every missing parent
+bool FileDosDateTime(const String& path, uint32_t& dosDateTime);
 
 }  // namespace vx

@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // Writes all bytes in calls of WriteChunkSize; stops when a call writes nothing.
-bool WriteAll(HANDLE h, const std::string& bytes) {
+bool WriteAll(HANDLE h, const String& bytes) {
   const uint64_t total = bytes.size();
   const uint32_t chunk = WriteChunkSize(total);
   uint64_t done = 0;
@@ -35,7 +35,7 @@ void SetDosDate(HANDLE h, uint32_t fileDate) {
     SetFileTime(h, nullptr, nullptr, &utc);
 }
 
-bool WriteToFile(const std::string& path, const std::string& bytes, uint32_t fileDate, bool append) {
+bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
   HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)
                     : CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -51,37 +51,37 @@ bool WriteToFile(const std::string& path, const std::string& bytes, uint32_t fil
 }
 
 // "X:\" from a path's upper-cased first letter.
-std::string RootOf(const std::string& path) {
-  const std::string letter = UpperCase(path.substr(0, 1));
+String RootOf(const String& path) {
+  const String letter = UpperCase(path.substr(0, 1));
   return letter + ":\\";
 }
 
 }  // namespace
 
-bool FileExists(const std::string& path) {
+bool FileExists(const String& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool DirectoryExists(const std::string& path) {
+bool DirectoryExists(const String& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool ForceDirectories(const std::string& path) {
-  std::string p = path;
+bool ForceDirectories(const String& path) {
+  String p = path;
   while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
   if (p.empty()) return false;
   if (DirectoryExists(p)) return true;
   size_t cut = p.find_last_of("\\/");
-  if (cut != std::string::npos && cut > 0) {
-    std::string parent = p.substr(0, cut);
+  if (cut != String::npos && cut > 0) {
+    String parent = p.substr(0, cut);
     if (!(parent.size() == 2 && parent[1] == ':') && !ForceDirectories(parent)) return false;
   }
   return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
 }
 
-bool FileDosDateTime(const std::string& path, uint32_t& dosDateTime) {
+bool FileDosDateTime(const String& path, uint32_t& dosDateTime) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(path.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -94,7 +94,7 @@ bool FileDosDateTime(const std::string& path, uint32_t& dosDateTime) {
   return true;
 }
 
-uint32_t FileSizeOf(const std::string& path) {
+uint32_t FileSizeOf(const String& path) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(path.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return 0;
@@ -102,8 +102,8 @@ uint32_t FileSizeOf(const std::string& path) {
   return fd.nFileSizeLow;
 }
 
-std::string ReadFilePart(const std::string& path, int64_t offset, uint32_t maxLength) {
-  std::string result;
+String ReadFilePart(const String& path, int64_t offset, uint32_t maxLength) {
+  String result;
   if (!FileExists(path)) return result;
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
@@ -121,22 +121,22 @@ std::string ReadFilePart(const std::string& path, int64_t offset, uint32_t maxLe
   return result;
 }
 
-bool WriteFileText(const std::string& path, const std::string& bytes, uint32_t fileDate, bool append) {
+bool WriteFileText(const String& path, const String& bytes, uint32_t fileDate, bool append) {
   return WriteToFile(path, bytes, fileDate, append);
 }
 
-bool AppendFileText(const std::string& path, const std::string& bytes, uint32_t fileDate) {
+bool AppendFileText(const String& path, const String& bytes, uint32_t fileDate) {
   return WriteToFile(path, bytes, fileDate, true);
 }
 
-std::string FileNameWithoutExt(const std::string& path) { return FileNameWithoutExt(path, SystemLeadBytes()); }
+String FileNameWithoutExt(const String& path) { return FileNameWithoutExt(path, SystemLeadBytes()); }
 
-double DiskFreeSpace(const std::string& path) {
+double DiskFreeSpace(const String& path) {
   using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
   static const FreeSpaceEx freeSpaceEx = GetProcFromLibraryAs<FreeSpaceEx>("kernel32.dll", "GetDiskFreeSpaceExA");
   if (path.empty()) return -1;
   if (freeSpaceEx != nullptr) {
-    const std::string where = path.size() < 3 ? RootOf(path) : path;
+    const String where = path.size() < 3 ? RootOf(path) : path;
     ULARGE_INTEGER available, total, totalFree;
     if (!freeSpaceEx(where.c_str(), &available, &total, &totalFree)) return -1;
     return static_cast<double>(available.QuadPart);
@@ -147,8 +147,8 @@ double DiskFreeSpace(const std::string& path) {
   return static_cast<double>(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
-bool DeleteByMask(const std::string& mask, bool clearAttributes) {
-  const std::string prefix = FolderOf(mask, SystemLeadBytes());
+bool DeleteByMask(const String& mask, bool clearAttributes) {
+  const String prefix = FolderOf(mask, SystemLeadBytes());
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(mask.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -156,7 +156,7 @@ bool DeleteByMask(const std::string& mask, bool clearAttributes) {
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     any = true;
-    const std::string file = prefix + fd.cFileName;
+    const String file = prefix + fd.cFileName;
     if (clearAttributes) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
   } while (FindNextFileA(h, &fd));
@@ -164,9 +164,9 @@ bool DeleteByMask(const std::string& mask, bool clearAttributes) {
   return any;
 }
 
-bool DeleteTree(const std::string& folder, bool clearAttributes) {
+bool DeleteTree(const String& folder, bool clearAttributes) {
   if (folder.empty()) return false;
-  const std::string dir = SetTrailingBackslash(folder, false);
+  const String dir = SetTrailingBackslash(folder, false);
   const bool existed = DirectoryExists(dir);
   DeleteByMask(dir + "\\*.*", clearAttributes);
   WIN32_FIND_DATAA fd;
@@ -174,9 +174,9 @@ bool DeleteTree(const std::string& folder, bool clearAttributes) {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      const std::string name = fd.cFileName;
+      const String name = fd.cFileName;
       if (name == "." || name == "..") continue;
-      const std::string sub = dir + "\\" + name;
+      const String sub = dir + "\\" + name;
       DeleteTree(sub, clearAttributes);
       RemoveDirectoryA(sub.c_str());
     } while (FindNextFileA(h, &fd));
@@ -187,21 +187,21 @@ bool DeleteTree(const std::string& folder, bool clearAttributes) {
 }
 
 void WriteSelfDeleteBatch(bool removeFolder) {
-  const std::string batch = TempDir(true) + kSelfDeleteBatchName;
+  const String batch = TempDir(true) + kSelfDeleteBatchName;
   if (!WriteFileText(batch, SelfDeleteBatchText(ExePath(), ExeDir(false), batch, removeFolder), 0, false)) return;
   // The interpreter runs in the temp folder: a folder that is some process's current folder
   // cannot be removed, and the program may have been started from inside the folder it removes.
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
-  std::string command;
+  String command;
   if (IsWinNT()) {
-    const std::string shell = n > 0 && n < sizeof comspec ? std::string(comspec, n) : "cmd.exe";
+    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "cmd.exe";
     command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
   } else {
     char shortPath[MAX_PATH + 1];
     const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    const std::string shell = n > 0 && n < sizeof comspec ? std::string(comspec, n) : "command.com";
-    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? std::string(shortPath, s) : batch);
+    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "command.com";
+    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? String(shortPath, s) : batch);
   }
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
@@ -210,7 +210,7 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
-  const std::string workDir = TempDir(true);
+  const String workDir = TempDir(true);
   if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, workDir.c_str(),
                      &si, &pi)) {
     CloseHandle(pi.hThread);
@@ -218,11 +218,11 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   }
 }
 
-bool EjectCD(const std::string& path) {
-  const std::string letter = UpperCase(path.substr(0, 1));
+bool EjectCD(const String& path) {
+  const String letter = UpperCase(path.substr(0, 1));
   if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
   if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
-  const std::string device = "\\\\.\\" + letter + ":";
+  const String device = "\\\\.\\" + letter + ":";
   HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
                          nullptr);
   DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));

@@ -1,10 +1,9 @@
 // Resolution of the system and special folders over a small platform interface (portable), so the
 // fallback chains run against an in-memory file system in tests. The Win32 binding is folders.h.
 #pragma once
-#include <string>
-
 #include "env/paths.h"
 #include "env/registry.h"
+#include "env/str.h"
 
 namespace vx {
 
@@ -28,13 +27,13 @@ class FolderSystem {
  public:
   virtual ~FolderSystem() = default;
   virtual LeadByteTest LeadBytes() = 0;
-  virtual bool FolderExists(const std::string& path) = 0;
-  virtual std::string WindowsDirectory() = 0;           // as the system reports it
-  virtual std::string SystemDirectory() = 0;            // as the system reports it
-  virtual std::string FolderPath(int id) = 0;           // SHGetFolderPathA; empty when unavailable
-  virtual std::string SpecialFolderPath(int id) = 0;    // SHGetSpecialFolderPathA; empty when unavailable
-  virtual std::string RegistryText(const std::string& keyPath, const std::string& valueName) = 0;
-  virtual std::string RegisteredOwner() = 0;
+  virtual bool FolderExists(const String& path) = 0;
+  virtual String WindowsDirectory() = 0;           // as the system reports it
+  virtual String SystemDirectory() = 0;            // as the system reports it
+  virtual String FolderPath(int id) = 0;           // SHGetFolderPathA; empty when unavailable
+  virtual String SpecialFolderPath(int id) = 0;    // SHGetSpecialFolderPathA; empty when unavailable
+  virtual String RegistryText(const String& keyPath, const String& valueName) = 0;
+  virtual String RegisteredOwner() = 0;
 };
 
 // The folder rules. Results that take an add flag end with exactly one backslash when add is
@@ -43,33 +42,33 @@ class FolderResolver {
  public:
   explicit FolderResolver(FolderSystem& sys) : sys_(sys) {}
 
-  bool DirExists(const std::string& path);  // false for empty text
-  std::string WinDir(bool add);
-  std::string SysDir(bool add);
-  std::string System16Dir();      // no trailing backslash
-  std::string FontDir();          // as read, or the Windows folder + "Fonts"
-  std::string ProgramFilesDir();  // registry text, empty if absent
-  std::string CommonFilesDir();
-  std::string StartMenuDir();
+  bool DirExists(const String& path);  // false for empty text
+  String WinDir(bool add);
+  String SysDir(bool add);
+  String System16Dir();      // no trailing backslash
+  String FontDir();          // as read, or the Windows folder + "Fonts"
+  String ProgramFilesDir();  // registry text, empty if absent
+  String CommonFilesDir();
+  String StartMenuDir();
 
-  std::string ProfileFallbackDir(bool add);
-  std::string UserDir(bool add);
-  std::string DocumentsAndSettingsDir(bool add);
-  std::string AllUsersDir(bool add);
-  std::string UserAppDataDir(bool add);
-  std::string AllUsersAppDataDir(bool add);
-  std::string MyDocumentsDir(bool add);
-  std::string AllUsersDocumentsDir(bool add);
-  std::string UserStartMenuDir(bool add);
-  std::string AllUsersStartMenuDir(bool add);
-  std::string UserDesktopDir(bool add);
-  std::string AllUsersDesktopDir(bool add);
+  String ProfileFallbackDir(bool add);
+  String UserDir(bool add);
+  String DocumentsAndSettingsDir(bool add);
+  String AllUsersDir(bool add);
+  String UserAppDataDir(bool add);
+  String AllUsersAppDataDir(bool add);
+  String MyDocumentsDir(bool add);
+  String AllUsersDocumentsDir(bool add);
+  String UserStartMenuDir(bool add);
+  String AllUsersStartMenuDir(bool add);
+  String UserDesktopDir(bool add);
+  String AllUsersDesktopDir(bool add);
 
  private:
-  std::string Finish(const std::string& path, bool add);
-  std::string Parent(const std::string& path);
+  String Finish(const String& path, bool add);
+  String Parent(const String& path);
   // The parent of path, taken only when path exists.
-  std::string UpIfExists(const std::string& path);
+  String UpIfExists(const String& path);
   FolderSystem& sys_;
 };
 

@@ -2,47 +2,46 @@
 // Operations with an add flag end with exactly one backslash when add is true and without one
 // when it is false; the rest say what they return.
 #pragma once
-#include <string>
-
 #include "env/paths.h"
+#include "env/str.h"
 
 namespace vx {
 
 // The code page's lead-byte test (IsDBCSLeadByte) for the path rules of paths.h.
 LeadByteTest SystemLeadBytes();
-std::string SetTrailingBackslash(const std::string& path, bool add);
-std::string RemoveTrailingBackslash(const std::string& path);
-std::string CollapseBackslashes(const std::string& path, bool strip);
+String SetTrailingBackslash(const String& path, bool add);
+String RemoveTrailingBackslash(const String& path);
+String CollapseBackslashes(const String& path, bool strip);
 
-std::string ExePath();  // the running program's full path
-std::string ExeDir(bool add = true);
-std::string WinDir(bool add = true);
-std::string SysDir(bool add = true);
-std::string TempDir(bool add = true);
-std::string System16Dir();      // no trailing backslash
-std::string FontDir();
-std::string ProgramFilesDir();  // empty when the registry has none
-std::string CommonFilesDir();   // empty when the registry has none
-std::string StartMenuDir();     // empty when the registry has none
+String ExePath();  // the running program's full path
+String ExeDir(bool add = true);
+String WinDir(bool add = true);
+String SysDir(bool add = true);
+String TempDir(bool add = true);
+String System16Dir();      // no trailing backslash
+String FontDir();
+String ProgramFilesDir();  // empty when the registry has none
+String CommonFilesDir();   // empty when the registry has none
+String StartMenuDir();     // empty when the registry has none
 // The program that started this copy ("/OriginExe=", "*" standing for spaces), else ExePath.
-std::string OriginExe();
-std::string OriginDir();  // folder of OriginExe, no trailing backslash; ExeDir(false) when empty
+String OriginExe();
+String OriginDir();  // folder of OriginExe, no trailing backslash; ExeDir(false) when empty
 
-std::string SpecialFolderPath(int id);  // SHGetSpecialFolderPathA; empty when unavailable
-std::string FolderPath(int id);         // SHGetFolderPathA; empty when unavailable or failing
-bool DirExists(const std::string& path);  // false for empty text
+String SpecialFolderPath(int id);  // SHGetSpecialFolderPathA; empty when unavailable
+String FolderPath(int id);         // SHGetFolderPathA; empty when unavailable or failing
+bool DirExists(const String& path);  // false for empty text
 
-std::string ProfileFallbackDir(bool add);
-std::string UserDir(bool add);
-std::string DocumentsAndSettingsDir(bool add);
-std::string AllUsersDir(bool add);
-std::string UserAppDataDir(bool add);
-std::string AllUsersAppDataDir(bool add);
-std::string MyDocumentsDir(bool add);
-std::string AllUsersDocumentsDir(bool add);
-std::string UserStartMenuDir(bool add);
-std::string AllUsersStartMenuDir(bool add);
-std::string UserDesktopDir(bool add);
-std::string AllUsersDesktopDir(bool add);
+String ProfileFallbackDir(bool add);
+String UserDir(bool add);
+String DocumentsAndSettingsDir(bool add);
+String AllUsersDir(bool add);
+String UserAppDataDir(bool add);
+String AllUsersAppDataDir(bool add);
+String MyDocumentsDir(bool add);
+String AllUsersDocumentsDir(bool add);
+String UserStartMenuDir(bool add);
+String AllUsersStartMenuDir(bool add);
+String UserDesktopDir(bool add);
+String AllUsersDesktopDir(bool add);
 
 }  // namespace vx

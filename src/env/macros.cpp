@@ -6,17 +6,17 @@
 namespace vx {
 namespace {
 
-std::string g_installFolder;
-std::string g_sharedFolder;
-std::string g_auxiliaryFolder;
+String g_installFolder;
+String g_sharedFolder;
+String g_auxiliaryFolder;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Replaces every occurrence of macro (any case) by value, followed by the suffix unless the first
 // occurrence ends the text, stands before a space, or stands before the separator of a list
 // (a text whose first and last characters are equal) that is neither "<" nor a letter.
-std::string ReplaceWithSuffix(const std::string& text, const char* macro, const std::string& value,
-                              const std::string& suffix) {
+String ReplaceWithSuffix(const String& text, const char* macro, const String& value,
+                         const String& suffix) {
   const int p = PosCI(macro, text);
   if (p == 0) return text;
   const size_t after = static_cast<size_t>(p) - 1 + std::strlen(macro);
@@ -33,11 +33,11 @@ std::string ReplaceWithSuffix(const std::string& text, const char* macro, const 
 
 struct Macro {
   const char* name;
-  const std::string MacroValues::*value;  // null: the macro is removed
+  const String MacroValues::*value;  // null: the macro is removed
 };
 
-std::string ApplyWithSuffix(std::string text, const Macro* macros, size_t count, const MacroValues& v,
-                            const std::string& suffix) {
+String ApplyWithSuffix(String text, const Macro* macros, size_t count, const MacroValues& v,
+                       const String& suffix) {
   for (size_t i = 0; i < count; ++i) {
     if (macros[i].value == nullptr)
       text = ReplaceAllCI(text, macros[i].name, "");
@@ -49,8 +49,8 @@ std::string ApplyWithSuffix(std::string text, const Macro* macros, size_t count,
 
 // Fills a date pattern: dd, mm, mmmm, yy, yyyy, hh, nn, ss; "/" and ":" become the locale's
 // separators; anything else stays.
-std::string FillDatePattern(MacroEnvironment& env, const std::string& pattern, const CivilTime& t) {
-  std::string out;
+String FillDatePattern(MacroEnvironment& env, const String& pattern, const CivilTime& t) {
+  String out;
   size_t i = 0;
   auto at = [&](const char* token) { return pattern.compare(i, std::strlen(token), token) == 0; };
   while (i < pattern.size()) {
@@ -92,31 +92,31 @@ std::string FillDatePattern(MacroEnvironment& env, const std::string& pattern, c
 }
 
 // Step 2: the first "<Date=" that has a ">" somewhere after it.
-std::string ExpandDate(MacroEnvironment& env, const std::string& text) {
+String ExpandDate(MacroEnvironment& env, const String& text) {
   const int p = PosCI("<Date=", text);
   if (p == 0) return text;
   const size_t start = static_cast<size_t>(p) - 1;
-  if (text.find('>', start + 6) == std::string::npos) return text;
+  if (text.find('>', start + 6) == String::npos) return text;
   if (start + 6 >= text.size()) return text;
-  const std::string date = MacroDateText(env, text[start + 6]);
+  const String date = MacroDateText(env, text[start + 6]);
   if (date.empty()) return text;  // unknown code: left as it was
   // "<Date=", the code and the character after it give way to the date.
-  std::string out = text;
+  String out = text;
   out.replace(start, 8, date);
   return out;
 }
 
-bool HasRelativePart(const std::string& s) {
-  return s.find("\\..") != std::string::npos || s.find("..\\") != std::string::npos;
+bool HasRelativePart(const String& s) {
+  return s.find("\\..") != String::npos || s.find("..\\") != String::npos;
 }
 
-std::string ExpandRelative(MacroEnvironment& env, const std::string& text) {
+String ExpandRelative(MacroEnvironment& env, const String& text) {
   if (!HasRelativePart(text)) return text;
   if (!text.empty() && (text[0] == ',' || text[0] == '|') && ListCount(text) > 0) {
-    std::string list = text;
+    String list = text;
     const int n = ListCount(list);
     for (int i = 0; i < n; ++i) {
-      const std::string item = ListItem(list, i, "");
+      const String item = ListItem(list, i, "");
       if (HasRelativePart(item)) ListSetItem(list, i, env.FullPathName(item));
     }
     return list;
@@ -126,7 +126,7 @@ std::string ExpandRelative(MacroEnvironment& env, const std::string& text) {
 
 }  // namespace
 
-std::string MacroDateText(MacroEnvironment& env, char code) {
+String MacroDateText(MacroEnvironment& env, char code) {
   static const char* const kPatterns[] = {
       nullptr,        "dd-mm-yy",   "mm-dd-yy",   "yy-mm-dd",
       "dd-mm-yyyy",   "mm-dd-yyyy", "yyyy-mm-dd", "yyyy-mm-dd hh:nn:ss",
@@ -138,13 +138,13 @@ std::string MacroDateText(MacroEnvironment& env, char code) {
     return IntText(static_cast<int64_t>(days));
   }
   if (code >= '1' && code <= '7') return FillDatePattern(env, kPatterns[code - '0'], now);
-  return std::string();
+  return String();
 }
 
-std::string ExpandMacrosWith(MacroEnvironment& env, const std::string& text, const std::string& suffix,
-                             bool expandRelative) {
-  std::string s = text;
-  if (s.find('<') != std::string::npos) {
+String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
+                        bool expandRelative) {
+  String s = text;
+  if (s.find('<') != String::npos) {
     s = ExpandDate(env, s);
     const MacroValues v = env.Values();
 
@@ -164,8 +164,8 @@ std::string ExpandMacrosWith(MacroEnvironment& env, const std::string& text, con
     };
     for (const Macro& m : kIdentity) s = ReplaceAllCI(s, m.name, m.value != nullptr ? v.*(m.value) : "");
 
-    const std::string snapshot = s;
-    static const std::string kEmpty;
+    const String snapshot = s;
+    static const String kEmpty;
     // Absolute folders: any of them replaces the install-folder prefix a setting may carry.
     s = ReplaceWithSuffix(s, "<RunTimeDir_1>", kEmpty, suffix);
     s = ReplaceWithSuffix(s, "<RunTimeDir_2>", kEmpty, suffix);
@@ -197,7 +197,7 @@ std::string ExpandMacrosWith(MacroEnvironment& env, const std::string& text, con
     // Drives ("C:\") and disks ("C:") never take the suffix.
     static const char* const kDrives[] = {"<InstallDrive>", "<WinDrive>", "<WinSysDrive>", "<OriginDrive>"};
     static const char* const kDisks[] = {"<InstallDisk>", "<WinDisk>", "<WinSysDisk>", "<OriginDisk>"};
-    const std::string* sources[] = {&v.installDir, &v.winDir, &v.sysDir, &v.originDir};
+    const String* sources[] = {&v.installDir, &v.winDir, &v.sysDir, &v.originDir};
     for (int i = 0; i < 4; ++i) s = ReplaceAllCI(s, kDrives[i], sources[i]->substr(0, 3));
     for (int i = 0; i < 4; ++i) s = ReplaceAllCI(s, kDisks[i], sources[i]->substr(0, 2));
 
@@ -229,14 +229,14 @@ std::string ExpandMacrosWith(MacroEnvironment& env, const std::string& text, con
   return expandRelative ? ExpandRelative(env, s) : s;
 }
 
-void SetInstallFolders(const std::string& target, const std::string& shared, const std::string& auxiliary) {
+void SetInstallFolders(const String& target, const String& shared, const String& auxiliary) {
   g_installFolder = target;
   g_sharedFolder = shared;
   g_auxiliaryFolder = auxiliary;
 }
 
-const std::string& InstallFolder() { return g_installFolder; }
-const std::string& SharedFolder() { return g_sharedFolder; }
-const std::string& AuxiliaryFolder() { return g_auxiliaryFolder; }
+const String& InstallFolder() { return g_installFolder; }
+const String& SharedFolder() { return g_sharedFolder; }
+const String& AuxiliaryFolder() { return g_auxiliaryFolder; }
 
 }  // namespace vx

@@ -2,9 +2,8 @@
 // The engine is portable and takes its values from a MacroEnvironment; the Win32 environment
 // and ExpandMacros live in macros_win.cpp.
 #pragma once
-#include <string>
-
 #include "env/paths.h"
+#include "env/str.h"
 #include "env/utils.h"
 
 namespace vx {
@@ -12,13 +11,13 @@ namespace vx {
 // Every value a text may ask for, fetched together once per expansion of a text holding "<".
 struct MacroValues {
   // Identity (inserted without the suffix rule).
-  std::string loggedUserName, registeredOwner, registeredOrganization, computerName, currentDomainName;
+  String loggedUserName, registeredOwner, registeredOrganization, computerName, currentDomainName;
   // Install folders (SetInstallFolders).
-  std::string installDir, sharedDir, auxiliaryDir;
+  String installDir, sharedDir, auxiliaryDir;
   // System folders, without trailing backslash.
-  std::string winDir, sysDir, system16Dir, originDir;
+  String winDir, sysDir, system16Dir, originDir;
   // Other folders, without trailing backslash unless the source keeps one.
-  std::string programFilesDir, commonFilesDir, startMenuDir, fontDir, srcDir, tempDir, userDir,
+  String programFilesDir, commonFilesDir, startMenuDir, fontDir, srcDir, tempDir, userDir,
       userAppDataDir, myDocumentsDir, userStartMenuDir, userDesktopDir, documentsAndSettingsDir,
       allUsersDir, allUsersAppDataDir, allUsersDocumentsDir, allUsersStartMenuDir, allUsersDesktopDir;
 };
@@ -28,29 +27,29 @@ class MacroEnvironment {
   virtual ~MacroEnvironment() = default;
   virtual MacroValues Values() = 0;
   virtual CivilTime Now() = 0;                 // local date and time
-  virtual std::string DateSeparator() = 0;     // the locale's, for "/" in date patterns
-  virtual std::string TimeSeparator() = 0;     // the locale's, for ":"
-  virtual std::string MonthName(int month) = 0;  // full name in the user's locale, 1..12
-  virtual std::string FullPathName(const std::string& path) = 0;  // "." and ".." resolved
+  virtual String DateSeparator() = 0;     // the locale's, for "/" in date patterns
+  virtual String TimeSeparator() = 0;     // the locale's, for ":"
+  virtual String MonthName(int month) = 0;  // full name in the user's locale, 1..12
+  virtual String FullPathName(const String& path) = 0;  // "." and ".." resolved
   virtual LeadByteTest LeadBytes() = 0;
 };
 
 // The engine: date, identity, absolute-folder, folder, drive and disk macros, the suffix rule,
 // the final collapse of doubled backslashes, and (with expandRelative) full paths for texts with
 // "\.." or "..\".
-std::string ExpandMacrosWith(MacroEnvironment& env, const std::string& text, const std::string& suffix,
-                             bool expandRelative);
+String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
+                        bool expandRelative);
 
 // The date text of a "<Date=c>" code ('#' or '0'..'7'); empty for any other code.
-std::string MacroDateText(MacroEnvironment& env, char code);
+String MacroDateText(MacroEnvironment& env, char code);
 
 // Process-wide install folders, empty until set.
-void SetInstallFolders(const std::string& target, const std::string& shared, const std::string& auxiliary);
-const std::string& InstallFolder();
-const std::string& SharedFolder();
-const std::string& AuxiliaryFolder();
+void SetInstallFolders(const String& target, const String& shared, const String& auxiliary);
+const String& InstallFolder();
+const String& SharedFolder();
+const String& AuxiliaryFolder();
 
 // Win32: ExpandMacrosWith over the running system.
-std::string ExpandMacros(const std::string& text, const std::string& suffix, bool expandRelative);
+String ExpandMacros(const String& text, const String& suffix, bool expandRelative);
 
 }  // namespace vx

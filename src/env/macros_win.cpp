@@ -9,10 +9,10 @@
 namespace vx {
 namespace {
 
-std::string LocaleText(LCTYPE type, const char* fallback) {
+String LocaleText(LCTYPE type, const char* fallback) {
   char buf[128];
   const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
-  return n > 1 ? std::string(buf, static_cast<size_t>(n) - 1) : std::string(fallback);
+  return n > 1 ? String(buf, static_cast<size_t>(n) - 1) : String(fallback);
 }
 
 class Win32MacroEnvironment : public MacroEnvironment {
@@ -57,16 +57,16 @@ class Win32MacroEnvironment : public MacroEnvironment {
     return CivilTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
   }
 
-  std::string DateSeparator() override { return LocaleText(LOCALE_SDATE, "/"); }
-  std::string TimeSeparator() override { return LocaleText(LOCALE_STIME, ":"); }
+  String DateSeparator() override { return LocaleText(LOCALE_SDATE, "/"); }
+  String TimeSeparator() override { return LocaleText(LOCALE_STIME, ":"); }
 
-  std::string MonthName(int month) override {
-    if (month < 1 || month > 12) return std::string();
+  String MonthName(int month) override {
+    if (month < 1 || month > 12) return String();
     return LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + (month - 1)), "");
   }
 
-  std::string FullPathName(const std::string& path) override {
-    std::string buf(MAX_PATH + 1, '\0');
+  String FullPathName(const String& path) override {
+    String buf(MAX_PATH + 1, '\0');
     char* filePart = nullptr;
     DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buf.size()), &buf[0], &filePart);
     if (n >= buf.size()) {  // longer than MAX_PATH: n is the size needed
@@ -81,7 +81,7 @@ class Win32MacroEnvironment : public MacroEnvironment {
 
 }  // namespace
 
-std::string ExpandMacros(const std::string& text, const std::string& suffix, bool expandRelative) {
+String ExpandMacros(const String& text, const String& suffix, bool expandRelative) {
   Win32MacroEnvironment env;
   return ExpandMacrosWith(env, text, suffix, expandRelative);
 }

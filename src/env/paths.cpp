@@ -8,14 +8,14 @@ bool Lead(LeadByteTest isLead, char c) {
 }
 
 // Whether the last character is a backslash that is not the second byte of a double-byte character.
-bool EndsWithSeparator(const std::string& s, LeadByteTest isLead) {
+bool EndsWithSeparator(const String& s, LeadByteTest isLead) {
   if (s.empty() || s.back() != '\\') return false;
   return s.size() < 2 || !Lead(isLead, s[s.size() - 2]);
 }
 
 // Index just past the last "\" or ":" that starts a character, or 0. Walks the text from the
 // start so that second bytes of double-byte characters are skipped.
-size_t AfterLastDelimiter(const std::string& path, LeadByteTest isLead) {
+size_t AfterLastDelimiter(const String& path, LeadByteTest isLead) {
   size_t after = 0;
   for (size_t i = 0; i < path.size(); ++i) {
     if (Lead(isLead, path[i]) && i + 1 < path.size()) {
@@ -29,25 +29,25 @@ size_t AfterLastDelimiter(const std::string& path, LeadByteTest isLead) {
 
 }  // namespace
 
-std::string SetTrailingBackslash(const std::string& path, bool add, LeadByteTest isLead) {
-  std::string r = path;
+String SetTrailingBackslash(const String& path, bool add, LeadByteTest isLead) {
+  String r = path;
   if (r.size() >= 3 && EndsWithSeparator(r, isLead)) r.pop_back();
   if (add) r += '\\';
   return r;
 }
 
-std::string RemoveTrailingBackslash(const std::string& path, LeadByteTest isLead) {
-  if (path == "\\") return std::string();
-  std::string r = path;
+String RemoveTrailingBackslash(const String& path, LeadByteTest isLead) {
+  if (path == "\\") return String();
+  String r = path;
   if (r.size() > 1 && EndsWithSeparator(r, isLead)) r.pop_back();
   return r;
 }
 
-std::string CollapseBackslashes(const std::string& path, bool strip, LeadByteTest isLead) {
-  std::string result;
+String CollapseBackslashes(const String& path, bool strip, LeadByteTest isLead) {
+  String result;
   if (!path.empty()) {
     // The first character stays aside, so the leading pair of a network path survives.
-    std::string rest = path.substr(1);
+    String rest = path.substr(1);
     // Pairs starting at positions length-2 down to 2 (1-based), right to left; the pair formed
     // by the last two characters is not looked at, so a trailing double backslash stays.
     for (size_t pos = rest.size() >= 2 ? rest.size() - 2 : 0; pos >= 2; --pos) {
@@ -60,15 +60,15 @@ std::string CollapseBackslashes(const std::string& path, bool strip, LeadByteTes
   return strip ? RemoveTrailingBackslash(result, isLead) : result;
 }
 
-std::string FolderOf(const std::string& path, LeadByteTest isLead) {
+String FolderOf(const String& path, LeadByteTest isLead) {
   return path.substr(0, AfterLastDelimiter(path, isLead));
 }
 
-std::string FileNameOf(const std::string& path, LeadByteTest isLead) {
+String FileNameOf(const String& path, LeadByteTest isLead) {
   return path.substr(AfterLastDelimiter(path, isLead));
 }
 
-std::string ParentOf(const std::string& path, LeadByteTest isLead) {
+String ParentOf(const String& path, LeadByteTest isLead) {
   return SetTrailingBackslash(FolderOf(path, isLead), false, isLead);
 }
 

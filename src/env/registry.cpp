@@ -6,7 +6,7 @@ namespace vx {
 
 const char* const kCurrentVersionKeyPath = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-uint32_t RegRootFromName(const std::string& rootName) {
+uint32_t RegRootFromName(const String& rootName) {
   static const struct {
     const char* name;
     uint32_t root;
@@ -15,17 +15,17 @@ uint32_t RegRootFromName(const std::string& rootName) {
       {"HKEY_LOCAL_MACHINE", kRootLocalMachine},   {"HKEY_USERS", kRootUsers},
       {"HKEY_CURRENT_CONFIG", kRootCurrentConfig}, {"HKEY_DYN_DATA", kRootDynData},
   };
-  const std::string upper = UpperCase(rootName);
+  const String upper = UpperCase(rootName);
   for (const auto& r : kRoots)
     if (upper == r.name) return r.root;
   return kRootCurrentUser;
 }
 
-RegPath SplitRegPath(const std::string& fullPath) {
+RegPath SplitRegPath(const String& fullPath) {
   RegPath out;
-  const std::string path = Trim(fullPath);
+  const String path = Trim(fullPath);
   const size_t slash = path.find('\\');
-  if (UpperCase(path.substr(0, 5)) == "HKEY_" && slash != std::string::npos) {
+  if (UpperCase(path.substr(0, 5)) == "HKEY_" && slash != String::npos) {
     out.root = RegRootFromName(path.substr(0, slash));
     out.subKey = path.substr(slash + 1);
   } else {
@@ -34,8 +34,8 @@ RegPath SplitRegPath(const std::string& fullPath) {
   return out;
 }
 
-std::string CurrentVersionKeyFor(bool winNT) {
-  const std::string key = kCurrentVersionKeyPath;
+String CurrentVersionKeyFor(bool winNT) {
+  const String key = kCurrentVersionKeyPath;
   return winNT ? ReplaceAll(key, "Windows", "Windows NT") : key;
 }
 

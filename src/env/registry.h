@@ -3,7 +3,8 @@
 // rest is the Win32 layer (registry_win.cpp). Nothing here writes the registry.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -16,39 +17,39 @@ constexpr uint32_t kRootCurrentConfig = 0x80000005u;
 constexpr uint32_t kRootDynData = 0x80000006u;
 
 // "HKEY_LOCAL_MACHINE" etc. in any letter case; any other text gives the current-user root.
-uint32_t RegRootFromName(const std::string& rootName);
+uint32_t RegRootFromName(const String& rootName);
 
 struct RegPath {
   uint32_t root = kRootCurrentUser;
-  std::string subKey;
+  String subKey;
 };
 // Trimmed; "HKEY_...\rest" names its root before the first backslash, anything else is a
 // sub-key of the current-user root.
-RegPath SplitRegPath(const std::string& fullPath);
+RegPath SplitRegPath(const String& fullPath);
 
 extern const char* const kCurrentVersionKeyPath;  // HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion
 // The current-version key, with every "Windows" made "Windows NT" on the NT family.
-std::string CurrentVersionKeyFor(bool winNT);
+String CurrentVersionKeyFor(bool winNT);
 
 // ---- Win32 layer ----
 // A value as text: REG_DWORD as unsigned decimal, anything else up to its first zero byte.
 // A missing key or value, or one over 2048 bytes, gives def. An empty name reads the default value.
-std::string RegReadStr(const std::string& fullPath, const std::string& valueName, const std::string& def);
+String RegReadStr(const String& fullPath, const String& valueName, const String& def);
 
-bool IniWrite(const std::string& file, const std::string& section, const std::string& key,
-              const std::string& value);
-bool IniWriteInt(const std::string& file, const std::string& section, const std::string& key, int64_t value);
-std::string IniRead(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& def);  // at most 10240 characters
+bool IniWrite(const String& file, const String& section, const String& key,
+              const String& value);
+bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value);
+String IniRead(const String& file, const String& section, const String& key,
+               const String& def);  // at most 10240 characters
 // Decimal, or hexadecimal after "$", "x" or "0x"; a text that does not convert gives def.
-int64_t IniReadInt(const std::string& file, const std::string& section, const std::string& key, int64_t def);
+int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def);
 
-std::string UserName();      // trimmed; empty on failure
-std::string ComputerName();  // trimmed; empty on failure
-std::string CurrentVersionKey();
-std::string RegisteredOwner();         // trimmed; UserName() when absent
-std::string RegisteredOrganization();  // trimmed; empty when absent
-std::string AccountDomain(const std::string& account);  // empty on failure
-std::string CurrentDomainName();                        // AccountDomain(UserName())
+String UserName();      // trimmed; empty on failure
+String ComputerName();  // trimmed; empty on failure
+String CurrentVersionKey();
+String RegisteredOwner();         // trimmed; UserName() when absent
+String RegisteredOrganization();  // trimmed; empty when absent
+String AccountDomain(const String& account);  // empty on failure
+String CurrentDomainName();                        // AccountDomain(UserName())
 
 }  // namespace vx

@@ -21,8 +21,8 @@ HKEY RootHandle(uint32_t root) {
 
 }  // namespace
 
-std::string RegReadStr(const std::string& fullPath, const std::string& valueName, const std::string& def) {
-  std::string result = def;
+String RegReadStr(const String& fullPath, const String& valueName, const String& def) {
+  String result = def;
   const RegPath path = SplitRegPath(fullPath);
   HKEY key = nullptr;
   if (RegOpenKeyExA(RootHandle(path.root), path.subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
@@ -46,71 +46,71 @@ std::string RegReadStr(const std::string& fullPath, const std::string& valueName
   return result;
 }
 
-bool IniWrite(const std::string& file, const std::string& section, const std::string& key,
-              const std::string& value) {
+bool IniWrite(const String& file, const String& section, const String& key,
+              const String& value) {
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
 }
 
-bool IniWriteInt(const std::string& file, const std::string& section, const std::string& key, int64_t value) {
+bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value) {
   return IniWrite(file, section, key, IntText(value));
 }
 
-std::string IniRead(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& def) {
+String IniRead(const String& file, const String& section, const String& key,
+               const String& def) {
   std::vector<char> buf(kIniBufferSize);
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
                                            kIniBufferSize, file.c_str());
-  return std::string(buf.data(), n < kIniBufferSize ? n : kIniBufferSize - 1);
+  return String(buf.data(), n < kIniBufferSize ? n : kIniBufferSize - 1);
 }
 
-int64_t IniReadInt(const std::string& file, const std::string& section, const std::string& key, int64_t def) {
-  const std::string text = IniRead(file, section, key, IntText(def));
+int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def) {
+  const String text = IniRead(file, section, key, IntText(def));
   int64_t n = 0;
   if (text.empty() || text == "TRUE" || !TextToInt64(text, n)) return def;
   return n;
 }
 
-std::string UserName() {
+String UserName() {
   char buf[256];
   DWORD size = sizeof buf;
-  if (!GetUserNameA(buf, &size)) return std::string();
+  if (!GetUserNameA(buf, &size)) return String();
   buf[sizeof buf - 1] = '\0';
   return Trim(buf);
 }
 
-std::string ComputerName() {
+String ComputerName() {
   char buf[256];
   DWORD size = sizeof buf;
-  if (!GetComputerNameA(buf, &size)) return std::string();
+  if (!GetComputerNameA(buf, &size)) return String();
   buf[sizeof buf - 1] = '\0';
   return Trim(buf);
 }
 
-std::string CurrentVersionKey() { return CurrentVersionKeyFor(IsWinNT()); }
+String CurrentVersionKey() { return CurrentVersionKeyFor(IsWinNT()); }
 
-std::string RegisteredOwner() {
-  const std::string owner = Trim(RegReadStr(CurrentVersionKey(), "RegisteredOwner", ""));
+String RegisteredOwner() {
+  const String owner = Trim(RegReadStr(CurrentVersionKey(), "RegisteredOwner", ""));
   return owner.empty() ? UserName() : owner;
 }
 
-std::string RegisteredOrganization() {
+String RegisteredOrganization() {
   return Trim(RegReadStr(CurrentVersionKey(), "RegisteredOrganization", ""));
 }
 
-std::string AccountDomain(const std::string& account) {
+String AccountDomain(const String& account) {
   DWORD sidSize = 0, domainSize = 0;
   SID_NAME_USE use;
   // First call learns the buffer sizes.
   LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
-  if (sidSize == 0 || domainSize == 0) return std::string();
+  if (sidSize == 0 || domainSize == 0) return String();
   std::vector<BYTE> sid(sidSize);
   std::vector<char> domain(domainSize + 1, '\0');
   if (!LookupAccountNameA(nullptr, account.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use))
-    return std::string();
+    return String();
   domain.back() = '\0';
-  return std::string(domain.data());
+  return String(domain.data());
 }
 
-std::string CurrentDomainName() { return AccountDomain(UserName()); }
+String CurrentDomainName() { return AccountDomain(UserName()); }
 
 }  // namespace vx

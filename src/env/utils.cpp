@@ -1,9 +1,9 @@
 // Text, list, number and date helpers. Every function ends in a value; none throws.
 #include "env/utils.h"
 
-#include <chrono>
 #include <cmath>
-#include <cstdio>
+
+#include "env/number_text.h"
 
 namespace vx {
 
@@ -12,14 +12,14 @@ const char* const kMonthList = "||JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DE
 // ---------------------------------------------------------------------------
 // Searching and comparing
 
-std::string UpperCase(const std::string& s) {
-  std::string r = s;
+String UpperCase(const String& s) {
+  String r = s;
   for (char& c : r)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return r;
 }
 
-std::string Trim(const std::string& s) {
+String Trim(const String& s) {
   size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
@@ -29,64 +29,68 @@ std::string Trim(const std::string& s) {
 namespace {
 
 // 1-based position of sub in text at or after the 0-based offset from; 0 when absent.
-int FindFrom(const std::string& sub, const std::string& text, size_t from) {
+int FindFrom(const String& sub, const String& text, size_t from) {
   if (sub.empty() || from > text.size()) return 0;
   size_t p = text.find(sub, from);
-  return p == std::string::npos ? 0 : static_cast<int>(p) + 1;
+  return p == String::npos ? 0 : static_cast<int>(p) + 1;
 }
 
 }  // namespace
 
-int PosCI(const std::string& sub, const std::string& text) {
+int PosCI(const String& sub, const String& text) {
   return FindFrom(UpperCase(sub), UpperCase(text), 0);
 }
 
-int PosFrom(const std::string& sub, const std::string& text, int start) {
+int PosFrom(const String& sub, const String& text, int start) {
   if (start < 1 || static_cast<size_t>(start) > text.size()) return 0;
   return FindFrom(sub, text, static_cast<size_t>(start) - 1);
 }
 
-int PosFromCI(const std::string& sub, const std::string& text, int start) {
+int PosFromCI(const String& sub, const String& text, int start) {
   return PosFrom(UpperCase(sub), UpperCase(text), start);
 }
 
-int LastPos(const std::string& sub, const std::string& text) {
+int LastPos(const String& sub, const String& text) {
   if (sub.empty()) return 0;
   size_t p = text.rfind(sub);
-  return p == std::string::npos ? 0 : static_cast<int>(p) + 1;
+  return p == String::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-int EndPosCI(const std::string& sub, const std::string& text) {
+int EndPosCI(const String& sub, const String& text) {
   return PosCI(ReverseText(sub), ReverseText(text));
 }
 
-bool EndsWith(const std::string& suffix, const std::string& text, bool ignoreCase) {
+bool EndsWith(const String& suffix, const String& text, bool ignoreCase) {
   if (suffix.size() > text.size()) return false;
-  std::string tail = text.substr(text.size() - suffix.size());
+  String tail = text.substr(text.size() - suffix.size());
   if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
   return tail == suffix;
 }
 
-bool SameTextTrim(const std::string& a, const std::string& b) {
+bool SameTextTrim(const String& a, const String& b) {
   return UpperCase(Trim(a)) == UpperCase(Trim(b));
 }
 
-std::string TextBefore(const std::string& text, const std::string& sub) {
+String TextBefore(const String& text, const String& sub) {
   int p = FindFrom(sub, text, 0);
-  return p == 0 ? std::string() : text.substr(0, static_cast<size_t>(p) - 1);
+  return p == 0 ? String() : text.substr(0, static_cast<size_t>(p) - 1);
 }
 
-std::string TextAfter(const std::string& text, const std::string& sub) {
+String TextAfter(const String& text, const String& sub) {
   int p = FindFrom(sub, text, 0);
   return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
 }
 
-std::string ReverseText(const std::string& text) { return std::string(text.rbegin(), text.rend()); }
+String ReverseText(const String& text) {
+  String r(text.size(), ' ');
+  for (size_t i = 0; i < text.size(); ++i) r[i] = text[text.size() - 1 - i];
+  return r;
+}
 
 // ---------------------------------------------------------------------------
 // Lists
 
-int ListCount(const std::string& list) {
+int ListCount(const String& list) {
   if (list.empty() || list.back() != list.front()) return 0;
   int n = 0;
   for (size_t i = 1; i < list.size(); ++i)
@@ -94,26 +98,26 @@ int ListCount(const std::string& list) {
   return n;
 }
 
-std::string ListItem(const std::string& list, int index, const std::string& def) {
+String ListItem(const String& list, int index, const String& def) {
   if (list.empty() || index < 0) return def;
   const char sep = list[0];
   size_t start = 1;  // first character of item 0
   for (int i = 0; i < index; ++i) {
     size_t p = list.find(sep, start);
-    if (p == std::string::npos) return def;
+    if (p == String::npos) return def;
     start = p + 1;
   }
   size_t end = list.find(sep, start);
-  if (end == std::string::npos || end == start) return def;  // trailing text or empty item
+  if (end == String::npos || end == start) return def;  // trailing text or empty item
   return list.substr(start, end - start);
 }
 
-void ListSetItem(std::string& list, int index, const std::string& value) {
+void ListSetItem(String& list, int index, const String& value) {
   if (list.empty()) list = "|";
   int n = ListCount(list);
   if (index >= n) n = index + 1;
   const char sep = list[0];
-  std::string out(1, sep);
+  String out(1, sep);
   for (int i = 0; i < n; ++i) {
     out += (i == index) ? value : ListItem(list, i, "");
     out += sep;
@@ -121,18 +125,18 @@ void ListSetItem(std::string& list, int index, const std::string& value) {
   list = out;
 }
 
-std::string ListValue(const std::string& list, const std::string& key, const std::string& def) {
+String ListValue(const String& list, const String& key, const String& def) {
   if (list.size() <= 2 || list.front() != list.back()) return def;
-  const std::string sep(1, list[0]);
-  std::string needle = sep + key;
+  const String sep(1, list[0]);
+  String needle = sep + key;
   if (key.empty() || key.back() != '=') needle += '=';
-  std::string work = ReplaceAll(list, sep + " ", sep);
+  String work = ReplaceAll(list, sep + " ", sep);
   work = ReplaceAll(work, " =", "=");
   int p = PosCI(needle, work);
   if (p == 0) return def;
-  std::string rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
+  String rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
   size_t end = rest.find(sep[0]);
-  return end == std::string::npos ? rest : rest.substr(0, end);
+  return end == String::npos ? rest : rest.substr(0, end);
 }
 
 // ---------------------------------------------------------------------------
@@ -146,27 +150,27 @@ namespace {
 // text is never matched again. An empty replacement leaves no filler, so the text on both sides
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
-std::string ReplaceImpl(const std::string& text, const std::string& find, const std::string& repl,
-                        bool ignoreCase) {
+String ReplaceImpl(const String& text, const String& find, const String& repl,
+                   bool ignoreCase) {
   if (find.empty()) return text;
-  const std::string needle = ignoreCase ? UpperCase(find) : find;
+  const String needle = ignoreCase ? UpperCase(find) : find;
   int filler = 0;
-  while (filler < 256 && needle.find(static_cast<char>(filler)) != std::string::npos) ++filler;
+  while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
-  const std::string work = ignoreCase ? UpperCase(text) : text;
-  std::string result;
+  const String work = ignoreCase ? UpperCase(text) : text;
+  String result;
   result.reserve(text.size());
   if (!repl.empty()) {
     size_t from = 0;
-    for (size_t p = work.find(needle); p != std::string::npos; p = work.find(needle, from)) {
+    for (size_t p = work.find(needle); p != String::npos; p = work.find(needle, from)) {
       result.append(text, from, p - from);
       result += repl;
       from = p + needle.size();
     }
-    result.append(text, from, std::string::npos);
+    result.append(text, from, String::npos);
     return result;
   }
-  std::string kept;  // the working copy of result
+  String kept;  // the working copy of result
   kept.reserve(text.size());
   const size_t n = needle.size();
   for (size_t i = 0; i < text.size(); ++i) {
@@ -182,19 +186,19 @@ std::string ReplaceImpl(const std::string& text, const std::string& find, const 
 
 }  // namespace
 
-std::string ReplaceAll(const std::string& text, const std::string& find, const std::string& repl) {
+String ReplaceAll(const String& text, const String& find, const String& repl) {
   return ReplaceImpl(text, find, repl, false);
 }
 
-std::string ReplaceAllCI(const std::string& text, const std::string& find, const std::string& repl) {
+String ReplaceAllCI(const String& text, const String& find, const String& repl) {
   return ReplaceImpl(text, find, repl, true);
 }
 
-std::string StripChar(const std::string& text, char ch, bool loose) {
-  if (text.size() == 1 && text[0] == ch) return std::string();
+String StripChar(const String& text, char ch, bool loose) {
+  if (text.size() == 1 && text[0] == ch) return String();
   if (text.size() > 1 && text.front() == ch && text.back() == ch) return text.substr(1, text.size() - 2);
   if (loose && text.size() > 1) {
-    std::string r = text;
+    String r = text;
     if (r.front() == ch) r.erase(0, 1);
     if (!r.empty() && r.back() == ch) r.pop_back();
     return r;
@@ -202,7 +206,7 @@ std::string StripChar(const std::string& text, char ch, bool loose) {
   return text;
 }
 
-std::string Unquote(const std::string& text, bool loose) { return StripChar(text, '"', loose); }
+String Unquote(const String& text, bool loose) { return StripChar(text, '"', loose); }
 
 // ---------------------------------------------------------------------------
 // Numbers
@@ -216,22 +220,18 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
   return v;
 }
 
-std::string IntText(int64_t n) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n));
-  return buf;
-}
+String IntText(int64_t n) { return DecimalText(n); }
 
-std::string ZeroPad(int64_t n, int width) {
-  std::string s = IntText(n);
+String ZeroPad(int64_t n, int width) {
+  String s = IntText(n);
   if (width > 0 && s.size() < static_cast<size_t>(width))
     s.insert(0, static_cast<size_t>(width) - s.size(), '0');
   return s;
 }
 
-int64_t ParseBase(const std::string& text, int base) {
+int64_t ParseBase(const String& text, int base) {
   static const char kDigits[] = "0123456789ABCDEF";
-  const std::string s = UpperCase(Trim(text));
+  const String s = UpperCase(Trim(text));
   // Unsigned arithmetic: overflow wraps instead of being undefined.
   uint64_t sum = 0, weight = 1;
   for (size_t i = s.size(); i-- > 0;) {
@@ -244,11 +244,11 @@ int64_t ParseBase(const std::string& text, int base) {
   return static_cast<int64_t>(sum);
 }
 
-int32_t HexToInt(const std::string& text) {
+int32_t HexToInt(const String& text) {
   return static_cast<int32_t>(static_cast<uint32_t>(ParseBase(text, 16)));
 }
 
-bool TextToInt64(const std::string& text, int64_t& out) {
+bool TextToInt64(const String& text, int64_t& out) {
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -283,11 +283,10 @@ bool TextToInt64(const std::string& text, int64_t& out) {
   return true;
 }
 
-std::string RandomNumberText(int lo, int hi) {
+String RandomNumberText(int lo, int hi) {
   if (hi <= lo) return IntText(lo);
-  // Linear congruential generator seeded afresh from the clock on each call.
-  uint32_t seed = static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
-                                        std::chrono::steady_clock::now().time_since_epoch().count());
+  // Linear congruential generator seeded afresh from the clock (milliseconds) on each call.
+  uint32_t seed = static_cast<uint32_t>(static_cast<int64_t>(NowDateTime() * 86400000.0));
   seed = seed * 134775813u + 1u;
   const uint64_t range = static_cast<uint64_t>(static_cast<int64_t>(hi) - lo) + 1;
   const uint64_t pick = (static_cast<uint64_t>(seed) * range) >> 32;
@@ -358,14 +357,14 @@ CivilTime DecodeDateTime(double dt) {
   return t;
 }
 
-std::string DateText(double dt) {
+String DateText(double dt) {
   const CivilTime t = DecodeDateTime(dt);
   return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
 }
 
-std::string DateTimeText(double dt, char timeSeparator) {
+String DateTimeText(double dt, char timeSeparator) {
   const CivilTime t = DecodeDateTime(dt);
-  const std::string sep(1, timeSeparator);
+  const String sep(1, timeSeparator);
   return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
 }
 

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -15,23 +16,23 @@ void PumpMessages(uint32_t ms);
 void Wait(uint32_t ms, uint32_t step = 0);
 
 // ShellExecuteA with the default verb; true when the result is above 32.
-bool ShellOpen(const std::string& file, const std::string& parameters, int showCommand);
+bool ShellOpen(const String& file, const String& parameters, int showCommand);
 
 // A system library, or null. A bare name is loaded from the system folder only (never from the
 // program's folder or the current folder); every successful call holds one reference to it.
-HMODULE LoadSystemLibrary(const std::string& library);
+HMODULE LoadSystemLibrary(const String& library);
 // An export of a system library, or null. A bare library name is loaded from the system folder
 // only (never from the program's folder or the current folder); the library stays loaded.
 using ProcAddress = void (*)();
-ProcAddress GetProcFromLibrary(const std::string& library, const std::string& procName);
+ProcAddress GetProcFromLibrary(const String& library, const String& procName);
 template <typename Fn>
-Fn GetProcFromLibraryAs(const std::string& library, const std::string& procName) {
+Fn GetProcFromLibraryAs(const String& library, const String& procName) {
   return reinterpret_cast<Fn>(GetProcFromLibrary(library, procName));
 }
 
 bool IsWinNT();
-std::string LastErrorText();
-std::string WindowText(HWND window);  // at most 1000 characters; empty for a null handle
+String LastErrorText();
+String WindowText(HWND window);  // at most 1000 characters; empty for a null handle
 
 // While on, window procedures answer AutoPlayMessage() with 1 to cancel AutoPlay.
 void SetAutoPlaySuppression(bool on);

@@ -39,27 +39,27 @@ void Wait(uint32_t ms, uint32_t step) {
   } while (!(deadline < GetTickCount()));
 }
 
-bool ShellOpen(const std::string& file, const std::string& parameters, int showCommand) {
+bool ShellOpen(const String& file, const String& parameters, int showCommand) {
   HINSTANCE r = ShellExecuteA(GetDesktopWindow(), nullptr, file.c_str(), parameters.c_str(), nullptr,
                               showCommand);
   return reinterpret_cast<INT_PTR>(r) > 32;
 }
 
-HMODULE LoadSystemLibrary(const std::string& library) {
-  std::string path = library;
+HMODULE LoadSystemLibrary(const String& library) {
+  String path = library;
   const bool absolute = (library.size() > 2 && library[1] == ':') ||
                         (library.size() > 2 && library[0] == '\\' && library[1] == '\\');
   if (!absolute) {
     char dir[MAX_PATH + 1];
     const UINT n = GetSystemDirectoryA(dir, sizeof dir);
     if (n == 0 || n > MAX_PATH) return nullptr;
-    path = std::string(dir, n) + "\\" + library;
+    path = String(dir, n) + "\\" + library;
   }
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   return reinterpret_cast<UINT_PTR>(module) < 33 ? nullptr : module;
 }
 
-ProcAddress GetProcFromLibrary(const std::string& library, const std::string& procName) {
+ProcAddress GetProcFromLibrary(const String& library, const String& procName) {
   HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
   return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName.c_str()));
@@ -72,20 +72,20 @@ bool IsWinNT() {
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-std::string LastErrorText() {
+String LastErrorText() {
   const DWORD code = GetLastError();
   char buf[1024];
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
                            sizeof buf, nullptr);
   while (n > 0 && static_cast<unsigned char>(buf[n - 1]) <= ' ') --n;  // drop the line break
-  return std::string(buf, n);
+  return String(buf, n);
 }
 
-std::string WindowText(HWND window) {
-  if (window == nullptr) return std::string();
+String WindowText(HWND window) {
+  if (window == nullptr) return String();
   char buf[1001];
   const int n = GetWindowTextA(window, buf, sizeof buf);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  return n > 0 ? String(buf, static_cast<size_t>(n)) : String();
 }
 
 void SetAutoPlaySuppression(bool on) {
@@ -111,7 +111,7 @@ char LocaleTimeSeparator() {
 }
 
 void InitCommandLineFromProcess() {
-  std::string module(MAX_PATH, '\0');
+  String module(MAX_PATH, '\0');
   for (;;) {
     const DWORD n = GetModuleFileNameA(nullptr, &module[0], static_cast<DWORD>(module.size()));
     if (n < module.size() || module.size() >= 32768) {

@@ -2,9 +2,9 @@
 // to a running agent copy (portable).
 #pragma once
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "env/str.h"
 #include "launcher/remote.h"
 
 namespace vx {
@@ -14,43 +14,43 @@ constexpr uint32_t kCommandCheckNow = 31;  // 1125 command: check for an update 
 namespace vx {
 
 // Handshake names shared with the setup program.
-std::string ThreadTag(uint32_t threadId);                  // "_" + id
-std::string CompletionAtomName(const std::string& threadTag);
-std::string SetupDialogClass(const std::string& threadTag);
-std::string OriginExeValue(const std::string& ownPath);    // blanks written as "*"
+String ThreadTag(uint32_t threadId);                  // "_" + id
+String CompletionAtomName(const String& threadTag);
+String SetupDialogClass(const String& threadTag);
+String OriginExeValue(const String& ownPath);    // blanks written as "*"
 
 struct SetupCommand {
-  std::string programPath;  // work folder + "\" + program name
-  std::string commandLine;  // quoted program path, parameters, handshake switches
+  String programPath;  // work folder + "\" + program name
+  String commandLine;  // quoted program path, parameters, handshake switches
 };
 
 // Whether a C runtime splitting text into arguments would end inside a quoted argument: a
 // double quote opens or closes quoting unless an odd number of backslashes stands before it.
-bool EndsInsideQuotes(const std::string& text);
+bool EndsInsideQuotes(const String& text);
 // text, closed with a double quote when it ends inside quotes (trailing backslashes doubled, so
 // they keep their meaning), so that what follows it on a command line is an argument of its own.
-std::string CloseOpenQuote(const std::string& text);
+String CloseOpenQuote(const String& text);
 // " " + name + value as one argument: the value is quoted when it holds a blank, a tab or a "/"
 // (which would also end it for the switch reader); double quotes inside it are dropped.
-std::string SwitchArgument(const std::string& name, const std::string& value);
+String SwitchArgument(const String& name, const String& value);
 
 // The setup's command line from the package's run command ("name*extra parameters") and the
 // launcher's command tail. The program path is quoted so that blanks in the work folder
 // cannot make the system start a different program; the tail and the package's parameters
 // are passed on as they are (an unclosed quote is closed), so every handshake switch is an
 // argument of its own for a setup that splits its command line.
-SetupCommand BuildSetupCommand(const std::string& workFolder, const std::string& runCommand,
-                               const std::string& commandTail, const std::string& threadTag,
-                               const std::string& ownPath, bool agentFlag);
+SetupCommand BuildSetupCommand(const String& workFolder, const String& runCommand,
+                               const String& commandTail, const String& threadTag,
+                               const String& ownPath, bool agentFlag);
 
 // The span relay copy: quoted relay path, tail (when there is one), then the relay switches
 // with the first piece's path quoted.
-std::string RelayCommandLine(const std::string& relayPath, const std::string& commandTail,
-                             const std::string& ownPath);
+String RelayCommandLine(const String& relayPath, const String& commandTail,
+                        const String& ownPath);
 
 // Parameters for the agent copy: " /TRANSIENTx=" and " /SleepX=", each when its source has a
 // value, each one argument (SwitchArgument).
-std::string AgentCopyParameters(const std::string& transientValue, const std::string& delayValue);
+String AgentCopyParameters(const String& transientValue, const String& delayValue);
 
 struct ControlMessage {
   uint32_t msg;
@@ -62,7 +62,7 @@ struct ControlMessage {
 };
 
 // The messages "/STOP=", "/WM_MSG=" and "/TEST=" turn into, in the order they are posted.
-std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const std::string& wmMsg, int64_t test,
+std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
                                                bool agentWindowExisted);
 
 }  // namespace vx

@@ -4,19 +4,19 @@
 
 namespace vx {
 
-std::string FileNamePart(const std::string& path) {
+String FileNamePart(const String& path) {
   size_t p = path.find_last_of("\\/:");
-  return p == std::string::npos ? path : path.substr(p + 1);
+  return p == String::npos ? path : path.substr(p + 1);
 }
 
-std::string FolderPart(const std::string& path) {
+String FolderPart(const String& path) {
   size_t p = path.find_last_of("\\/:");
-  return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+  return p == String::npos ? String() : path.substr(0, p + 1);
 }
 
-std::string NameWithoutExt(const std::string& name) {
+String NameWithoutExt(const String& name) {
   size_t p = name.rfind('.');
-  return p == std::string::npos ? name : name.substr(0, p);
+  return p == String::npos ? name : name.substr(0, p);
 }
 
 bool IsAgentLauncherMode(const ModeInputs& in) {
@@ -40,16 +40,16 @@ RunMode DecideRunMode(const ModeInputs& in) {
   return RunMode::Installer;
 }
 
-std::string WindowClassNameFor(bool agentFlag, const std::string& ownPath) {
+String WindowClassNameFor(bool agentFlag, const String& ownPath) {
   if (agentFlag) return ".AutoUpdate." + NameWithoutExt(FileNamePart(ownPath));
   return ownPath;
 }
 
-std::string AgentCopyClassName(const std::string& agentExeName) {
+String AgentCopyClassName(const String& agentExeName) {
   return ".AutoUpdate.X_" + NameWithoutExt(agentExeName);
 }
 
-std::string WorkFolderName(const std::string& tempDir, bool haveFileTime, uint32_t dosDateTime) {
+String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime) {
   uint32_t word = haveFileTime ? (dosDateTime & 0xFFFFu) : 65535u;
   return tempDir + "SETUP_" + IntText(word);
 }

@@ -1,7 +1,8 @@
 // Run-mode decision of the launcher: which role this start plays (portable).
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -12,14 +13,14 @@ enum class RunMode { AgentLauncher, AgentCopy, SpanRelay, Installer };
 struct ModeInputs {
   bool agentFlag = false;
   bool spanFlag = false;
-  std::string ownPath;       // argument 0: the running program's full path
-  std::string agentExeName;  // settings list item 2
+  String ownPath;       // argument 0: the running program's full path
+  String agentExeName;  // settings list item 2
   int64_t spanCdLvl = 1;
 };
 
-std::string FileNamePart(const std::string& path);    // after the last backslash (or slash)
-std::string FolderPart(const std::string& path);      // up to and including the last separator
-std::string NameWithoutExt(const std::string& name);  // before the last "."
+String FileNamePart(const String& path);    // after the last backslash (or slash)
+String FolderPart(const String& path);      // up to and including the last separator
+String NameWithoutExt(const String& name);  // before the last "."
 
 bool IsAgentLauncherMode(const ModeInputs& in);
 bool IsAgentCopyMode(const ModeInputs& in);
@@ -28,10 +29,10 @@ bool IsSpanCopyMode(const ModeInputs& in);
 RunMode DecideRunMode(const ModeInputs& in);
 
 // The stub window's class, also the single-instance key.
-std::string WindowClassNameFor(bool agentFlag, const std::string& ownPath);
+String WindowClassNameFor(bool agentFlag, const String& ownPath);
 // Class of a running agent copy of the product whose agent is agentExeName.
-std::string AgentCopyClassName(const std::string& agentExeName);
+String AgentCopyClassName(const String& agentExeName);
 // temp (with trailing backslash) + "SETUP_" + the time-of-day word of the file's DOS date-time.
-std::string WorkFolderName(const std::string& tempDir, bool haveFileTime, uint32_t dosDateTime);
+String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime);
 
 }  // namespace vx

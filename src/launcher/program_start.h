@@ -1,13 +1,12 @@
 // How a command line is handed to the shell when a program has to be started through it
 // (portable).
 #pragma once
-#include <string>
-
+#include "env/str.h"
 namespace vx {
 
 struct ProgramAndParameters {
-  std::string file;        // the program, without quotes
-  std::string parameters;  // the rest of the command line, as it stood
+  String file;        // the program, without quotes
+  String parameters;  // the rest of the command line, as it stood
 };
 
 // Splits a command line into the program and its parameters. When the line begins with
@@ -15,6 +14,6 @@ struct ProgramAndParameters {
 // reads it (up to the closing quote, or else up to the first blank). The parameters are the
 // text after the program and the blanks that follow it, unchanged, so that the shell's
 // '"file" parameters' hands the program the same arguments.
-ProgramAndParameters SplitCommandLine(const std::string& commandLine, const std::string& programPath);
+ProgramAndParameters SplitCommandLine(const String& commandLine, const String& programPath);
 
 }  // namespace vx

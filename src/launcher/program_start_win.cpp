@@ -21,7 +21,7 @@ void AwaitInputIdle(HANDLE process) {
   if (process != nullptr) WaitForInputIdle(process, kInputIdleMs);
 }
 
-StartedProgram StartElevated(const std::string& commandLine, const std::string& programPath, int showCommand,
+StartedProgram StartElevated(const String& commandLine, const String& programPath, int showCommand,
                              HWND owner) {
   StartedProgram started;
   const ProgramAndParameters split = SplitCommandLine(commandLine, programPath);
@@ -51,10 +51,10 @@ StartedProgram StartElevated(const std::string& commandLine, const std::string& 
 
 }  // namespace
 
-StartedProgram StartProgramWithHandle(const std::string& commandLine, const std::string& programPath,
+StartedProgram StartProgramWithHandle(const String& commandLine, const String& programPath,
                                       int showCommand, HWND owner) {
   StartedProgram started;
-  std::string line = commandLine;  // CreateProcessA may write into the line
+  String line = commandLine;  // CreateProcessA may write into the line
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;

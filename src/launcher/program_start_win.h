@@ -2,8 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
+#include "env/str.h"
 namespace vx {
 
 struct StartedProgram {
@@ -18,7 +17,7 @@ struct StartedProgram {
 // administrator rights (error 740, ERROR_ELEVATION_REQUIRED), it is started once more through the shell's
 // "runas" verb: programPath and the rest of the line as its parameters, the same show state,
 // owner's window for the prompt. A user who refuses the prompt leaves ERROR_CANCELLED.
-StartedProgram StartProgramWithHandle(const std::string& commandLine, const std::string& programPath,
+StartedProgram StartProgramWithHandle(const String& commandLine, const String& programPath,
                                       int showCommand, HWND owner);
 // Releases the handle.
 void ReleaseStartedProgram(StartedProgram& program);

@@ -25,36 +25,36 @@ namespace {
 
 constexpr UINT_PTR kStubTimerId = 1;
 
-std::string Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
+String Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
 
-std::string OwnName() { return FileNamePart(ModulePath()); }
-std::string OwnFolder() { return FolderPart(ModulePath()); }
+String OwnName() { return FileNamePart(ModulePath()); }
+String OwnFolder() { return FolderPart(ModulePath()); }
 
 // Starts a command line with the given show state; the result is not tested.
-void StartProgram(const std::string& commandLine, bool shown) {
+void StartProgram(const String& commandLine, bool shown) {
   WinExec(commandLine.c_str(), shown ? SW_SHOWNORMAL : SW_HIDE);
 }
 
-void RemoveShortcutIf(bool wanted, const std::string& link) {
+void RemoveShortcutIf(bool wanted, const String& link) {
   if (wanted && !link.empty() && FileExists(link)) DeleteFileA(link.c_str());
 }
 
 // Deletes the completion atom; true when the setup had already removed it.
-bool TakeCompletionAtom(const std::string& atomName) {
+bool TakeCompletionAtom(const String& atomName) {
   const ATOM atom = GlobalFindAtomA(atomName.c_str());
   if (atom != 0) GlobalDeleteAtom(atom);
   return atom == 0;
 }
 
 // Runs the setup program named by the run command and waits for it and its dialog.
-bool StartAndAwaitSetup(const TGFileInfo& pkg, const std::string& workFolder, const std::string& runCommand,
-                        const std::string& commandTail, bool foreground) {
-  const std::string tag = ThreadTag(GetCurrentThreadId());
+bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const String& runCommand,
+                        const String& commandTail, bool foreground) {
+  const String tag = ThreadTag(GetCurrentThreadId());
   SetupCommand cmd = BuildSetupCommand(workFolder, runCommand, commandTail, tag, ModulePath(), AgentFlag());
-  const std::string startUpLink = original::StartUpLink();
-  const std::string checkLink = original::CheckforNewUpdateLink();
+  const String startUpLink = original::StartUpLink();
+  const String checkLink = original::CheckforNewUpdateLink();
   DebugWriteLn(">>" + cmd.commandLine + "<<");
-  const std::string atomName = CompletionAtomName(tag);
+  const String atomName = CompletionAtomName(tag);
   GlobalAddAtomA(atomName.c_str());
   StartedProgram setup = StartProgramWithHandle(cmd.commandLine, cmd.programPath, foreground ? SW_SHOWNORMAL : SW_HIDE,
                                                 static_cast<HWND>(StubWindowHandle()));
@@ -80,16 +80,16 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const std::string& workFolder, co
 
 }  // namespace
 
-bool RunSetup(const std::string& workFolderIn, const std::string& packagePath, const std::string& agentName,
-              const std::string& commandTail, bool foreground) {
+bool RunSetup(const String& workFolderIn, const String& packagePath, const String& agentName,
+              const String& commandTail, bool foreground) {
   TGFileInfo pkg(packagePath);
   if (pkg.SecondBarFlag()) ShowActivityBar(true);
   SetStatusLine(Text(pkg, "s1"), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
 
-  std::string workFolder = workFolderIn;
+  String workFolder = workFolderIn;
   bool usedAlternative = false;
   if (!HasTempSpace(workFolder, packagePath) && FindAlternativeTemp()) {
-    std::string alt = AlternativeWorkFolder();
+    String alt = AlternativeWorkFolder();
     if (!alt.empty()) {
       workFolder = alt;
       usedAlternative = true;
@@ -99,12 +99,12 @@ bool RunSetup(const std::string& workFolderIn, const std::string& packagePath, c
 
   bool completed = false;
   if (!foreground || ConfirmTempSpace(workFolder, pkg)) {
-    const std::string prompt = Text(pkg, "s8");
-    const std::string caption = Text(pkg, "Attention");
-    const std::string buttons = Text(pkg, "BtnText");
+    const String prompt = Text(pkg, "s8");
+    const String caption = Text(pkg, "Attention");
+    const String buttons = Text(pkg, "BtnText");
     if (foreground) ShowStubWindow(true);
     Wait(1000, 1);
-    std::string runCommand;
+    String runCommand;
     bool checksumOk = false;
     UnpackPackage(packagePath, workFolder, agentName, ForcePromptSetting(), pkg.LanguageCharset(), buttons,
                   caption, prompt, DownloadProgress, runCommand, checksumOk);
@@ -124,12 +124,12 @@ bool RunSetup(const std::string& workFolderIn, const std::string& packagePath, c
 void RunStubJob(void* window) {
   KillTimer(static_cast<HWND>(window), kStubTimerId);
   const TGFileInfo& own = OwnPackage();
-  const std::string agentName = own.MakeAgentFlag() ? own.AgentExeName() : std::string();
+  const String agentName = own.MakeAgentFlag() ? own.AgentExeName() : String();
   if (own.WebFlag()) {
     // A web-hosted package carries no files: its payload comes from the web folder.
     RunWebHostedJob(agentName);
   } else {
-    std::string packagePath = SwitchValue("/SpanDiskFName1=");
+    String packagePath = SwitchValue("/SpanDiskFName1=");
     if (packagePath.empty()) packagePath = ModulePath();
     const bool hidden = SwitchPresent("/hide") || own.RunHidden();
     RunSetup(WorkFolder(), packagePath, agentName, CommandTail(), !hidden);
@@ -139,16 +139,16 @@ void RunStubJob(void* window) {
 }
 
 void CreateAndRun_X_Exe() {
-  const std::string zz = SwitchValue("/_ZZ=");
+  const String zz = SwitchValue("/_ZZ=");
   DebugWriteLnPid(" CreateAndRun_X_Exe-1 " + zz);
   if (!AgentFlag()) return;
   if (AgentWindowExists() && zz != "99") return;
   if (!SameTextTrim(OwnName(), OwnPackage().AgentExeName())) return;
   DebugWriteLnPid(" CreateAndRun_X_Exe-2");
   Wait(static_cast<uint32_t>(Clamp(static_cast<int32_t>(SwitchInt("/WAIT=", 0)), 0, 86400)) * 1000u);
-  const std::string copyPath = OwnFolder() + "X_" + OwnName();
+  const String copyPath = OwnFolder() + "X_" + OwnName();
   CopyFileA(ModulePath().c_str(), copyPath.c_str(), FALSE);
-  const std::string params = AgentCopyParameters(SwitchValue("/TRANSIENT="), SwitchValue("/DELAY="));
+  const String params = AgentCopyParameters(SwitchValue("/TRANSIENT="), SwitchValue("/DELAY="));
   StartProgram("\"" + copyPath + "\"" + params, false);
   if (!CommandTail().empty()) {
     const DWORD start = GetTickCount();
@@ -160,7 +160,7 @@ void CreateAndRun_X_Exe() {
 }
 
 bool ForwardControlSwitches(bool agentWindowExisted) {
-  const std::string target = OwnFolder() + "X_" + OwnName();
+  const String target = OwnFolder() + "X_" + OwnName();
   if (!FileExists(target)) return false;
   bool posted = false;
   for (const ControlMessage& m : ControlMessagesFor(SwitchInt("/STOP=", -1), SwitchValue("/WM_MSG="),
@@ -172,7 +172,7 @@ bool ForwardControlSwitches(bool agentWindowExisted) {
 }
 
 void SpanRelay() {
-  const std::string relayPath = WorkFolder() + "\\" + "Y_" + OwnName();
+  const String relayPath = WorkFolder() + "\\" + "Y_" + OwnName();
   CopyFileA(ModulePath().c_str(), relayPath.c_str(), FALSE);
   StartProgram(RelayCommandLine(relayPath, CommandTail(), ModulePath()), false);
 }

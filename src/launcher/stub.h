@@ -1,7 +1,6 @@
 // The launcher's main body: own package, run mode, single instance, work folder.
 #pragma once
-#include <string>
-
+#include "env/str.h"
 #include "package/package.h"
 
 namespace vx {
@@ -10,8 +9,8 @@ int StubMain();
 
 const TGFileInfo& OwnPackage();
 bool AgentFlag();
-const std::string& WindowClassName();
-std::string WorkFolder();  // computed and created on first call
+const String& WindowClassName();
+String WorkFolder();  // computed and created on first call
 
 bool IsAgentLauncher();
 bool IsAgentCopy();

@@ -15,20 +15,20 @@ namespace {
 
 TGFileInfo* g_ownPackage = nullptr;
 bool g_agentFlag = false;
-std::string g_windowClassName;
-std::string g_workFolder;
+String g_windowClassName;
+String g_workFolder;
 
 ModeInputs CurrentModeInputs() {
   ModeInputs in;
   in.agentFlag = g_agentFlag;
   in.spanFlag = g_ownPackage != nullptr && g_ownPackage->SpanFlag();
   in.ownPath = ModulePath();
-  in.agentExeName = g_ownPackage != nullptr ? g_ownPackage->AgentExeName() : std::string();
+  in.agentExeName = g_ownPackage != nullptr ? g_ownPackage->AgentExeName() : String();
   in.spanCdLvl = SwitchInt("/SpanCdLvl=", 1);
   return in;
 }
 
-bool TopLevelWindowExists(const std::string& className) {
+bool TopLevelWindowExists(const String& className) {
   return FindWindowA(className.c_str(), nullptr) != nullptr;
 }
 
@@ -66,9 +66,9 @@ const TGFileInfo& OwnPackage() {
 }
 
 bool AgentFlag() { return g_agentFlag; }
-const std::string& WindowClassName() { return g_windowClassName; }
+const String& WindowClassName() { return g_windowClassName; }
 
-std::string WorkFolder() {
+String WorkFolder() {
   if (g_workFolder.empty()) {
     uint32_t dos = 0;
     bool have = FileDosDateTime(ModulePath(), dos);

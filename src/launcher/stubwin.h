@@ -3,11 +3,11 @@
 // endpoint. Windows build only; the header itself needs no windows.h.
 #pragma once
 #include <cstdint>
-#include <string>
 
 #include "net/abort_flag.h"
 #include "launcher/remote.h"
 #include "ui/handles.h"
+#include "env/str.h"
 
 namespace vx {
 
@@ -19,13 +19,13 @@ WindowHandle StubWindowHandle();  // null before creation and after destruction
 
 // Sets the status line's text in a font of the given face, character set and size in points;
 // character sets 177 and 178 lay it out right to left.
-void SetStatusLine(const std::string& text, const std::string& fontName, int charset, int fontSize);
+void SetStatusLine(const String& text, const String& fontName, int charset, int fontSize);
 void ShowStubWindow(bool visible);
 void ShowActivityBar(bool visible = true);
 
 // The progress callback of extraction and downloads: kind 0 starts (range 0 .. max taken as 16
 // bits, position, step; activity bar reset), kind 1 steps; other kinds and the text are ignored.
 void DownloadProgress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
-                      const std::string& text);
+                      const String& text);
 
 }  // namespace vx

@@ -134,7 +134,7 @@ void RunStubWindow() {
   wc.lpszClassName = WindowClassName().c_str();
   RegisterClassA(&wc);
 
-  std::string caption;
+  String caption;
   {
     const TGFileInfo package(ModulePath());
     caption = package.LanguageText("s0", "Vornix Installation Suite");
@@ -162,7 +162,7 @@ void RunStubWindow() {
   PostClientNotification(kNotifyLoopEnded, 0);
 }
 
-void SetStatusLine(const std::string& text, const std::string& fontName, int charset, int fontSize) {
+void SetStatusLine(const String& text, const String& fontName, int charset, int fontSize) {
   if (g_statusLine == nullptr) return;
   const bool rtl = charset == 177 || charset == 178;
   SetWindowLongA(g_statusLine, GWL_EXSTYLE, rtl ? WS_EX_RTLREADING : 0);
@@ -181,7 +181,7 @@ void ShowActivityBar(bool visible) {
 }
 
 void DownloadProgress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
-                      const std::string&) {
+                      const String&) {
   if (kind == 0) {
     SendMessageA(g_mainBar, PBM_SETRANGE, static_cast<WPARAM>(first), static_cast<LPARAM>(ProgressRangeParam(max)));
     SendMessageA(g_mainBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);

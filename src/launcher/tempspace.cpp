@@ -2,9 +2,9 @@
 #include "launcher/tempspace.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "env/debug.h"
+#include "env/number_text.h"
 #include "env/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
@@ -13,24 +13,22 @@ namespace vx {
 
 const char* const kSpanDiskKey = "HKEY_CURRENT_USER\\Software\\Brevanto\\Vornix\\SpanDisk";
 
-std::string MbText(double bytes) {
+String MbText(double bytes) {
   double v = bytes < 0 || std::isnan(bytes) ? 0 : bytes;
   if (v != 0) v /= 1048576.0;
   const int decimals = v > 10 ? 1 : v >= 1 ? 2 : 3;
-  char out[64];
   if (!std::isfinite(v) || v > 1e30) v = 1e30;
-  std::snprintf(out, sizeof out, "%.*f", decimals, v);
-  return out;
+  return FixedText(v, decimals);
 }
 
-std::string TempDriveText(const std::string& folder) {
-  if (folder.empty()) return std::string();
+String TempDriveText(const String& folder) {
+  if (folder.empty()) return String();
   return UpperCase(folder.substr(0, 1)) + ":";
 }
 
-std::string SpaceQuestion(const std::string& folder, double required, double available, bool confirmExtract,
-                          const std::string& languageBlock) {
-  std::string message;
+String SpaceQuestion(const String& folder, double required, double available, bool confirmExtract,
+                     const String& languageBlock) {
+  String message;
   if (confirmExtract) message = LauncherText(languageBlock, "s2");
   if (required >= available) message = LauncherText(languageBlock, "s3");
   if (message.empty()) return message;
@@ -41,12 +39,12 @@ std::string SpaceQuestion(const std::string& folder, double required, double ava
   return ReplaceAll(message, "<SPACE_AVAIL>", MbText(available));
 }
 
-bool ConfirmTempSpaceWith(const std::string& folder, double required, double available, bool confirmExtract,
-                          const std::string& languageBlock, SpaceAsker& asker) {
+bool ConfirmTempSpaceWith(const String& folder, double required, double available, bool confirmExtract,
+                          const String& languageBlock, SpaceAsker& asker) {
   DebugWriteLn("SpaceReq=" + DbgFloat(required));
   DebugWriteLn("SpaceAvail=" + DbgFloat(available));
   DebugWriteLn("ConfirmExtract=" + DbgBool(confirmExtract));
-  const std::string message = SpaceQuestion(folder, required, available, confirmExtract, languageBlock);
+  const String message = SpaceQuestion(folder, required, available, confirmExtract, languageBlock);
   if (message.empty()) return true;
   return asker.Ask(message, LauncherText(languageBlock, "Confirm"), LauncherText(languageBlock, "BtnText"));
 }
@@ -64,6 +62,6 @@ char AlternativeDrive(const double recorded[3], char tempDrive) {
   return pick == temp ? 0 : pick;
 }
 
-bool ForcePromptValue(const std::string& value) { return value == "1"; }
+bool ForcePromptValue(const String& value) { return value == "1"; }
 
 }  // namespace vx

@@ -17,27 +17,27 @@
 
 namespace vx {
 
-void RunWebHostedJob(const std::string& agentName) {
+void RunWebHostedJob(const String& agentName) {
   // The update agent is the launcher itself with its agent flag set: the fifth byte from the end
   // of the trailer. A signed launcher's trailer ends at its package-end field, before the
   // signature, so the flag is found from there rather than from the end of the file.
   if (!agentName.empty()) {
     // The name comes from the package: the same check as extraction gives it, so that it cannot
     // point outside the work folder.
-    std::string relative, reason;
+    String relative, reason;
     if (!CheckEntryName(agentName, relative, reason)) {
-      const std::string& texts = OwnPackage().LanguageBlock();
+      const String& texts = OwnPackage().LanguageBlock();
       ShowUnpackError(UnsafeAgentNameText(agentName, reason), LauncherText(texts, "BtnText"), LanguageCharset(texts));
       return;
     }
-    std::string self = ReadFilePart(ModulePath(), 0, 0);
+    String self = ReadFilePart(ModulePath(), 0, 0);
     MemorySource src(std::vector<uint8_t>(self.begin(), self.end()));
     const uint64_t end = PackageEnd(src);
     if (end >= 5 && end <= self.size()) {
       self[end - 5] = 1;
       uint32_t dos = 0;
       FileDosDateTime(ModulePath(), dos);
-      const std::string folder = EntryFolder(relative);
+      const String folder = EntryFolder(relative);
       if (!folder.empty()) ForceDirectories(WorkFolder() + "\\" + folder);
       WriteFileText(WorkFolder() + "\\" + relative, self, dos, false);
     }
@@ -45,10 +45,10 @@ void RunWebHostedJob(const std::string& agentName) {
   // The package comes from the web folder, or from the launcher's own folder when a copy lies
   // there and the web list allows it.
   const TGFileInfo& own = OwnPackage();
-  const std::string ownFolder = FolderPart(ModulePath());
-  const std::string fileName = own.WebFileName();
-  const std::string source = WebSourceFolder(own.WebFolder(), RemoveTrailingBackslash(ownFolder), own.WebNoLocal(),
-                                             IsPlainFileName(fileName) && FileExists(ownFolder + fileName));
+  const String ownFolder = FolderPart(ModulePath());
+  const String fileName = own.WebFileName();
+  const String source = WebSourceFolder(own.WebFolder(), RemoveTrailingBackslash(ownFolder), own.WebNoLocal(),
+                                        IsPlainFileName(fileName) && FileExists(ownFolder + fileName));
   DownloadWebPackage(WorkFolder(), source, fileName);
 }
 

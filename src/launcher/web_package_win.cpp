@@ -16,17 +16,17 @@ namespace {
 
 const char* const kDeclined = "!";  // the user said No: nothing to show
 
-std::string Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
+String Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
 
 }  // namespace
 
-void DownloadWebPackage(const std::string& workFolder, const std::string& sourceFolder, const std::string& fileName) {
+void DownloadWebPackage(const String& workFolder, const String& sourceFolder, const String& fileName) {
   const TGFileInfo& own = OwnPackage();
-  const std::string buttons = Text(own, "BtnText");
-  const std::string url = WebPackageUrl(sourceFolder, fileName);
-  std::string error;
+  const String buttons = Text(own, "BtnText");
+  const String url = WebPackageUrl(sourceFolder, fileName);
+  String error;
   bool downloaded = false;
-  std::string packagePath = LocalCopyPath(sourceFolder, fileName);
+  String packagePath = LocalCopyPath(sourceFolder, fileName);
   if (!IsPlainFileName(fileName)) {
     // A name with folder parts would place the download outside the temporary folder.
     error = NotFoundErrorText(url);
@@ -39,16 +39,16 @@ void DownloadWebPackage(const std::string& workFolder, const std::string& source
     SetDownloadAbortFlag(false);
     packagePath = TempDir(true) + fileName;
     if (error.empty()) {
-      std::string content;
+      String content;
       HTTP_DownloadFile_Incremental(StubWindowHandle(), url, packagePath, content, DownloadProgress, error);
       downloaded = error.empty();
     }
   }
   if (error.empty()) {
     const TGFileInfo package(packagePath);
-    if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, std::string(), url, kBadSecretToken);
+    if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, String(), url, kBadSecretToken);
   }
-  if (error.empty()) RunSetup(workFolder, packagePath, std::string(), std::string(), true);
+  if (error.empty()) RunSetup(workFolder, packagePath, String(), String(), true);
   if (downloaded) DeleteFileA(packagePath.c_str());
   if (!error.empty() && error != kDeclined)
     ErrorBox(StubWindowHandle(), error, Text(own, "Error"), buttons, own.LanguageCharset());

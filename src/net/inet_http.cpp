@@ -11,7 +11,7 @@ uint32_t g_readRing[kRing];
 constexpr int32_t kMaxChunk = 10240;
 
 // The rate with two decimals and "." as decimal point.
-std::string TwoDecimals(double v) {
+String TwoDecimals(double v) {
   if (!(v >= 0)) v = 0;
   if (v > 1e15) v = 1e15;
   const int64_t cents = static_cast<int64_t>(v * 100 + 0.5);
@@ -34,7 +34,7 @@ int DaysInMonth(int y, int m) {
 }
 
 // Reads decimal digits from text at pos (blanks skipped first); false when there are none.
-bool ReadNumber(const std::string& text, size_t& pos, int64_t& out) {
+bool ReadNumber(const String& text, size_t& pos, int64_t& out) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
   const size_t start = pos;
   out = 0;
@@ -45,7 +45,7 @@ bool ReadNumber(const std::string& text, size_t& pos, int64_t& out) {
   return pos > start && (pos >= text.size() || text[pos] < '0' || text[pos] > '9');
 }
 
-bool Expect(const std::string& text, size_t& pos, char c) {
+bool Expect(const String& text, size_t& pos, char c) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
   if (pos >= text.size() || text[pos] != c) return false;
   ++pos;
@@ -56,18 +56,18 @@ bool Expect(const std::string& text, size_t& pos, char c) {
 
 const char* const kDownloadAborted = "Download Aborted";
 
-std::string InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
-std::string OpenUrlErrorText(const std::string& url) { return "2 Unable to open Internet Connection <P>URL: " + url; }
-std::string NotFoundErrorText(const std::string& url) { return "3 " + url + "<P><P>File Not Found !"; }
+String InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
+String OpenUrlErrorText(const String& url) { return "2 Unable to open Internet Connection <P>URL: " + url; }
+String NotFoundErrorText(const String& url) { return "3 " + url + "<P><P>File Not Found !"; }
 
-std::string SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick) {
+String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick) {
   if (start) {
     for (int i = 0; i < kRing; ++i) {
       g_tickRing[i] = tick;
       g_readRing[i] = 0;
     }
   }
-  std::string text = IntText(done) + "/" + IntText(total) + " Bytes   ";
+  String text = IntText(done) + "/" + IntText(total) + " Bytes   ";
   int64_t bytes = 0;
   for (int i = 0; i + 1 < kRing; ++i) {
     g_tickRing[i] = g_tickRing[i + 1];
@@ -98,15 +98,15 @@ int32_t PartialKey(int32_t length, uint32_t stamp) {
   return static_cast<int32_t>(static_cast<uint32_t>(length) + stamp);
 }
 
-std::string PartialFileName(const std::string& dest, int32_t length, uint32_t stamp) {
+String PartialFileName(const String& dest, int32_t length, uint32_t stamp) {
   return dest + "." + IntText(PartialKey(length, stamp));
 }
 
-bool PartialKeyOf(const std::string& dest, const std::string& name, int32_t& key) {
+bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
   if (name.size() <= dest.size() + 1 || UpperCase(name.substr(0, dest.size())) != UpperCase(dest) ||
       name[dest.size()] != '.')
     return false;
-  const std::string suffix = name.substr(dest.size() + 1);
+  const String suffix = name.substr(dest.size() + 1);
   int64_t v = 0;
   // Only the form PartialFileName writes: optional "-", digits, no leading zeros.
   if (!TextToInt64(suffix, v) || v < INT32_MIN || v > INT32_MAX || IntText(v) != suffix) return false;
@@ -114,8 +114,8 @@ bool PartialKeyOf(const std::string& dest, const std::string& name, int32_t& key
   return true;
 }
 
-std::string NotFoundPageText(const std::string& content, const std::string& url, const std::string& def) {
-  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != std::string::npos)
+String NotFoundPageText(const String& content, const String& url, const String& def) {
+  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos)
     return "<b>404 File Not Found...</b><P><P>URL:  " + url + ".";
   return def;
 }
@@ -134,7 +134,7 @@ int64_t ChunkUnits(int64_t bytes, int32_t chunk) {
   return (bytes + chunk - 1) / chunk;
 }
 
-bool ParseContentRange(const std::string& text, int64_t& first, int64_t& last, int64_t& total) {
+bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_t& total) {
   size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;
   if (UpperCase(text.substr(pos, 5)) != "BYTES") return false;
@@ -148,7 +148,7 @@ bool ParseContentRange(const std::string& text, int64_t& first, int64_t& last, i
   return pos == text.size() && first <= last && last < total;
 }
 
-std::string RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }
+String RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }
 
 ReplyPlan DecideReplyUse(int64_t offset, int32_t partialKey, const ReplyFacts& reply) {
   if (offset <= 0 || reply.status == 200) return ReplyPlan{ReplyUse::Rewrite, reply.contentLength};

@@ -5,8 +5,8 @@
 // the Win32 layer (inet_http_win.cpp).
 #pragma once
 #include <cstdint>
-#include <string>
 
+#include "env/str.h"
 #include "env/utils.h"
 #include "net/abort_flag.h"
 #include "ui/handles.h"
@@ -16,19 +16,19 @@ namespace vx {
 // Progress callback: kind 0 starts (first, max, position, step), kind 1 steps; text is the
 // progress text (SpeedText). The launcher's is DownloadProgress.
 using ProgressCallback = void (*)(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
-                                  const std::string& text);
+                                  const String& text);
 
 // ---- Portable ----
 // Error texts of a download (markup of the message box).
-std::string InitErrorText();                        // 1 Unable to initialize "WinINet.dll"
-std::string OpenUrlErrorText(const std::string& url);   // 2 Unable to open Internet Connection ...
-std::string NotFoundErrorText(const std::string& url);  // 3 <url><P><P>File Not Found !
+String InitErrorText();                        // 1 Unable to initialize "WinINet.dll"
+String OpenUrlErrorText(const String& url);   // 2 Unable to open Internet Connection ...
+String NotFoundErrorText(const String& url);  // 3 <url><P><P>File Not Found !
 extern const char* const kDownloadAborted;             // "Download Aborted"
 
 // "done/total Bytes   ", then the rate over the last five updates ("12.34 KB/Sec") once they
 // span some time. The rings of the last five update ticks and read sizes are process-wide; start
 // empties them and fills the tick ring with tick.
-std::string SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick);
+String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick);
 
 // Packed MS-DOS date and time (date in the high word, seconds halved); 0 for a time the packed
 // form cannot hold (before 1980, after 2107, or a field out of range).
@@ -37,13 +37,13 @@ uint32_t PackDosDateTime(const CivilTime& t);
 // The partial file of a download: dest + "." + the decimal form of (server length + Last-Modified
 // stamp), a signed 32-bit sum that wraps. Another size or date on the server gives another name.
 int32_t PartialKey(int32_t length, uint32_t stamp);
-std::string PartialFileName(const std::string& dest, int32_t length, uint32_t stamp);
+String PartialFileName(const String& dest, int32_t length, uint32_t stamp);
 // The key of name when it is a partial file name of dest (any letter case of dest); else false.
-bool PartialKeyOf(const std::string& dest, const std::string& name, int32_t& key);
+bool PartialKeyOf(const String& dest, const String& name, int32_t& key);
 
 // A web server's "404" page: the content holds "<TITLE" and "</TITLE" (any case) and "404".
 // Returns the not-found message with url for such content, else def.
-std::string NotFoundPageText(const std::string& content, const std::string& url, const std::string& def);
+String NotFoundPageText(const String& content, const String& url, const String& def);
 
 // The progress plan of a transfer of length bytes of which done are already there: chunk units
 // of min(10240, length / 10) bytes (at least 1), the bar's maximum round(length / chunk) + 1 and
@@ -58,9 +58,9 @@ ProgressPlan DownloadProgressPlan(int32_t length, int32_t done);
 int64_t ChunkUnits(int64_t bytes, int32_t chunk);
 
 // "bytes first-last/total" (blanks and letter case free); false for anything else, "*" included.
-bool ParseContentRange(const std::string& text, int64_t& first, int64_t& last, int64_t& total);
+bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_t& total);
 // The request header that asks for the bytes from offset on.
-std::string RangeHeader(int64_t offset);
+String RangeHeader(int64_t offset);
 
 // What the reply to a download request is good for. A request for the bytes from offset (above 0:
 // a partial file of the given key exists and has that size) is resumed only by a 206 whose range
@@ -71,7 +71,7 @@ std::string RangeHeader(int64_t offset);
 struct ReplyFacts {
   int32_t status = 0;          // HTTP status code, 0 when unknown
   int32_t contentLength = -1;  // Content-Length, -1 when missing
-  std::string contentRange;    // Content-Range, empty when missing
+  String contentRange;    // Content-Range, empty when missing
   uint32_t stamp = 0;          // PackDosDateTime of Last-Modified, 0 when missing
 };
 enum class ReplyUse {
@@ -91,18 +91,18 @@ bool InternetConnected();
 // Frees the internet library and forgets its entry points (the stub window's loop has ended).
 void InternetUnload();
 // The URL's content length, -1 when the session, the URL or the query fails.
-int32_t HttpContentLength(const std::string& url);
+int32_t HttpContentLength(const String& url);
 // SpeedTextAt with the current tick count.
-std::string SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead);
+String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead);
 // NotFoundPageText on the first 10000 bytes of filePath when that file exists, else on content.
-std::string CheckNotFoundPage(const std::string& filePath, const std::string& content, const std::string& url,
-                              const std::string& def);
+String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
+                         const String& def);
 // Downloads url into destPath (through its partial file, resuming one left by an earlier call)
 // or, with an empty destPath, into content. The owner window (may be null) is shown once the
 // transfer starts; callback may be null. error is empty on success or a short transfer (the
 // destination then stays untouched and the partial file keeps what arrived), else one of the
 // texts above. The thread's messages keep flowing; the abort flag stops the transfer.
-void HTTP_DownloadFile_Incremental(WindowHandle owner, const std::string& url, const std::string& destPath,
-                                   std::string& content, ProgressCallback callback, std::string& error);
+void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const String& destPath,
+                                   String& content, ProgressCallback callback, String& error);
 
 }  // namespace vx

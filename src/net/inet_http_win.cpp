@@ -24,11 +24,11 @@ int32_t QueryNumber(HINTERNET request, DWORD query, int32_t def) {
   return static_cast<int32_t>(value);
 }
 
-std::string QueryText(HINTERNET request, DWORD query) {
+String QueryText(HINTERNET request, DWORD query) {
   char text[256];
   DWORD length = sizeof text;
-  if (!InetHttpQueryInfoA(request, query, text, &length, nullptr) || length >= sizeof text) return std::string();
-  return std::string(text, length);
+  if (!InetHttpQueryInfoA(request, query, text, &length, nullptr) || length >= sizeof text) return String();
+  return String(text, length);
 }
 
 // The Last-Modified time as a packed DOS date and time, 0 when missing or out of its range.
@@ -53,15 +53,15 @@ ReplyFacts QueryReply(HINTERNET request) {
 // Calls fn(path, size) for every file named dest + "." + something: the partial files of this and
 // other server versions (the mask dest + ".*" also matches dest itself, which is left out).
 template <typename Fn>
-void ForEachSuffixedFile(const std::string& dest, Fn fn) {
+void ForEachSuffixedFile(const String& dest, Fn fn) {
   const size_t cut = dest.find_last_of("\\/:");
-  const std::string folder = cut == std::string::npos ? std::string() : dest.substr(0, cut + 1);
-  const std::string prefix = UpperCase(dest.substr(folder.size()) + ".");
+  const String folder = cut == String::npos ? String() : dest.substr(0, cut + 1);
+  const String prefix = UpperCase(dest.substr(folder.size()) + ".");
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
-    const std::string name = fd.cFileName;
+    const String name = fd.cFileName;
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
         UpperCase(name.substr(0, prefix.size())) == prefix)
       fn(folder + name, fd.nFileSizeLow);
@@ -71,14 +71,14 @@ void ForEachSuffixedFile(const std::string& dest, Fn fn) {
 
 // The partial file a download of dest left behind: the largest file named dest + "." + key.
 struct PartialFile {
-  std::string path;
+  String path;
   int32_t key = 0;
   uint32_t size = 0;
 };
 
-PartialFile FindPartialFile(const std::string& dest) {
+PartialFile FindPartialFile(const String& dest) {
   PartialFile best;
-  ForEachSuffixedFile(dest, [&](const std::string& path, uint32_t size) {
+  ForEachSuffixedFile(dest, [&](const String& path, uint32_t size) {
     int32_t key = 0;
     if (PartialKeyOf(dest, path, key) && (best.path.empty() || size > best.size)) {
       best.path = path;
@@ -96,13 +96,13 @@ bool WriteBytes(HANDLE file, const char* bytes, DWORD count) {
 
 // Reads the body of request into file (or content when file is null) until it ends, a read
 // fails or the abort flag is set, stepping the callback once per chunk unit.
-void TransferBody(HINTERNET request, HANDLE file, std::string& content, int32_t length, int64_t done,
+void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t length, int64_t done,
                   ProgressCallback callback) {
   const ProgressPlan plan = DownloadProgressPlan(length, static_cast<int32_t>(done));
-  std::string text = SpeedText(true, length, static_cast<int32_t>(done), 0);
+  String text = SpeedText(true, length, static_cast<int32_t>(done), 0);
   if (callback != nullptr) callback(0, 0, plan.max, plan.position, 1, text);
   int64_t units = ChunkUnits(done, plan.chunk);
-  std::string buffer(kReadSize, '\0');
+  String buffer(kReadSize, '\0');
   DWORD got = 0;
   DWORD pumped = GetTickCount() - kPumpEveryMs;
   do {
@@ -133,8 +133,8 @@ void TransferBody(HINTERNET request, HANDLE file, std::string& content, int32_t 
 
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
 // partial files deleted); null when it cannot be opened.
-HANDLE OpenPartialFile(const std::string& dest, const std::string& partial, bool append) {
-  if (!append) ForEachSuffixedFile(dest, [](const std::string& path, uint32_t) { DeleteFileA(path.c_str()); });
+HANDLE OpenPartialFile(const String& dest, const String& partial, bool append) {
+  if (!append) ForEachSuffixedFile(dest, [](const String& path, uint32_t) { DeleteFileA(path.c_str()); });
   HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
@@ -146,8 +146,8 @@ HANDLE OpenPartialFile(const std::string& dest, const std::string& partial, bool
   return file;
 }
 
-void Download(HINTERNET session, HWND owner, const std::string& url, const std::string& dest, std::string& content,
-              ProgressCallback callback, std::string& error) {
+void Download(HINTERNET session, HWND owner, const String& url, const String& dest, String& content,
+              ProgressCallback callback, String& error) {
   const bool toFile = !dest.empty();
   const PartialFile partialFile = toFile ? FindPartialFile(dest) : PartialFile();
   int64_t offset = partialFile.size;
@@ -157,7 +157,7 @@ void Download(HINTERNET session, HWND owner, const std::string& url, const std::
   for (;;) {
     // The range is decided before the request goes out: bytes the server has started to send are
     // fetched whether they are read or not.
-    const std::string range = offset > 0 ? RangeHeader(offset) : std::string();
+    const String range = offset > 0 ? RangeHeader(offset) : String();
     request = InetOpenUrlA(session, url.c_str(), range.empty() ? nullptr : range.c_str(),
                            range.empty() ? 0 : static_cast<DWORD>(-1), toFile ? kResynchronizeFlag : kReloadFlag,
                            0);
@@ -181,7 +181,7 @@ void Download(HINTERNET session, HWND owner, const std::string& url, const std::
       TransferBody(request, nullptr, content, plan.length, 0, callback);
     } else {
       const bool append = plan.use == ReplyUse::Append;
-      const std::string partial = PartialFileName(dest, plan.length, reply.stamp);
+      const String partial = PartialFileName(dest, plan.length, reply.stamp);
       HANDLE file = OpenPartialFile(dest, partial, append);
       if (file != nullptr) {
         TransferBody(request, file, content, plan.length, append ? offset : 0, callback);
@@ -206,7 +206,7 @@ bool InternetConnected() {
 
 void InternetUnload() { InetUnbind(); }
 
-int32_t HttpContentLength(const std::string& url) {
+int32_t HttpContentLength(const String& url) {
   HINTERNET session = InetOpenA("HTTP_Connect_2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (session == nullptr) return -1;
   int32_t length = -1;
@@ -219,19 +219,19 @@ int32_t HttpContentLength(const std::string& url) {
   return length;
 }
 
-std::string SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
+String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
   return SpeedTextAt(start, total, done, lastRead, GetTickCount());
 }
 
-std::string CheckNotFoundPage(const std::string& filePath, const std::string& content, const std::string& url,
-                              const std::string& def) {
+String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
+                         const String& def) {
   if (!filePath.empty() && FileExists(filePath))
     return NotFoundPageText(ReadFilePart(filePath, 0, kNotFoundProbe), url, def);
   return NotFoundPageText(content, url, def);
 }
 
-void HTTP_DownloadFile_Incremental(WindowHandle owner, const std::string& url, const std::string& destPath,
-                                   std::string& content, ProgressCallback callback, std::string& error) {
+void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const String& destPath,
+                                   String& content, ProgressCallback callback, String& error) {
   Wait(100);
   error.clear();
   content.clear();

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -19,28 +20,28 @@ std::vector<uint32_t> ProcessIdList();
 // several matches the one listed last by the system wins. NT family: the processes listed by
 // PSAPI, each identified by the image path the system reports (QueryFullProcessImageNameA,
 // where present) or else by its first module; other systems: ToolHelp.
-uint32_t FindProcessByPath(const std::string& target, bool fullPathOnly);
+uint32_t FindProcessByPath(const String& target, bool fullPathOnly);
 // The two enumerations behind FindProcessByPath, callable on any system.
-uint32_t FindProcessByPathPsApi(const std::string& target, bool fullPathOnly);
-uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly);
+uint32_t FindProcessByPathPsApi(const String& target, bool fullPathOnly);
+uint32_t FindProcessByPathToolHelp(const String& target, bool fullPathOnly);
 
 // Enclosing double quotes are removed from the target; bare names match.
-bool IsProgramRunning(const std::string& target);
+bool IsProgramRunning(const String& target);
 // Returns when the program has ended (checked once a second, messages kept flowing). Traces
 // "Pid=" and the process found on the NT family. A program this process started may come with
 // its process handle (started): then the wait also lasts until that process has ended, even
 // where the system lets no lookup by path find it.
-void WaitForProgramEnd(const std::string& target, HANDLE started = nullptr);
+void WaitForProgramEnd(const String& target, HANDLE started = nullptr);
 // Pumps messages while a top-level window of the class (and the name, when not empty) exists.
-void WaitWhileWindowClass(const std::string& className, const std::string& windowName);
+void WaitWhileWindowClass(const String& className, const String& windowName);
 
 // The program's main window as chosen by TAnalizer (analizer.h), null when none.
-HWND FindMainWindow(const std::string& target, bool fullPathOnly);
+HWND FindMainWindow(const String& target, bool fullPathOnly);
 // Posts the message to the main window; true when there was one.
-bool PostToProgram(const std::string& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam);
-bool CloseProgram(const std::string& target, bool fullPathOnly);  // WM_CLOSE, 15, 255
-bool QuitProgram(const std::string& target, bool fullPathOnly);   // WM_QUIT, 15, 255
+bool PostToProgram(const String& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam);
+bool CloseProgram(const String& target, bool fullPathOnly);  // WM_CLOSE, 15, 255
+bool QuitProgram(const String& target, bool fullPathOnly);   // WM_QUIT, 15, 255
 // Ends the process with exit code 0 without asking it; true when it was ended. Does not wait.
-bool TerminateProgram(const std::string& target, bool fullPathOnly);
+bool TerminateProgram(const String& target, bool fullPathOnly);
 
 }  // namespace vx

@@ -2,6 +2,7 @@
 #include "net/process.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "env/debug.h"
 #include "env/system_calls.h"
@@ -21,38 +22,38 @@ constexpr DWORD kImageBuffer = 1024;  // image path buffer, in characters
 constexpr DWORD kQueryLimitedInformation = 0x1000;
 
 // The short (8.3) form of a path; empty when the file does not exist or has none.
-std::string ShortPathOf(const std::string& path) {
-  if (path.empty()) return std::string();
+String ShortPathOf(const String& path) {
+  if (path.empty()) return String();
   char buf[MAX_PATH + 1];
   const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+  return n > 0 && n < sizeof buf ? String(buf, n) : String();
 }
 
 // The matching rules: full path, base name (unless fullPathOnly), then short forms. The short
 // form of the process's path is only looked up when the target has one.
-bool Matches(const std::string& exePath, const std::string& baseName, const std::string& target,
-             const std::string& shortTarget, bool fullPathOnly) {
+bool Matches(const String& exePath, const String& baseName, const String& target,
+             const String& shortTarget, bool fullPathOnly) {
   if (SameTextTrim(exePath, target)) return true;
   if (!fullPathOnly && SameTextTrim(baseName, target)) return true;
   return !shortTarget.empty() && SameTextTrim(ShortPathOf(exePath), shortTarget);
 }
 
 // A target of nothing but blanks equals no path either.
-bool IsEmptyTarget(const std::string& target) { return Trim(target).empty(); }
+bool IsEmptyTarget(const String& target) { return Trim(target).empty(); }
 
-std::string FileNamePart(const std::string& path) {
+String FileNamePart(const String& path) {
   const size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return slash == String::npos ? path : path.substr(slash + 1);
 }
 
 // The executable path the system reports for a process; empty where the system has no such
 // query (before Vista) or refuses it.
-std::string ImagePathOf(DWORD pid) {
+String ImagePathOf(DWORD pid) {
   HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
-  if (process == nullptr) return std::string();
+  if (process == nullptr) return String();
   char path[kImageBuffer];
   DWORD size = kImageBuffer;
-  std::string result;
+  String result;
   if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
     result.assign(path, size);
   CloseHandle(process);
@@ -61,7 +62,7 @@ std::string ImagePathOf(DWORD pid) {
 
 // The path and base name of the process's first module, read from its memory; a 32-bit
 // process cannot read them from a 64-bit one, nor open an elevated one for this.
-bool ModulePathOf(DWORD pid, std::string& path, std::string& baseName) {
+bool ModulePathOf(DWORD pid, String& path, String& baseName) {
   HANDLE process = SysOpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, pid);
   if (process == nullptr) return false;
   bool found = false;
@@ -74,7 +75,7 @@ bool ModulePathOf(DWORD pid, std::string& path, std::string& baseName) {
     const DWORD baseLen = PsGetModuleBaseNameA(process, module, base, kNameBuffer);
     if (pathLen > 0 && pathLen < kNameBuffer) {
       path.assign(pathBuf, pathLen);
-      baseName = baseLen < kNameBuffer ? std::string(base, baseLen) : std::string();
+      baseName = baseLen < kNameBuffer ? String(base, baseLen) : String();
       found = true;
     }
   }
@@ -84,11 +85,11 @@ bool ModulePathOf(DWORD pid, std::string& path, std::string& baseName) {
 
 // A process is identified by the image path the system reports; where that query is missing
 // or refused, by its first module. A process that gives neither does not match.
-bool ProcessMatches(DWORD pid, const std::string& target, const std::string& shortTarget, bool fullPathOnly) {
-  const std::string image = ImagePathOf(pid);
+bool ProcessMatches(DWORD pid, const String& target, const String& shortTarget, bool fullPathOnly) {
+  const String image = ImagePathOf(pid);
   if (!image.empty()) return Matches(image, FileNamePart(image), target, shortTarget, fullPathOnly);
-  std::string path;
-  std::string baseName;
+  String path;
+  String baseName;
   return ModulePathOf(pid, path, baseName) && Matches(path, baseName, target, shortTarget, fullPathOnly);
 }
 
@@ -132,18 +133,18 @@ std::vector<uint32_t> ProcessIdList() {
   return std::vector<uint32_t>(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-uint32_t FindProcessByPathPsApi(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPathPsApi(const String& target, bool fullPathOnly) {
   if (IsEmptyTarget(target)) return 0;
-  const std::string shortTarget = ShortPathOf(target);
+  const String shortTarget = ShortPathOf(target);
   const std::vector<uint32_t> ids = ProcessIdList();
   for (size_t i = ids.size(); i-- > 0;)
     if (ProcessMatches(ids[i], target, shortTarget, fullPathOnly)) return ids[i];
   return 0;
 }
 
-uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPathToolHelp(const String& target, bool fullPathOnly) {
   if (IsEmptyTarget(target)) return 0;
-  const std::string shortTarget = ShortPathOf(target);
+  const String shortTarget = ShortPathOf(target);
   HANDLE snapshot = ThCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == nullptr || snapshot == INVALID_HANDLE_VALUE) return 0;
   uint32_t found = 0;
@@ -152,7 +153,7 @@ uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly)
   entry.dwSize = sizeof entry;
   for (BOOL ok = ThProcess32First(snapshot, &entry); ok; ok = ThProcess32Next(snapshot, &entry)) {
     entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
-    const std::string exe = entry.szExeFile;
+    const String exe = entry.szExeFile;
     if (!exe.empty() && Matches(exe, FileNamePart(exe), target, shortTarget, fullPathOnly))
       found = entry.th32ProcessID;
   }
@@ -160,14 +161,14 @@ uint32_t FindProcessByPathToolHelp(const std::string& target, bool fullPathOnly)
   return found;
 }
 
-uint32_t FindProcessByPath(const std::string& target, bool fullPathOnly) {
+uint32_t FindProcessByPath(const String& target, bool fullPathOnly) {
   return IsWinNT() ? FindProcessByPathPsApi(target, fullPathOnly) : FindProcessByPathToolHelp(target, fullPathOnly);
 }
 
-bool IsProgramRunning(const std::string& target) { return FindProcessByPath(Unquote(target, true), false) != 0; }
+bool IsProgramRunning(const String& target) { return FindProcessByPath(Unquote(target, true), false) != 0; }
 
-void WaitForProgramEnd(const std::string& target, HANDLE started) {
-  const std::string path = Unquote(target, true);
+void WaitForProgramEnd(const String& target, HANDLE started) {
+  const String path = Unquote(target, true);
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
@@ -187,7 +188,7 @@ void WaitForProgramEnd(const std::string& target, HANDLE started) {
   }
 }
 
-void WaitWhileWindowClass(const std::string& className, const std::string& windowName) {
+void WaitWhileWindowClass(const String& className, const String& windowName) {
   if (className.empty()) return;  // no window has an empty class name
   const char* name = windowName.empty() ? nullptr : windowName.c_str();
   while (FindWindowA(className.c_str(), name) != nullptr) {
@@ -196,31 +197,32 @@ void WaitWhileWindowClass(const std::string& className, const std::string& windo
   }
 }
 
-HWND FindMainWindow(const std::string& target, bool fullPathOnly) {
+HWND FindMainWindow(const String& target, bool fullPathOnly) {
   const uint32_t pid = FindProcessByPath(target, fullPathOnly);
   if (pid == 0) return nullptr;
-  TAnalizer analyser(pid);
-  EnumWindows(OfferWindow, reinterpret_cast<LPARAM>(&analyser));
-  analyser.ScoreWindows(DesktopWindowFacts());
-  return reinterpret_cast<HWND>(analyser.MainWindow());
+  // The analyser's window table is large: it lives on the heap, not on the stack.
+  std::unique_ptr<TAnalizer> analyser(new TAnalizer(pid));
+  EnumWindows(OfferWindow, reinterpret_cast<LPARAM>(analyser.get()));
+  analyser->ScoreWindows(DesktopWindowFacts());
+  return reinterpret_cast<HWND>(analyser->MainWindow());
 }
 
-bool PostToProgram(const std::string& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam) {
+bool PostToProgram(const String& target, bool fullPathOnly, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = FindMainWindow(target, fullPathOnly);
   if (window == nullptr) return false;
   PostMessageA(window, message, wParam, lParam);
   return true;
 }
 
-bool CloseProgram(const std::string& target, bool fullPathOnly) {
+bool CloseProgram(const String& target, bool fullPathOnly) {
   return PostToProgram(target, fullPathOnly, WM_CLOSE, 15, 255);
 }
 
-bool QuitProgram(const std::string& target, bool fullPathOnly) {
+bool QuitProgram(const String& target, bool fullPathOnly) {
   return PostToProgram(target, fullPathOnly, WM_QUIT, 15, 255);
 }
 
-bool TerminateProgram(const std::string& target, bool fullPathOnly) {
+bool TerminateProgram(const String& target, bool fullPathOnly) {
   const uint32_t pid = FindProcessByPath(target, fullPathOnly);
   if (pid == 0) return false;
   HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid);

@@ -30,7 +30,7 @@ bool SeekEnd(std::FILE* f, uint64_t& size) {
 
 }  // namespace
 
-FileSource::FileSource(const std::string& path) {
+FileSource::FileSource(const String& path) {
   if (path.empty()) return;
   // The C runtime opens for shared reading and writing, so a running program can read itself.
   file_ = std::fopen(path.c_str(), "rb");

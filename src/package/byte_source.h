@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -25,7 +26,7 @@ class ByteSource {
 // A file opened read-only (other readers and writers allowed); closed on destruction.
 class FileSource : public ByteSource {
  public:
-  explicit FileSource(const std::string& path);
+  explicit FileSource(const String& path);
   ~FileSource() override;
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;

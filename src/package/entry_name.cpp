@@ -8,7 +8,7 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string UpperAscii(std::string s) {
+String UpperAscii(String s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
@@ -16,8 +16,8 @@ std::string UpperAscii(std::string s) {
 
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension ("nul.txt")
 // and with trailing blanks: Windows opens the device instead of a file.
-bool IsDeviceName(const std::string& part) {
-  std::string base = part.substr(0, part.find('.'));
+bool IsDeviceName(const String& part) {
+  String base = part.substr(0, part.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   base = UpperAscii(base);
   if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
@@ -27,13 +27,13 @@ bool IsDeviceName(const std::string& part) {
          base[3] >= '0' && base[3] <= '9';
 }
 
-bool OnlyDotsAndBlanks(const std::string& part) {
-  return part.find_first_not_of(". ") == std::string::npos;
+bool OnlyDotsAndBlanks(const String& part) {
+  return part.find_first_not_of(". ") == String::npos;
 }
 
 }  // namespace
 
-bool CheckEntryName(const std::string& name, std::string& relative, std::string& reason) {
+bool CheckEntryName(const String& name, String& relative, String& reason) {
   relative.clear();
   reason.clear();
   if (name.empty()) {
@@ -58,12 +58,12 @@ bool CheckEntryName(const std::string& name, std::string& relative, std::string&
       return false;
     }
   }
-  std::vector<std::string> parts;
+  std::vector<String> parts;
   size_t start = 0;
   while (start <= name.size()) {
     size_t end = start;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
-    std::string part = name.substr(start, end - start);
+    String part = name.substr(start, end - start);
     start = end + 1;
     if (part.empty() || part == ".") continue;
     if (OnlyDotsAndBlanks(part)) {
@@ -87,13 +87,13 @@ bool CheckEntryName(const std::string& name, std::string& relative, std::string&
   return true;
 }
 
-std::string EntryFolder(const std::string& relative) {
+String EntryFolder(const String& relative) {
   const size_t cut = relative.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : relative.substr(0, cut);
+  return cut == String::npos ? String() : relative.substr(0, cut);
 }
 
-std::string EntryKey(const std::string& relative) {
-  std::string s = relative;
+String EntryKey(const String& relative) {
+  String s = relative;
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;

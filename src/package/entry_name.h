@@ -1,7 +1,6 @@
 // File names inside a package: only plain relative paths below the extraction folder are used.
 #pragma once
-#include <string>
-
+#include "env/str.h"
 namespace vx {
 
 // Checks a file name from a block header. On success relative holds the name with its parts
@@ -10,12 +9,12 @@ namespace vx {
 // holds ":" (drives, streams), a ".." part (or a part of dots and blanks only), control or
 // wildcard characters, or a part that is a device name (CON, NUL, COM1, ...) gives false and
 // a short reason.
-bool CheckEntryName(const std::string& name, std::string& relative, std::string& reason);
+bool CheckEntryName(const String& name, String& relative, String& reason);
 
 // The folder part of a relative name ("bin\tool.dll" -> "bin"), empty for a plain file name.
-std::string EntryFolder(const std::string& relative);
+String EntryFolder(const String& relative);
 
 // The name with ASCII letters folded to lower case: Windows treats such names as one file.
-std::string EntryKey(const std::string& relative);
+String EntryKey(const String& relative);
 
 }  // namespace vx

@@ -12,7 +12,7 @@ namespace vx {
 namespace {
 
 // Reads one string block (32-bit length + text) at pos, which must lie wholly before limit.
-bool ReadStringBlock(ByteSource& src, uint64_t& pos, uint64_t limit, std::string& text) {
+bool ReadStringBlock(ByteSource& src, uint64_t& pos, uint64_t limit, String& text) {
   uint32_t len = 0;
   if (pos > limit || limit - pos < 4 || !ReadU32At(src, pos, len)) return false;
   if (len > limit - pos - 4 || len > kMaxStringBlock) return false;
@@ -23,15 +23,15 @@ bool ReadStringBlock(ByteSource& src, uint64_t& pos, uint64_t limit, std::string
 }
 
 // File-name part of a path: the text after the last folder or drive separator.
-std::string FileNamePart(const std::string& path) {
+String FileNamePart(const String& path) {
   const size_t p = path.find_last_of("\\/:");
-  return p == std::string::npos ? path : path.substr(p + 1);
+  return p == String::npos ? path : path.substr(p + 1);
 }
 
 // Replaces the extension of a file name (the part from its last "."), or appends one.
-std::string ChangeExtension(const std::string& name, const std::string& ext) {
+String ChangeExtension(const String& name, const String& ext) {
   const size_t p = name.rfind('.');
-  return (p == std::string::npos ? name : name.substr(0, p)) + ext;
+  return (p == String::npos ? name : name.substr(0, p)) + ext;
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize) {
   return result;
 }
 
-TGFileInfo::TGFileInfo(const std::string& path) {
+TGFileInfo::TGFileInfo(const String& path) {
   Clear();
   FileSource src(path);
   if (src.IsOpen()) Read(src);
@@ -81,39 +81,39 @@ void TGFileInfo::Read(ByteSource& src) {
   trailer_.dataStart = static_cast<uint32_t>(pos);
 }
 
-double TGFileInfo::SpaceRequired(const std::string& folder) const {
+double TGFileInfo::SpaceRequired(const String& folder) const {
   return SpaceForCluster(trailer_, DriveClusterSize(folder));
 }
 
-std::string TGFileInfo::LanguageText(const std::string& key, const std::string& def) const {
+String TGFileInfo::LanguageText(const String& key, const String& def) const {
   return vx::LanguageText(language_, key, def);
 }
 int TGFileInfo::LanguageCharset() const { return vx::LanguageCharset(language_); }
 int TGFileInfo::LanguageFontSize() const { return vx::LanguageFontSize(language_); }
-std::string TGFileInfo::LanguageFontName() const { return vx::LanguageFontName(language_); }
+String TGFileInfo::LanguageFontName() const { return vx::LanguageFontName(language_); }
 
-std::string TGFileInfo::UpdateUrl() const { return ListItem(settings_, 0, ""); }
-std::string TGFileInfo::InfoFileName() const {
+String TGFileInfo::UpdateUrl() const { return ListItem(settings_, 0, ""); }
+String TGFileInfo::InfoFileName() const {
   return ChangeExtension(FileNamePart(ListItem(settings_, 1, "")), ".info");
 }
-std::string TGFileInfo::OriginalFileName() const {
+String TGFileInfo::OriginalFileName() const {
   return ChangeExtension(FileNamePart(ListItem(settings_, 1, "")), ".original");
 }
-std::string TGFileInfo::AgentExeName() const { return ListItem(settings_, 2, ""); }
-std::string TGFileInfo::AgentToken(bool decode) const {
-  const std::string raw = ListItem(settings_, 3, "");
+String TGFileInfo::AgentExeName() const { return ListItem(settings_, 2, ""); }
+String TGFileInfo::AgentToken(bool decode) const {
+  const String raw = ListItem(settings_, 3, "");
   return decode ? DecodeToken(raw) : raw;
 }
 bool TGFileInfo::RunHidden() const { return ListItem(settings_, 4, "") == "1"; }
 
-std::string TGFileInfo::WebFolder() const { return ListItem(web_, 0, ""); }
-std::string TGFileInfo::WebFileName() const { return ListItem(web_, 1, ""); }
+String TGFileInfo::WebFolder() const { return ListItem(web_, 0, ""); }
+String TGFileInfo::WebFileName() const { return ListItem(web_, 1, ""); }
 bool TGFileInfo::WebNoLocal() const { return ListItem(web_, 2, "") == "1"; }
-std::string TGFileInfo::WebToken(bool decode) const {
-  const std::string raw = ListItem(web_, 3, "");
+String TGFileInfo::WebToken(bool decode) const {
+  const String raw = ListItem(web_, 3, "");
   return decode ? DecodeToken(raw) : raw;
 }
-std::string TGFileInfo::WebSizeText() const { return ListItem(web_, 4, ""); }
+String TGFileInfo::WebSizeText() const { return ListItem(web_, 4, ""); }
 bool TGFileInfo::SameWebToken(const TGFileInfo& other) const {
   return WebToken(true) == other.WebToken(true);
 }

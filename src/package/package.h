@@ -1,8 +1,8 @@
 // The package layout: 74-byte trailer, checksum, string blocks, tokens, and TGFileInfo.
 #pragma once
 #include <cstdint>
-#include <string>
 
+#include "env/str.h"
 #include "package/byte_source.h"
 
 namespace vx {
@@ -44,32 +44,32 @@ struct TrailerRecord {
 static_assert(sizeof(TrailerRecord) == 74, "the trailer is a 74-byte on-disk record");
 
 bool IsPeFile(ByteSource& src);
-bool IsPeFile(const std::string& path);
+bool IsPeFile(const String& path);
 // Reads the trailer into rec (zeroed first). Returns false when the file cannot be read or the
 // trailer's bounds are impossible; rec.magic tells whether it is a package.
 bool ReadTrailer(ByteSource& src, TrailerRecord& rec);
-bool ReadTrailer(const std::string& path, TrailerRecord& rec);
+bool ReadTrailer(const String& path, TrailerRecord& rec);
 uint32_t PackageChecksum(ByteSource& src, uint32_t trailerLength);
-uint32_t PackageChecksum(const std::string& path, uint32_t trailerLength);
+uint32_t PackageChecksum(const String& path, uint32_t trailerLength);
 // The sum itself, without the size rule (PackageChecksum returns 1234 for files over the limit).
 uint32_t PackageSum(ByteSource& src, uint32_t trailerLength);
 // Where the trailer ends: the package-end field of a PE file when above 0, else the file size.
 uint64_t PackageEnd(ByteSource& src);
-std::string DecodeToken(const std::string& text);
+String DecodeToken(const String& text);
 // Space-table entry for a drive with the given cluster size in bytes (0 when unknown).
 double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize);
 
 class TGFileInfo {
  public:
   TGFileInfo() { Clear(); }
-  explicit TGFileInfo(const std::string& path);
+  explicit TGFileInfo(const String& path);
   explicit TGFileInfo(ByteSource& src);
 
   const TrailerRecord& Trailer() const { return trailer_; }
   bool IsPackage() const { return trailer_.magic == kPackageMagic; }
-  const std::string& LanguageBlock() const { return language_; }
-  const std::string& SettingsList() const { return settings_; }
-  const std::string& WebList() const { return web_; }
+  const String& LanguageBlock() const { return language_; }
+  const String& SettingsList() const { return settings_; }
+  const String& WebList() const { return web_; }
 
   bool ConfirmExtractFlag() const { return (trailer_.flags & kFlagConfirmExtract) != 0; }
   bool ContinuationFlag() const { return (trailer_.flags & kFlagContinuation) != 0; }
@@ -80,24 +80,24 @@ class TGFileInfo {
   bool MakeAgentFlag() const { return trailer_.makeAgentFlag != 0; }
   bool AgentFlag() const { return trailer_.agentFlag != 0; }
 
-  double SpaceRequired(const std::string& folder) const;  // uses the drive's cluster size
+  double SpaceRequired(const String& folder) const;  // uses the drive's cluster size
 
-  std::string LanguageText(const std::string& key, const std::string& def) const;
+  String LanguageText(const String& key, const String& def) const;
   int LanguageCharset() const;
   int LanguageFontSize() const;
-  std::string LanguageFontName() const;
+  String LanguageFontName() const;
 
-  std::string UpdateUrl() const;
-  std::string InfoFileName() const;
-  std::string OriginalFileName() const;
-  std::string AgentExeName() const;
-  std::string AgentToken(bool decode) const;
+  String UpdateUrl() const;
+  String InfoFileName() const;
+  String OriginalFileName() const;
+  String AgentExeName() const;
+  String AgentToken(bool decode) const;
   bool RunHidden() const;
-  std::string WebFolder() const;
-  std::string WebFileName() const;
+  String WebFolder() const;
+  String WebFileName() const;
   bool WebNoLocal() const;
-  std::string WebToken(bool decode) const;
-  std::string WebSizeText() const;
+  String WebToken(bool decode) const;
+  String WebSizeText() const;
   bool SameWebToken(const TGFileInfo& other) const;
 
  private:
@@ -105,9 +105,9 @@ class TGFileInfo {
   void Read(ByteSource& src);
 
   TrailerRecord trailer_;
-  std::string language_;
-  std::string settings_;
-  std::string web_;
+  String language_;
+  String settings_;
+  String web_;
 };
 
 }  // namespace vx

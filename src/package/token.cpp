@@ -6,11 +6,11 @@
 
 namespace vx {
 
-std::string DecodeToken(const std::string& text) {
+String DecodeToken(const String& text) {
   // Whatever fails below yields a fresh random number, so damaged tokens do not match each other.
-  const std::string fallback = RandomNumberText(0, 99998);
+  const String fallback = RandomNumberText(0, 99998);
 
-  std::string hex = text;
+  String hex = text;
   for (char& ch : hex) ch = static_cast<char>(static_cast<unsigned char>(ch) - 50);
   std::vector<uint8_t> d;
   d.reserve(hex.size() / 2 + 1);
@@ -29,8 +29,7 @@ std::string DecodeToken(const std::string& text) {
   const size_t a = d[1], b = d[2];
   if (a + b + 4 > n) return fallback;  // stated lengths do not fit the token
   // Bytes numbered from 1: the result starts at byte a + 4 and holds n - a - b - 4 bytes.
-  return std::string(d.begin() + static_cast<std::ptrdiff_t>(a + 3),
-                     d.begin() + static_cast<std::ptrdiff_t>(n - b - 1));
+  return String(reinterpret_cast<const char*>(d.data()) + a + 3, n - b - 1 - (a + 3));
 }
 
 }  // namespace vx

@@ -37,7 +37,7 @@ bool IsPeFile(ByteSource& src) {
          mz[1] == 'Z' && pe[0] == 'P' && pe[1] == 'E';
 }
 
-bool IsPeFile(const std::string& path) {
+bool IsPeFile(const String& path) {
   FileSource src(path);
   return src.IsOpen() && IsPeFile(src);
 }
@@ -66,7 +66,7 @@ bool ReadTrailer(ByteSource& src, TrailerRecord& rec) {
   return true;
 }
 
-bool ReadTrailer(const std::string& path, TrailerRecord& rec) {
+bool ReadTrailer(const String& path, TrailerRecord& rec) {
   FileSource src(path);
   if (!src.IsOpen()) {
     std::memset(&rec, 0, sizeof rec);

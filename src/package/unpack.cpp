@@ -24,15 +24,15 @@ bool ReadU32(ByteSource& src, uint64_t offset, uint32_t& value) {
 }
 
 // The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
-uint32_t ParseDosDate(const std::string& text) {
+uint32_t ParseDosDate(const String& text) {
   int64_t v = 0;
   if (!TextToInt64(text, v) || v < INT32_MIN || v > static_cast<int64_t>(UINT32_MAX)) return 0;
   return static_cast<uint32_t>(v);
 }
 
-std::string FileNamePart(const std::string& path) {
+String FileNamePart(const String& path) {
   const size_t cut = path.find_last_of("\\/:");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+  return cut == String::npos ? path : path.substr(cut + 1);
 }
 
 class Unpacker {
@@ -47,12 +47,12 @@ class Unpacker {
   struct Block {
     int number = 0;
     uint64_t packedSize = 0;
-    std::string header;
+    String header;
     bool headerDone = false;
     bool headerTooLong = false;
     bool ignored = false;
-    std::string name;
-    std::string relative;
+    String name;
+    String relative;
     uint32_t dosDate = 0;
     std::unique_ptr<UnpackOutput> out;
     bool existed = false;
@@ -67,8 +67,8 @@ class Unpacker {
   bool StartFile(Block& b);
   bool FinishFile(Block& b);
   bool BuildAgent(ByteSource& src);
-  bool Fail(UnpackFailure failure, const std::string& text);
-  std::string BlockWhere(int block) const {
+  bool Fail(UnpackFailure failure, const String& text);
+  String BlockWhere(int block) const {
     return "block " + IntText(block) + " of " + piecePath_;
   }
 
@@ -77,16 +77,16 @@ class Unpacker {
   std::vector<uint8_t> in_;
   std::vector<uint8_t> out_;
   UnpackResult result_;
-  std::string piecePath_;
+  String piecePath_;
   int disk_ = 1;
   TrailerRecord rec_{};
   int blockCounter_ = 0;
   uint64_t firstFileBlock_ = 0;
   TrailerRecord first_{};  // the first piece's trailer
-  std::string lastFolder_;  // the last subfolder made, to skip repeated requests
+  String lastFolder_;  // the last subfolder made, to skip repeated requests
 };
 
-bool Unpacker::Fail(UnpackFailure failure, const std::string& text) {
+bool Unpacker::Fail(UnpackFailure failure, const String& text) {
   result_.failure = failure;
   result_.errorText = text;
   DebugWriteLnPid(" Unpack stopped: " + text);
@@ -94,7 +94,7 @@ bool Unpacker::Fail(UnpackFailure failure, const std::string& text) {
 }
 
 UnpackResult Unpacker::Run() {
-  std::string base = req_.packagePath;
+  String base = req_.packagePath;
   if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
   piecePath_ = req_.packagePath;
   disk_ = 1;
@@ -194,7 +194,7 @@ bool Unpacker::ExtractPiece(ByteSource& src) {
   const uint64_t end = PackageEnd(src);
   uint64_t pos = rec_.dataStart;
   if (disk_ == 1) host_.Progress(0, 0, static_cast<int32_t>(rec_.fileCount), 0, 1);
-  std::string dirError;
+  String dirError;
   if (!host_.CreateWorkFolder(dirError))
     host_.ShowError(req_.workFolder + "<P><P>Unable to create Directory!<P><P>" + dirError);
   if (pos > end || end - pos < kTrailerLength)
@@ -308,20 +308,20 @@ bool Unpacker::StartFile(Block& b) {
     b.ignored = true;
     return true;
   }
-  if (b.header.find('*') != std::string::npos) result_.runCommand = b.header;
-  std::string name = ListItem(b.header, 0, "");
+  if (b.header.find('*') != String::npos) result_.runCommand = b.header;
+  String name = ListItem(b.header, 0, "");
   b.dosDate = ParseDosDate(ListItem(b.header, 1, ""));
   const size_t star = name.find('*');
-  if (star != std::string::npos) {
+  if (star != String::npos) {
     result_.runCommand = name;
     name.resize(star);
   }
   b.name = name;
-  std::string reason;
+  String reason;
   if (!CheckEntryName(name, b.relative, reason))
     return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
                                              name + "\" (" + reason + ", " + BlockWhere(b.number) + ").");
-  const std::string folder = EntryFolder(b.relative);
+  const String folder = EntryFolder(b.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);
     lastFolder_ = folder;
@@ -334,7 +334,7 @@ bool Unpacker::StartFile(Block& b) {
 bool Unpacker::FinishFile(Block& b) {
   const bool ok = b.out->Ok();
   if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
-  const std::string errorText = b.out->ErrorText();
+  const String errorText = b.out->ErrorText();
   b.out.reset();  // closes the file
   ++result_.files;
   UnpackHost::FileReport report;
@@ -348,7 +348,7 @@ bool Unpacker::FinishFile(Block& b) {
   report.written = ok;
   host_.NoteFile(report);
   if (ok) return true;
-  const std::string target = req_.workFolder + "\\" + b.relative;
+  const String target = req_.workFolder + "\\" + b.relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
@@ -361,10 +361,10 @@ bool Unpacker::FinishFile(Block& b) {
 bool Unpacker::BuildAgent(ByteSource& src) {
   TrailerRecord rec{};
   ReadTrailer(src, rec);
-  std::string relative, reason;
+  String relative, reason;
   if (!CheckEntryName(req_.agentName, relative, reason))
     return Fail(UnpackFailure::kBadName, UnsafeAgentNameText(req_.agentName, reason));
-  const std::string folder = EntryFolder(relative);
+  const String folder = EntryFolder(relative);
   if (!folder.empty()) host_.CreateFolders(folder);
   bool existed = false;
   std::unique_ptr<UnpackOutput> out = host_.OpenOutput(relative, false, existed);
@@ -391,21 +391,21 @@ bool Unpacker::BuildAgent(ByteSource& src) {
 
 }  // namespace
 
-std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, uint64_t fileSize,
-                               double bytesFree) {
+String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
+                          double bytesFree) {
   const int64_t freeBytes = bytesFree < -9.2e18 || bytesFree > 9.2e18 ? 0 : static_cast<int64_t>(bytesFree);
   return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
          "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
          IntText(freeBytes) + " Bytes";
 }
 
-std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason) {
+String UnsafeAgentNameText(const String& agentName, const String& reason) {
   return "The package names an update agent that cannot be written safely: \"" + agentName + "\" (" + reason +
          ").";
 }
 
-std::string PiecePath(const std::string& firstPiece, int disk) {
-  std::string base = firstPiece;
+String PiecePath(const String& firstPiece, int disk) {
+  String base = firstPiece;
   if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
   return base + "." + ZeroPad(disk, 3);
 }

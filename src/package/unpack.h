@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <string>
 
+#include "env/str.h"
 #include "package/byte_source.h"
 #include "package/package.h"
 
@@ -18,7 +18,7 @@ class UnpackOutput {
   virtual bool Write(const uint8_t* data, size_t len) = 0;
   // Sets the file's DOS date-time (date in the high 16 bits); only called with a date not 0.
   virtual void SetDosTime(uint32_t dosDateTime) = 0;
-  virtual std::string ErrorText() const = 0;  // the system's text for the failure
+  virtual String ErrorText() const = 0;  // the system's text for the failure
 };
 
 // Everything extraction needs from its surroundings. Names of targets are relative to the work
@@ -28,36 +28,36 @@ class UnpackHost {
   virtual ~UnpackHost() = default;
 
   // Pieces of the package.
-  virtual bool PieceExists(const std::string& path) = 0;
-  virtual std::unique_ptr<ByteSource> OpenPiece(const std::string& path) = 0;
-  virtual uint32_t PieceDosTime(const std::string& path) = 0;  // 0 when unknown
+  virtual bool PieceExists(const String& path) = 0;
+  virtual std::unique_ptr<ByteSource> OpenPiece(const String& path) = 0;
+  virtual uint32_t PieceDosTime(const String& path) = 0;  // 0 when unknown
 
   // The work folder and the files in it.
-  virtual bool CreateWorkFolder(std::string& errorText) = 0;   // with every missing parent
-  virtual bool CreateFolders(const std::string& relativeFolder) = 0;
+  virtual bool CreateWorkFolder(String& errorText) = 0;   // with every missing parent
+  virtual bool CreateFolders(const String& relativeFolder) = 0;
   // Opens a target for appending (creating it when missing) or, with append false, replacing.
   // existed tells whether the file was there before. Never returns null.
-  virtual std::unique_ptr<UnpackOutput> OpenOutput(const std::string& relative, bool append,
+  virtual std::unique_ptr<UnpackOutput> OpenOutput(const String& relative, bool append,
                                                    bool& existed) = 0;
-  virtual uint64_t TargetSize(const std::string& relative) = 0;  // 0 when missing
-  virtual double FreeSpace(const std::string& relative) = 0;      // -1 when unknown
+  virtual uint64_t TargetSize(const String& relative) = 0;  // 0 when missing
+  virtual double FreeSpace(const String& relative) = 0;      // -1 when unknown
   // The process-wide count of failed file writes (only the first failure is shown).
   virtual int& WriteFailureCount() = 0;
 
   // The user.
   // kind 0: start (first, max, position, step); kind 1: one step.
   virtual void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) = 0;
-  virtual void ShowError(const std::string& markupText) = 0;
+  virtual void ShowError(const String& markupText) = 0;
   // The next-disk question (OK/Cancel); true for OK.
-  virtual bool AskForDisk(const std::string& markupText) = 0;
+  virtual bool AskForDisk(const String& markupText) = 0;
   virtual void SuppressAutoPlay() = 0;
-  virtual void EjectMedium(const std::string& path) = 0;
+  virtual void EjectMedium(const String& path) = 0;
   virtual void PumpMessages() = 0;
   virtual void Wait(uint32_t ms) = 0;
 
   // Reports for tools that list a package; the launcher ignores them.
   struct PieceReport {
-    std::string path;
+    String path;
     int disk = 0;
     uint64_t size = 0;
     bool checksumOk = false;
@@ -67,8 +67,8 @@ class UnpackHost {
   };
   struct FileReport {
     int block = 0;                 // block number over the whole package (1-based)
-    std::string name;              // as written in the header (before "*")
-    std::string relative;          // the checked name
+    String name;              // as written in the header (before "*")
+    String relative;          // the checked name
     uint64_t packedSize = 0;
     uint64_t size = 0;             // content bytes
     uint32_t dosDateTime = 0;
@@ -80,11 +80,11 @@ class UnpackHost {
 };
 
 struct UnpackRequest {
-  std::string packagePath;  // the first piece
-  std::string workFolder;   // target folder, no trailing backslash (used in texts)
-  std::string agentName;    // the update agent to build, or empty
+  String packagePath;  // the first piece
+  String workFolder;   // target folder, no trailing backslash (used in texts)
+  String agentName;    // the update agent to build, or empty
   bool forcePrompt = false; // ask for every further disk even when its piece is reachable
-  std::string promptText;   // the disk question; "<DISK_NUM>" becomes the disk number
+  String promptText;   // the disk question; "<DISK_NUM>" becomes the disk number
 };
 
 enum class UnpackFailure {
@@ -102,11 +102,11 @@ enum class UnpackFailure {
 };
 
 struct UnpackResult {
-  std::string runCommand;   // the "*" name item (or whole header), empty when none or stopped
+  String runCommand;   // the "*" name item (or whole header), empty when none or stopped
   bool checksumOk = false;  // the last piece examined passed its checksum test
   bool cancelled = false;   // the user cancelled a disk question
   UnpackFailure failure = UnpackFailure::kNone;
-  std::string errorText;    // what went wrong, for the user (plain text) when failure is set
+  String errorText;    // what went wrong, for the user (plain text) when failure is set
   int pieces = 0;           // pieces opened
   int blocks = 0;           // blocks read, string blocks included
   int files = 0;            // file blocks written or appended
@@ -118,14 +118,14 @@ constexpr size_t kUnpackChunk = 256 * 1024;  // read and write unit of extractio
 UnpackResult UnpackPackageWith(const UnpackRequest& request, UnpackHost& host);
 
 // The text shown with the first failed write: system error, content size, file size, free bytes.
-std::string WriteFailureReport(const std::string& errorText, uint64_t dataSize, uint64_t fileSize,
-                               double bytesFree);
+String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
+                          double bytesFree);
 
 // What is said of an update agent name that CheckEntryName refused, for the user (plain text).
-std::string UnsafeAgentNameText(const std::string& agentName, const std::string& reason);
+String UnsafeAgentNameText(const String& agentName, const String& reason);
 
 // The path of piece k (k >= 2) of a package whose first piece is firstPiece.
-std::string PiecePath(const std::string& firstPiece, int disk);
+String PiecePath(const String& firstPiece, int disk);
 
 // The update agent image: bytes [0, keep) of the first piece with the package-end field cleared,
 // followed by the trailer with the agent flag set and the length 74. Written in chunks by the

@@ -11,7 +11,7 @@ namespace {
 // A piece opened for reading with other readers and writers allowed.
 class PieceFile : public ByteSource {
  public:
-  explicit PieceFile(const std::string& path) {
+  explicit PieceFile(const String& path) {
     h_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     LARGE_INTEGER size;
@@ -55,7 +55,7 @@ class PieceFile : public ByteSource {
 
 class TargetFile : public UnpackOutput {
  public:
-  TargetFile(const std::string& path, bool append, bool& existed) {
+  TargetFile(const String& path, bool append, bool& existed) {
     h_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD code = GetLastError();
@@ -98,7 +98,7 @@ class TargetFile : public UnpackOutput {
         LocalFileTimeToFileTime(&local, &utc))
       SetFileTime(h_, nullptr, nullptr, &utc);
   }
-  std::string ErrorText() const override { return error_; }
+  String ErrorText() const override { return error_; }
 
  private:
   void Failed() {
@@ -106,16 +106,16 @@ class TargetFile : public UnpackOutput {
     if (error_.empty()) error_ = " ";
   }
   HANDLE h_ = INVALID_HANDLE_VALUE;
-  std::string error_;
+  String error_;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenPieceFile(const std::string& path) {
+std::unique_ptr<ByteSource> OpenPieceFile(const String& path) {
   return std::unique_ptr<ByteSource>(new PieceFile(path));
 }
 
-std::unique_ptr<UnpackOutput> OpenTargetFile(const std::string& path, bool append, bool& existed) {
+std::unique_ptr<UnpackOutput> OpenTargetFile(const String& path, bool append, bool& existed) {
   return std::unique_ptr<UnpackOutput>(new TargetFile(path, append, existed));
 }
 

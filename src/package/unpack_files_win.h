@@ -2,16 +2,16 @@
 // Windows build only.
 #pragma once
 #include <memory>
-#include <string>
 
+#include "env/str.h"
 #include "package/unpack.h"
 
 namespace vx {
 
 // A piece opened for reading, other readers and writers allowed.
-std::unique_ptr<ByteSource> OpenPieceFile(const std::string& path);
+std::unique_ptr<ByteSource> OpenPieceFile(const String& path);
 // Opens path for appending (or replacing); existed tells whether the file was there before.
 // Never null: a file that cannot be opened reports it through Ok() and ErrorText().
-std::unique_ptr<UnpackOutput> OpenTargetFile(const std::string& path, bool append, bool& existed);
+std::unique_ptr<UnpackOutput> OpenTargetFile(const String& path, bool append, bool& existed);
 
 }  // namespace vx

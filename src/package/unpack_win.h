@@ -2,13 +2,14 @@
 // Windows build only.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
 // The progress callback form of the stub window (DownloadProgress): kind 0 start, 1 step.
 using UnpackProgressFn = void (*)(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
-                                  const std::string& text);
+                                  const String& text);
 
 // Extracts every piece of the package at packagePath into workFolder (no trailing backslash),
 // building the update agent agentName when it is not empty, asking for further disks with
@@ -20,13 +21,13 @@ using UnpackProgressFn = void (*)(int32_t kind, int32_t first, int32_t max, int3
 // an error box and an empty runCommand; the result is then false. So does the first failed
 // write, whose box (the first in the process only) comes with the size report. The caller
 // deletes the work folder as always.
-bool UnpackPackage(const std::string& packagePath, const std::string& workFolder, const std::string& agentName,
-                   bool forcePrompt, int charset, const std::string& buttons, const std::string& caption,
-                   const std::string& promptText, UnpackProgressFn progress, std::string& runCommand,
+bool UnpackPackage(const String& packagePath, const String& workFolder, const String& agentName,
+                   bool forcePrompt, int charset, const String& buttons, const String& caption,
+                   const String& promptText, UnpackProgressFn progress, String& runCommand,
                    bool& checksumOk);
 
 // The box of a damaged or unsafe package: text (markup), then that the setup will not be
 // started; ownerless, with the default caption.
-void ShowUnpackError(const std::string& text, const std::string& buttons, int charset);
+void ShowUnpackError(const String& text, const String& buttons, int charset);
 
 }  // namespace vx

@@ -11,7 +11,7 @@ struct InflateStream::State {
   z_stream zs;
 };
 
-std::string ZLibMessage(int code) {
+String ZLibMessage(int code) {
   switch (code) {
     case 2: return "need dictionary";
     case 1: return "stream end";
@@ -101,7 +101,7 @@ bool InflateStream::End(EZLibError& err) {
   return true;
 }
 
-bool InflateBlock(const std::string& in, std::string& out, EZLibError& err, size_t maxOutput) {
+bool InflateBlock(const String& in, String& out, EZLibError& err, size_t maxOutput) {
   out.clear();
   InflateStream zs;
   if (!zs.Init(err)) return false;

@@ -3,18 +3,19 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
 // zlib's result code and its message text ("data error", "buffer error", ...).
 struct EZLibError {
   int code = 0;
-  std::string message;
+  String message;
 };
 
 // The message zlib 1.1.4 gives for a result code; "need dictionary" for 2, empty for unknown codes.
-std::string ZLibMessage(int code);
+String ZLibMessage(int code);
 EZLibError MakeZLibError(int code);
 
 // One zlib (RFC 1950) inflate stream, fed piece by piece.
@@ -49,7 +50,7 @@ class InflateStream {
 
 // Inflates one complete zlib stream held in memory. Output beyond maxOutput bytes is a failure
 // (code -4, "insufficient memory"), so damaged input cannot exhaust memory.
-bool InflateBlock(const std::string& in, std::string& out, EZLibError& err,
+bool InflateBlock(const String& in, String& out, EZLibError& err,
                   size_t maxOutput = size_t(1) << 30);
 
 }  // namespace vx

@@ -4,13 +4,13 @@
 
 namespace vx {
 
-std::vector<std::string> MessageLines(const std::string& text) {
-  const std::string measured = text.empty() ? std::string(" ") : text;
-  std::vector<std::string> lines;
+std::vector<String> MessageLines(const String& text) {
+  const String measured = text.empty() ? String(" ") : text;
+  std::vector<String> lines;
   size_t start = 0;
   for (;;) {
     const size_t br = measured.find("\r\n", start);
-    if (br == std::string::npos) break;
+    if (br == String::npos) break;
     lines.push_back(measured.substr(start, br - start));
     start = br + 2;
   }
@@ -18,7 +18,7 @@ std::vector<std::string> MessageLines(const std::string& text) {
   return lines;
 }
 
-int BoxLineHeight(int charHeight, int externalLeading, const std::string& face) {
+int BoxLineHeight(int charHeight, int externalLeading, const String& face) {
   return charHeight + externalLeading + (SameTextTrim(face, "MS PGothic") ? 1 : 0);
 }
 

@@ -1,7 +1,8 @@
 // Sizing and placing of the message box and the inform dialog: arithmetic only, no windows.
 #pragma once
-#include <string>
 #include <vector>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -23,9 +24,9 @@ constexpr int kBoxButtonHeight = 23;
 constexpr int kBoxMinWidth = 360;
 
 // Lines of a message as measured: split at CR LF; an empty message counts as " ".
-std::vector<std::string> MessageLines(const std::string& text);
+std::vector<String> MessageLines(const String& text);
 // Font line height: character height + external leading, one more for "MS PGothic".
-int BoxLineHeight(int charHeight, int externalLeading, const std::string& face);
+int BoxLineHeight(int charHeight, int externalLeading, const String& face);
 // Text size from the single-line widths of the lines: lines wider than 600 pixels count as
 // several lines; the width is at most 600.
 BoxSize MeasureMessage(const std::vector<int>& lineWidths, int lineHeight);

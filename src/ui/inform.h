@@ -1,8 +1,7 @@
 // The inform dialog (window class "VRichEditBox"): news for the user with an optional link button.
 // Windows build only.
 #pragma once
-#include <string>
-
+#include "env/str.h"
 #include "ui/handles.h"
 
 namespace vx {
@@ -10,8 +9,8 @@ namespace vx {
 // Shows content in a resizable dialog of width x height pixels; with a link, a button under it
 // opens the link and closes the dialog. Without content the link is opened directly. Returns
 // false only when content and link are both empty.
-bool ShowInform(WindowHandle owner, const std::string& caption, const std::string& buttonCaption,
-                const std::string& content, const std::string& link, int width, int height, bool rightToLeft,
-                const std::string& fontName, int fontSize, int charset);
+bool ShowInform(WindowHandle owner, const String& caption, const String& buttonCaption,
+                const String& content, const String& link, int width, int height, bool rightToLeft,
+                const String& fontName, int fontSize, int charset);
 
 }  // namespace vx

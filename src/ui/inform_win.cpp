@@ -16,7 +16,7 @@ namespace {
 const char kInformClass[] = "VRichEditBox";
 
 struct InformState {
-  std::string link;
+  String link;
   HINSTANCE instance = nullptr;
   HWND dialog = nullptr;
   HWND text = nullptr;
@@ -90,15 +90,15 @@ LRESULT CALLBACK InformProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-HFONT MakeFont(int height, int charset, const std::string& face) {
+HFONT MakeFont(int height, int charset, const String& face) {
   return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
                      face.c_str());
 }
 
-void ShowInformDialog(HWND owner, const std::string& caption, const std::string& buttonCaption,
-                      const std::string& content, int width, int height, bool rightToLeft,
-                      const std::string& fontName, int fontSize, int charset) {
+void ShowInformDialog(HWND owner, const String& caption, const String& buttonCaption,
+                      const String& content, int width, int height, bool rightToLeft,
+                      const String& fontName, int fontSize, int charset) {
   g_inform.done = false;
   g_inform.instance = GetModuleHandleA(nullptr);
   g_inform.text = nullptr;
@@ -106,7 +106,7 @@ void ShowInformDialog(HWND owner, const std::string& caption, const std::string&
   HMODULE richEdit = LoadRichEditLibrary();
 
   g_inform.buttonFont = MakeFont(-PointsToPixels(fontSize), charset, fontName);
-  const std::string textFace = (!fontName.empty() && fontName != "Tahoma") ? fontName : std::string("Verdana");
+  const String textFace = (!fontName.empty() && fontName != "Tahoma") ? fontName : String("Verdana");
   g_inform.textFont = MakeFont(15, charset, textFace);
 
   WNDCLASSA wc;
@@ -173,10 +173,10 @@ void ShowInformDialog(HWND owner, const std::string& caption, const std::string&
 
 }  // namespace
 
-bool ShowInform(WindowHandle owner, const std::string& caption, const std::string& buttonCaption,
-                const std::string& content, const std::string& link, int width, int height, bool rightToLeft,
-                const std::string& fontName, int fontSize, int charset) {
-  const std::string trimmedLink = Trim(link);
+bool ShowInform(WindowHandle owner, const String& caption, const String& buttonCaption,
+                const String& content, const String& link, int width, int height, bool rightToLeft,
+                const String& fontName, int fontSize, int charset) {
+  const String trimmedLink = Trim(link);
   if (content.empty() && !trimmedLink.empty()) {
     ShellOpen(trimmedLink, "", SW_SHOW);
     return true;

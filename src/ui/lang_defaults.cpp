@@ -35,14 +35,14 @@ const LanguageKeyDefault kLanguageDefaults[] = {
 
 const int kLanguageDefaultCount = static_cast<int>(sizeof kLanguageDefaults / sizeof kLanguageDefaults[0]);
 
-std::string LanguageDefault(const std::string& key) {
-  const std::string upper = UpperCase(key);
+String LanguageDefault(const String& key) {
+  const String upper = UpperCase(key);
   for (int i = 0; i < kLanguageDefaultCount; ++i)
     if (UpperCase(kLanguageDefaults[i].key) == upper) return kLanguageDefaults[i].value;
-  return std::string();
+  return String();
 }
 
-std::string LauncherText(const std::string& block, const std::string& key) {
+String LauncherText(const String& block, const String& key) {
   return LanguageText(block, key, LanguageDefault(key));
 }
 

@@ -1,8 +1,7 @@
 // Built-in texts of every launcher language key: what the launcher shows when the package
 // carries no translation, or a translation lacks the key.
 #pragma once
-#include <string>
-
+#include "env/str.h"
 namespace vx {
 
 struct LanguageKeyDefault {
@@ -14,9 +13,9 @@ extern const LanguageKeyDefault kLanguageDefaults[];
 extern const int kLanguageDefaultCount;
 
 // The built-in text of a launcher key (keys compared in any letter case); empty for an unknown key.
-std::string LanguageDefault(const std::string& key);
+String LanguageDefault(const String& key);
 
 // LanguageText of the block with the key's built-in default.
-std::string LauncherText(const std::string& block, const std::string& key);
+String LauncherText(const String& block, const String& key);
 
 }  // namespace vx

@@ -23,31 +23,31 @@ bool g_localeOverridden = false;
 uint32_t g_localeId = 0;
 
 bool g_selected = false;      // the search has run in this process
-std::string g_selectedEntry;  // the chosen entry, or "*" when none was found
+String g_selectedEntry;  // the chosen entry, or "*" when none was found
 
 int PrimaryLanguageId() {
   const uint32_t lcid = g_localeOverridden ? g_localeId : PlatformLocaleId();
   return lcid == 0 ? 9 : static_cast<int>(lcid & 0x3FF);
 }
 
-std::string FindEntry(const std::string& table, const std::string& name) {
+String FindEntry(const String& table, const String& name) {
   if (Trim(name).empty()) return kNoEntry;  // an unknown language matches no entry
   const int n = ListCount(table);
   for (int i = 0; i < n; ++i) {
-    const std::string entry = ListItem(table, i, "");
+    const String entry = ListItem(table, i, "");
     if (SameTextTrim(ListItem(entry, 0, ""), name)) return entry;
   }
   return kNoEntry;
 }
 
-std::string SelectEntry(const std::string& table) {
-  std::string entry = FindEntry(table, LanguageNameForId(PrimaryLanguageId()));
+String SelectEntry(const String& table) {
+  String entry = FindEntry(table, LanguageNameForId(PrimaryLanguageId()));
   if (entry == kNoEntry) entry = FindEntry(table, "English");
   if (entry == kNoEntry && ListCount(table) == 1) entry = ListItem(table, 0, kNoEntry);
   return entry;
 }
 
-int IntSetting(const std::string& block, const std::string& key, int def) {
+int IntSetting(const String& block, const String& key, int def) {
   int64_t v = 0;
   if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
   if (v < INT32_MIN || v > INT32_MAX) return def;
@@ -66,7 +66,7 @@ void ResetLanguageSelection() {
   g_selectedEntry.clear();
 }
 
-std::string LanguageText(const std::string& block, const std::string& key, const std::string& def) {
+String LanguageText(const String& block, const String& key, const String& def) {
   if (!g_selected) {
     g_selectedEntry = SelectEntry(block);
     g_selected = true;
@@ -75,18 +75,18 @@ std::string LanguageText(const std::string& block, const std::string& key, const
   return ListValue(g_selectedEntry, key, def);
 }
 
-int LanguageCharset(const std::string& block) { return IntSetting(block, "Charset", 0); }
-int LanguageFontSize(const std::string& block) { return IntSetting(block, "FontSize", 8); }
-std::string LanguageFontName(const std::string& block) { return LanguageText(block, "FontName", "Tahoma"); }
+int LanguageCharset(const String& block) { return IntSetting(block, "Charset", 0); }
+int LanguageFontSize(const String& block) { return IntSetting(block, "FontSize", 8); }
+String LanguageFontName(const String& block) { return LanguageText(block, "FontName", "Tahoma"); }
 
-std::string LanguageNameForId(int languageId) {
-  const std::string digits = ZeroPad(languageId, 2);
+String LanguageNameForId(int languageId) {
+  const String digits = ZeroPad(languageId, 2);
   const int n = ListCount(kLanguageIdTable);
   for (int i = 0; i < n; ++i) {
-    const std::string item = ListItem(kLanguageIdTable, i, "");
-    if (item.find(digits) != std::string::npos) return Trim(TextBefore(item + "=", "="));
+    const String item = ListItem(kLanguageIdTable, i, "");
+    if (item.find(digits) != String::npos) return Trim(TextBefore(item + "=", "="));
   }
-  return std::string();
+  return String();
 }
 
 }  // namespace vx

@@ -5,18 +5,19 @@
 // with its own separator, item 0 the language name, further items key=value.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
 // The text stored under key in the selected entry of the table, or def.
-std::string LanguageText(const std::string& block, const std::string& key, const std::string& def);
-int LanguageCharset(const std::string& block);   // "Charset", 0 when missing or not a number
-int LanguageFontSize(const std::string& block);  // "FontSize", 8 when missing or not a number
-std::string LanguageFontName(const std::string& block);  // "FontName", "Tahoma" when missing
+String LanguageText(const String& block, const String& key, const String& def);
+int LanguageCharset(const String& block);   // "Charset", 0 when missing or not a number
+int LanguageFontSize(const String& block);  // "FontSize", 8 when missing or not a number
+String LanguageFontName(const String& block);  // "FontName", "Tahoma" when missing
 
 // The language name filed under a primary language id ("ENGLISH" for 9), or empty.
-std::string LanguageNameForId(int languageId);
+String LanguageNameForId(int languageId);
 extern const char* const kLanguageIdTable;
 
 // The locale identifier whose low 10 bits name the user's language. Supplied by the platform

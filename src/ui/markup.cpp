@@ -4,8 +4,8 @@
 
 namespace vx {
 
-std::string ExpandMessageMarkup(const std::string& text) {
-  std::string s = ReplaceAll(text, "\\\\n", "\r\n");
+String ExpandMessageMarkup(const String& text) {
+  String s = ReplaceAll(text, "\\\\n", "\r\n");
   s = ReplaceAll(s, "\\\\t", "\t");
   s = ReplaceAllCI(s, "<P>", "\r\n");
   return ReplaceAllCI(s, "<T>", "\t");
@@ -20,7 +20,7 @@ namespace {
 // new tag, so the whole work grows with the length of the text.
 class BoldRunScanner {
  public:
-  explicit BoldRunScanner(const std::string& upper) : upper_(upper), n_(upper.size()) {
+  explicit BoldRunScanner(const String& upper) : upper_(upper), n_(upper.size()) {
     next_.resize(n_ + 2);
     prev_.resize(n_ + 2);
     for (size_t i = 0; i < n_; ++i) {
@@ -87,8 +87,8 @@ class BoldRunScanner {
     return runs;
   }
 
-  std::string Kept(const std::string& text) const {
-    std::string out;
+  String Kept(const String& text) const {
+    String out;
     out.reserve(n_);
     for (size_t i = next_[kHead()]; i != kTail(); i = next_[i]) out += text[i];
     return out;
@@ -114,26 +114,26 @@ class BoldRunScanner {
     return after;
   }
 
-  const std::string& upper_;
+  const String& upper_;
   size_t n_;
   std::vector<size_t> next_, prev_;  // index n_ is the head, n_ + 1 the tail
 };
 
 }  // namespace
 
-MarkupText ExtractBoldRuns(const std::string& expanded) {
+MarkupText ExtractBoldRuns(const String& expanded) {
   MarkupText out;
-  std::string text = expanded;
+  String text = expanded;
   // The heading of an ownerless box starts "<<b>": its first "<" is not shown.
   if (text.compare(0, 4, "<<b>") == 0) text.erase(0, 1);
   // Tags are searched in an upper-case copy, removed from both at the same positions.
-  const std::string upper = UpperCase(text);
+  const String upper = UpperCase(text);
   BoldRunScanner scanner(upper);
   out.runs = scanner.Run();
   out.text = ReplaceAllCI(scanner.Kept(text), "</B>", "");
   return out;
 }
 
-MarkupText RenderMessageMarkup(const std::string& text) { return ExtractBoldRuns(ExpandMessageMarkup(text)); }
+MarkupText RenderMessageMarkup(const String& text) { return ExtractBoldRuns(ExpandMessageMarkup(text)); }
 
 }  // namespace vx

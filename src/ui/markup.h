@@ -1,8 +1,9 @@
 // Message markup: "\\n", "\\t", "<P>", "<T>" and bold runs between "<B>" and "</B>".
 #pragma once
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -14,15 +15,15 @@ struct BoldRun {
 };
 
 struct MarkupText {
-  std::string text;
+  String text;
   std::vector<BoldRun> runs;  // in the order found
 };
 
 // Line breaks and tabs: "\\n" and "\\t" (exact case) and "<P>", "<T>" (any case).
-std::string ExpandMessageMarkup(const std::string& text);
+String ExpandMessageMarkup(const String& text);
 // Removes the bold tags of an expanded text and records where the bold runs lie.
-MarkupText ExtractBoldRuns(const std::string& expanded);
+MarkupText ExtractBoldRuns(const String& expanded);
 // Both steps: the text as the message box shows it.
-MarkupText RenderMessageMarkup(const std::string& text);
+MarkupText RenderMessageMarkup(const String& text);
 
 }  // namespace vx

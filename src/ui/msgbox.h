@@ -2,8 +2,8 @@
 // Windows build only; callers need not include windows.h (see ui/handles.h).
 #pragma once
 #include <cstdint>
-#include <string>
 
+#include "env/str.h"
 #include "ui/handles.h"
 #include "ui/msgbox_rules.h"
 
@@ -13,26 +13,26 @@ namespace vx {
 inline WindowHandle ActiveWindowOwner() { return reinterpret_cast<WindowHandle>(1); }
 
 // Face, size in points (0 keeps the current size) and character set of every later box.
-void SetBoxFont(const std::string& face, int points, int charset);
+void SetBoxFont(const String& face, int points, int charset);
 
 // Shows text (markup) in a modal box; buttons is a list of the seven captions OK, Cancel, Yes,
 // No, Abort, Retry, Ignore. Returns the result code of the button that closed it, 0 when closed
 // by the caption's close button.
-int ShowMarkupBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  const std::string& buttons, uint32_t flags);
+int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, uint32_t flags);
 
 // Owner 0 adds the caption as a bold heading; owner 0 or 1 takes the active window as owner;
 // Hebrew and Arabic character sets lay the text out right to left.
-int MessageBoxCommon(WindowHandle owner, const std::string& text, const std::string& caption,
-                     const std::string& buttons, int charset, uint32_t flags);
+int MessageBoxCommon(WindowHandle owner, const String& text, const String& caption,
+                     const String& buttons, int charset, uint32_t flags);
 
-void ErrorBox(WindowHandle owner, const std::string& text, const std::string& caption = std::string(),
-              const std::string& buttons = std::string(), int charset = 0);
-void AttentionBox(WindowHandle owner, const std::string& text, const std::string& caption = std::string(),
-                  const std::string& buttons = std::string(), int charset = 0);
-bool ConfirmBox(WindowHandle owner, const std::string& text, const std::string& caption = std::string(),
-                const std::string& buttons = std::string(), int charset = 0);
-bool ConfirmOkBox(WindowHandle owner, const std::string& text, const std::string& caption = std::string(),
-                  const std::string& buttons = std::string(), int charset = 0);
+void ErrorBox(WindowHandle owner, const String& text, const String& caption = String(),
+              const String& buttons = String(), int charset = 0);
+void AttentionBox(WindowHandle owner, const String& text, const String& caption = String(),
+                  const String& buttons = String(), int charset = 0);
+bool ConfirmBox(WindowHandle owner, const String& text, const String& caption = String(),
+                const String& buttons = String(), int charset = 0);
+bool ConfirmOkBox(WindowHandle owner, const String& text, const String& caption = String(),
+                  const String& buttons = String(), int charset = 0);
 
 }  // namespace vx

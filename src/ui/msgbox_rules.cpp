@@ -34,9 +34,9 @@ int DefaultSlot(uint32_t flags) {
   return slot <= 2 ? static_cast<int>(slot) : -1;
 }
 
-std::string BoxTextWithHeading(const std::string& text, const std::string& caption) {
-  const std::string heading =
-      std::string(kBoxCaptionList).find(caption) != std::string::npos ? UpperCase(caption) : caption;
+String BoxTextWithHeading(const String& text, const String& caption) {
+  const String heading =
+      String(kBoxCaptionList).find(caption) != String::npos ? UpperCase(caption) : caption;
   return "<<b>" + heading + "</b><P><P>" + text + "<P>";
 }
 
@@ -47,18 +47,18 @@ uint32_t BoxFlagsForCharset(uint32_t flags, int charset) {
   return flags + kBoxFrontFlags;
 }
 
-std::string ButtonListOrDefault(const std::string& buttons) {
-  return buttons.empty() ? std::string(kDefaultButtonList) : buttons;
+String ButtonListOrDefault(const String& buttons) {
+  return buttons.empty() ? String(kDefaultButtonList) : buttons;
 }
 
-std::string CaptionOrDefault(const std::string& caption, int captionItem) {
+String CaptionOrDefault(const String& caption, int captionItem) {
   return caption.empty() ? ListItem(kBoxCaptionList, captionItem, "") : caption;
 }
 
 int PreviousSlot(int current) { return current < 0 || current > 2 ? 1 : (current + 2) % 3; }
 int NextSlot(int current) { return current < 0 || current > 2 ? 0 : (current + 1) % 3; }
 
-bool MnemonicMatches(const std::string& caption, char ch) {
+bool MnemonicMatches(const String& caption, char ch) {
   if (caption.size() < 2) return false;
   const char upper = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
   return caption[1] == ch || caption[1] == upper;

@@ -2,7 +2,8 @@
 // an ownerless box, typed-box defaults and the key filter's choices.
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "env/str.h"
 
 namespace vx {
 
@@ -51,20 +52,20 @@ int DefaultSlot(uint32_t flags);
 
 // The text of a box without owner: the caption again as a bold heading (upper-cased when it is
 // one of the standard captions), a blank line, the text and a line break.
-std::string BoxTextWithHeading(const std::string& text, const std::string& caption);
+String BoxTextWithHeading(const String& text, const String& caption);
 // Flags as MessageBoxCommon passes them on for a text in the given character set.
 uint32_t BoxFlagsForCharset(uint32_t flags, int charset);
 bool IsRightToLeftCharset(int charset);
 
 // Typed boxes: an empty button list becomes the default list, an empty caption the item of the
 // caption list.
-std::string ButtonListOrDefault(const std::string& buttons);
-std::string CaptionOrDefault(const std::string& caption, int captionItem);
+String ButtonListOrDefault(const String& buttons);
+String CaptionOrDefault(const String& caption, int captionItem);
 
 // Arrow keys move the default button over the three slots; current -1 means no button has the focus.
 int PreviousSlot(int current);
 int NextSlot(int current);
 // Alt+ch chooses a button whose caption's second character is ch or its upper-case form.
-bool MnemonicMatches(const std::string& caption, char ch);
+bool MnemonicMatches(const String& caption, char ch);
 
 }  // namespace vx

@@ -18,7 +18,7 @@ const char kBoxClass[] = "VMsgBox";
 constexpr COLORREF kBandColour = RGB(0, 78, 152);
 
 struct BoxState {
-  std::string fontFace = "Tahoma";
+  String fontFace = "Tahoma";
   int fontSize = 8;
   int charset = DEFAULT_CHARSET;
   HFONT font = nullptr;
@@ -187,7 +187,7 @@ class TextControlProbe : public WidthProbe {
   int height_;
 };
 
-BoxSize MeasureText(const std::string& text) {
+BoxSize MeasureText(const String& text) {
   HDC dc = GetDC(g_box.text);
   HGDIOBJ old = SelectObject(dc, g_box.font);
   TEXTMETRICA tm;
@@ -195,7 +195,7 @@ BoxSize MeasureText(const std::string& text) {
   GetTextMetricsA(dc, &tm);
   const int lineHeight = BoxLineHeight(tm.tmHeight, tm.tmExternalLeading, g_box.fontFace);
   std::vector<int> widths;
-  for (const std::string& line : MessageLines(text)) {
+  for (const String& line : MessageLines(text)) {
     SIZE sz = {0, 0};
     GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &sz);
     widths.push_back(sz.cx);
@@ -220,11 +220,11 @@ void ApplyBoldRuns(const std::vector<BoldRun>& runs) {
   SendMessageA(g_box.text, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&none));
 }
 
-void CreateButtons(const std::string& buttons, uint32_t flags, int cw, int ch) {
+void CreateButtons(const String& buttons, uint32_t flags, int cw, int ch) {
   const ButtonSet set = ButtonSetFor(flags);
   for (int i = set.count - 1; i >= 0; --i) {
     const BoxRect r = BoxButtonRect(cw, ch, i, set.count);
-    const std::string caption = ListItem(buttons, set.buttons[i].captionItem, "");
+    const String caption = ListItem(buttons, set.buttons[i].captionItem, "");
     HWND b = CreateWindowExA(0, "Button", caption.c_str(), WS_CHILD | WS_VISIBLE, r.x, r.y, r.cx, r.cy, g_box.box,
                              nullptr, g_box.instance, nullptr);
     if (b == nullptr) continue;
@@ -236,14 +236,14 @@ void CreateButtons(const std::string& buttons, uint32_t flags, int cw, int ch) {
 
 }  // namespace
 
-void SetBoxFont(const std::string& face, int points, int charset) {
+void SetBoxFont(const String& face, int points, int charset) {
   g_box.fontFace = face;
   g_box.charset = charset;
   if (points != 0) g_box.fontSize = points;
 }
 
-int ShowMarkupBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  const std::string& buttons, uint32_t flags) {
+int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, uint32_t flags) {
   g_box.previousActive = GetActiveWindow();
   if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, FALSE);
   g_box.result = 0;
@@ -336,9 +336,9 @@ int ShowMarkupBox(WindowHandle owner, const std::string& text, const std::string
   return g_box.result;
 }
 
-int MessageBoxCommon(WindowHandle owner, const std::string& text, const std::string& caption,
-                     const std::string& buttons, int charset, uint32_t flags) {
-  std::string shown = text;
+int MessageBoxCommon(WindowHandle owner, const String& text, const String& caption,
+                     const String& buttons, int charset, uint32_t flags) {
+  String shown = text;
   if (owner == nullptr) shown = BoxTextWithHeading(text, caption);
   if (owner == nullptr || owner == ActiveWindowOwner()) owner = GetActiveWindow();
   const int result = ShowMarkupBox(owner, shown, caption, buttons, BoxFlagsForCharset(flags, charset));
@@ -346,26 +346,26 @@ int MessageBoxCommon(WindowHandle owner, const std::string& text, const std::str
   return result;
 }
 
-void ErrorBox(WindowHandle owner, const std::string& text, const std::string& caption, const std::string& buttons,
+void ErrorBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
               int charset) {
   MessageBoxCommon(owner, text, CaptionOrDefault(caption, 0), ButtonListOrDefault(buttons), charset,
                    kBoxErrorFlags);
 }
 
-void AttentionBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  const std::string& buttons, int charset) {
+void AttentionBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, int charset) {
   MessageBoxCommon(owner, text, CaptionOrDefault(caption, 1), ButtonListOrDefault(buttons), charset,
                    kBoxAttentionFlags);
 }
 
-bool ConfirmBox(WindowHandle owner, const std::string& text, const std::string& caption, const std::string& buttons,
+bool ConfirmBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
                 int charset) {
   return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
                           kBoxConfirmFlags) == kBoxYes;
 }
 
-bool ConfirmOkBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  const std::string& buttons, int charset) {
+bool ConfirmOkBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, int charset) {
   return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
                           kBoxConfirmOkFlags) == kBoxOk;
 }

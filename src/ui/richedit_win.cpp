@@ -1,7 +1,6 @@
 #include "ui/richedit_win.h"
 
-#include <string>
-
+#include "env/str.h"
 namespace vx {
 
 namespace {
@@ -15,7 +14,7 @@ HMODULE LoadRichEditLibrary() {
   char dir[MAX_PATH + 1];
   const UINT n = GetSystemDirectoryA(dir, sizeof dir);
   if (n == 0 || n > MAX_PATH) return nullptr;
-  const std::string path = std::string(dir, n) + "\\" + g_richEditName;
+  const String path = String(dir, n) + "\\" + g_richEditName;
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HMODULE lib = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   SetErrorMode(oldMode);

@@ -17,20 +17,20 @@ struct FakeFolders : FolderSystem {
   std::string windows = "C:\\WINDOWS", system = "C:\\WINDOWS\\SYSTEM32", owner = "Ann";
 
   LeadByteTest LeadBytes() override { return nullptr; }
-  bool FolderExists(const std::string& p) override {  // letter case does not matter
+  bool FolderExists(const vx::String& p) override {  // letter case does not matter
     for (const auto& d : dirs)
       if (UpperCase(d) == UpperCase(p)) return true;
     return false;
   }
-  std::string WindowsDirectory() override { return windows; }
-  std::string SystemDirectory() override { return system; }
-  std::string FolderPath(int id) override { return folderPath.count(id) ? folderPath[id] : ""; }
-  std::string SpecialFolderPath(int id) override { return specialPath.count(id) ? specialPath[id] : ""; }
-  std::string RegistryText(const std::string& k, const std::string& n) override {
+  vx::String WindowsDirectory() override { return windows; }
+  vx::String SystemDirectory() override { return system; }
+  vx::String FolderPath(int id) override { return folderPath.count(id) ? folderPath[id] : ""; }
+  vx::String SpecialFolderPath(int id) override { return specialPath.count(id) ? specialPath[id] : ""; }
+  vx::String RegistryText(const vx::String& k, const vx::String& n) override {
     auto it = registry.find(k + "|" + n);
     return it == registry.end() ? "" : it->second;
   }
-  std::string RegisteredOwner() override { return owner; }
+  vx::String RegisteredOwner() override { return owner; }
 };
 
 // A Windows XP style machine where the shell answers everything.

@@ -37,15 +37,15 @@ struct FakeEnvironment : MacroEnvironment {
     return values;
   }
   CivilTime Now() override { return now; }
-  std::string DateSeparator() override { return "."; }
-  std::string TimeSeparator() override { return "_"; }
-  std::string MonthName(int month) override {
+  vx::String DateSeparator() override { return "."; }
+  vx::String TimeSeparator() override { return "_"; }
+  vx::String MonthName(int month) override {
     static const char* const names[] = {"January", "February", "March",     "April",   "May",      "June",
                                         "July",    "August",   "September", "October", "November", "December"};
     return month >= 1 && month <= 12 ? names[month - 1] : "";
   }
   // Resolves "." and ".." against the current folder C:\cur.
-  std::string FullPathName(const std::string& path) override {
+  vx::String FullPathName(const vx::String& path) override {
     std::string p = path.size() >= 2 && path[1] == ':' ? path : "C:\\cur\\" + path;
     std::vector<std::string> parts;
     size_t start = 0;

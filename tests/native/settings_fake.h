@@ -14,15 +14,15 @@ class FakeSettingsStore : public vx::SettingsStore {
   static constexpr const char* kOriginal = "C:\\app\\App.original";
   static constexpr const char* kInfo = "C:\\app\\App.info";
 
-  std::string OriginalFilePath() override { return kOriginal; }
-  std::string InfoFilePath() override { return kInfo; }
-  std::string Read(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& def) override {
+  vx::String OriginalFilePath() override { return kOriginal; }
+  vx::String InfoFilePath() override { return kInfo; }
+  vx::String Read(const vx::String& file, const vx::String& section, const vx::String& key,
+                  const vx::String& def) override {
     auto it = values.find(Key(file, section, key));
-    return it == values.end() ? def : it->second;
+    return it == values.end() ? def : vx::String(it->second);
   }
-  bool Write(const std::string& file, const std::string& section, const std::string& key,
-             const std::string& value) override {
+  bool Write(const vx::String& file, const vx::String& section, const vx::String& key,
+             const vx::String& value) override {
     values[Key(file, section, key)] = value;
     return true;
   }

@@ -27,8 +27,8 @@ TEST(MbText, Examples) {
 class RecordingAsker : public SpaceAsker {
  public:
   bool answer = true;
-  std::vector<std::string> asked;  // text, caption, buttons
-  bool Ask(const std::string& text, const std::string& caption, const std::string& buttons) override {
+  std::vector<vx::String> asked;  // text, caption, buttons
+  bool Ask(const vx::String& text, const vx::String& caption, const vx::String& buttons) override {
     asked = {text, caption, buttons};
     return answer;
   }

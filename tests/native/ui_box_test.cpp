@@ -107,7 +107,7 @@ TEST(BoxRules, Mnemonics) {
 TEST(BoxLayout, MessageLines) {
   const struct {
     const char* text;
-    std::vector<std::string> lines;
+    std::vector<String> lines;
   } cases[] = {
       {"", {" "}},
       {"one", {"one"}},

@@ -169,18 +169,18 @@ class FakeHost : public vx::UnpackHost {
   int autoPlayOff = 0;
   bool workFolderFails = false;
 
-  bool PieceExists(const std::string& path) override { return pieces.count(path) != 0; }
-  std::unique_ptr<vx::ByteSource> OpenPiece(const std::string& path) override {
+  bool PieceExists(const vx::String& path) override { return pieces.count(path) != 0; }
+  std::unique_ptr<vx::ByteSource> OpenPiece(const vx::String& path) override {
     auto it = pieces.find(path);
     if (it == pieces.end()) return nullptr;
     return std::make_unique<vx::MemorySource>(it->second);
   }
-  uint32_t PieceDosTime(const std::string&) override { return 0x5A8B6000u; }
-  bool CreateWorkFolder(std::string& errorText) override {
+  uint32_t PieceDosTime(const vx::String&) override { return 0x5A8B6000u; }
+  bool CreateWorkFolder(vx::String& errorText) override {
     errorText = "Access is denied.";
     return !workFolderFails;
   }
-  bool CreateFolders(const std::string& relative) override {
+  bool CreateFolders(const vx::String& relative) override {
     folders.push_back(relative);
     return true;
   }
@@ -199,7 +199,7 @@ class FakeHost : public vx::UnpackHost {
       return true;
     }
     void SetDosTime(uint32_t t) override { file_->dosTime = t; }
-    std::string ErrorText() const override { return ok_ ? "" : "There is not enough space on the disk."; }
+    vx::String ErrorText() const override { return ok_ ? "" : "There is not enough space on the disk."; }
 
    private:
     FakeHost& host_;
@@ -208,7 +208,7 @@ class FakeHost : public vx::UnpackHost {
     bool ok_;
   };
 
-  std::unique_ptr<vx::UnpackOutput> OpenOutput(const std::string& relative, bool append,
+  std::unique_ptr<vx::UnpackOutput> OpenOutput(const vx::String& relative, bool append,
                                                bool& existed) override {
     const std::string key = vx::EntryKey(relative);
     existed = files.count(key) != 0;
@@ -218,27 +218,27 @@ class FakeHost : public vx::UnpackHost {
     if (!append) f.content.clear();
     return std::make_unique<Output>(*this, &f, fail);
   }
-  uint64_t TargetSize(const std::string& relative) override {
+  uint64_t TargetSize(const vx::String& relative) override {
     auto it = files.find(vx::EntryKey(relative));
     return it == files.end() ? 0 : it->second.content.size();
   }
-  double FreeSpace(const std::string&) override { return 123456789.0; }
+  double FreeSpace(const vx::String&) override { return 123456789.0; }
   int& WriteFailureCount() override { return writeFailures; }
   void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) override {
     events.push_back(kind == 1 ? "step" : "start " + std::to_string(first) + ".." + std::to_string(max) +
                                               " @" + std::to_string(position) + " +" + std::to_string(step));
   }
-  void ShowError(const std::string& text) override {
+  void ShowError(const vx::String& text) override {
     errors.push_back(text);
     events.push_back("error");
   }
-  bool AskForDisk(const std::string& text) override {
+  bool AskForDisk(const vx::String& text) override {
     asks.push_back(text);
     events.push_back("ask");
     return answer ? answer(static_cast<int>(asks.size()), *this) : false;
   }
   void SuppressAutoPlay() override { ++autoPlayOff; }
-  void EjectMedium(const std::string& path) override { events.push_back("eject " + path); }
+  void EjectMedium(const vx::String& path) override { events.push_back("eject " + path); }
   void PumpMessages() override {}
   void Wait(uint32_t) override { ++waits; }
   void NoteFile(const FileReport& r) override { reports.push_back(r); }

@@ -261,7 +261,7 @@ TEST(EntryName, PlainRelativeNames) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string rel, reason;
+    String rel, reason;
     EXPECT_TRUE(CheckEntryName(c.name, rel, reason)) << reason;
     EXPECT_EQ(rel, c.relative);
     EXPECT_EQ(EntryFolder(rel), c.folder);
@@ -483,7 +483,7 @@ TEST(Unpack, CancelledDiskQuestionClearsTheRunCommandOnly) {
 TEST(InflateBlock, RoundTripAndZLibMessages) {
   const std::string data = RandomText(100000, 11) + std::string(100000, 'q');
   const Bytes z = ZStream(data);
-  std::string out;
+  String out;
   EZLibError err;
   ASSERT_TRUE(InflateBlock(ToText(z), out, err)) << err.message;
   EXPECT_EQ(out, data);

@@ -57,7 +57,7 @@ TEST(Lists, SetItem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.before) + " #" + std::to_string(c.index));
-    std::string list = c.before;
+    String list = c.before;
     ListSetItem(list, c.index, c.value);
     EXPECT_EQ(list, c.after);
   }
@@ -65,7 +65,7 @@ TEST(Lists, SetItem) {
 
 TEST(Lists, SetThenReadRoundTrip) {
   std::mt19937 rng(12345);
-  std::string list;
+  String list;
   std::vector<std::string> model;
   for (int step = 0; step < 200; ++step) {
     const int index = static_cast<int>(rng() % 12);

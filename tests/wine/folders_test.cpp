@@ -64,7 +64,7 @@ TEST(Folders, ShellFolderFunctionsAreBound) {
 }
 
 TEST(Folders, SpecialFoldersFollowTheShellOrFallBack) {
-  using Getter = std::string (*)(bool);
+  using Getter = vx::String (*)(bool);
   struct Case {
     const char* what;
     Getter get;

@@ -143,7 +143,7 @@ bool WriteRawPackage(const std::string& path, const std::vector<std::vector<uint
 
 struct Unpacked {
   bool ok = false;
-  std::string runCommand;
+  vx::String runCommand;
   bool checksumOk = false;
   std::vector<std::string> boxes;
 };

@@ -136,7 +136,7 @@ class PosixFile : public vx::UnpackOutput {
     times[1].tv_nsec = 0;
     futimens(fd_, times);
   }
-  std::string ErrorText() const override { return error_; }
+  vx::String ErrorText() const override { return error_; }
 
  private:
   int fd_ = -1;
@@ -154,7 +154,7 @@ class NullFile : public vx::UnpackOutput {
   bool Ok() const override { return true; }
   bool Write(const uint8_t*, size_t) override { return true; }
   void SetDosTime(uint32_t) override {}
-  std::string ErrorText() const override { return std::string(); }
+  vx::String ErrorText() const override { return vx::String(); }
 };
 
 // Windows drops blanks and dots at the end of a name part and ignores letter case everywhere.
@@ -188,11 +188,11 @@ class FolderHost : public vx::UnpackHost {
     while (root_.size() > 1 && (root_.back() == '/' || root_.back() == '\\')) root_.pop_back();
   }
 
-  bool PieceExists(const std::string& path) override { return IsRegularFile(path); }
-  std::unique_ptr<vx::ByteSource> OpenPiece(const std::string& path) override { return OpenSource(path); }
-  uint32_t PieceDosTime(const std::string&) override { return 0; }
+  bool PieceExists(const vx::String& path) override { return IsRegularFile(path); }
+  std::unique_ptr<vx::ByteSource> OpenPiece(const vx::String& path) override { return OpenSource(path); }
+  uint32_t PieceDosTime(const vx::String&) override { return 0; }
 
-  bool CreateWorkFolder(std::string& errorText) override {
+  bool CreateWorkFolder(vx::String& errorText) override {
     if (root_.empty()) return true;
     std::string path;
     for (size_t i = 0; i <= root_.size(); ++i) {  // every missing parent too
@@ -205,11 +205,11 @@ class FolderHost : public vx::UnpackHost {
     errorText = "cannot create the folder";
     return false;
   }
-  bool CreateFolders(const std::string& relative) override {
+  bool CreateFolders(const vx::String& relative) override {
     std::string actual;
     return root_.empty() || Folder(relative, actual);
   }
-  std::unique_ptr<vx::UnpackOutput> OpenOutput(const std::string& relative, bool append, bool& existed) override {
+  std::unique_ptr<vx::UnpackOutput> OpenOutput(const vx::String& relative, bool append, bool& existed) override {
     const std::string key = Key(relative);
     if (root_.empty()) {
       existed = !seen_.insert(key).second;
@@ -222,7 +222,7 @@ class FolderHost : public vx::UnpackHost {
     } else {
       std::string folder;
       const size_t cut = relative.find_last_of('\\');
-      if (!Folder(cut == std::string::npos ? std::string() : relative.substr(0, cut), folder)) {
+      if (!Folder(cut == vx::String::npos ? std::string() : std::string(relative.substr(0, cut)), folder)) {
         existed = false;
         return std::unique_ptr<vx::UnpackOutput>(new FailedFile("cannot create its folder"));
       }
@@ -231,17 +231,17 @@ class FolderHost : public vx::UnpackHost {
     }
     return OpenFile(path, append, existed);
   }
-  uint64_t TargetSize(const std::string& relative) override {
+  uint64_t TargetSize(const vx::String& relative) override {
     auto it = files_.find(Key(relative));
     return it == files_.end() ? 0 : SizeOf(it->second);
   }
-  double FreeSpace(const std::string&) override { return root_.empty() ? -1 : FreeBytes(root_); }
+  double FreeSpace(const vx::String&) override { return root_.empty() ? -1 : FreeBytes(root_); }
   int& WriteFailureCount() override { return failures_; }
   void Progress(int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-  void ShowError(const std::string& text) override { summary_.messages.push_back(PlainText(text)); }
-  bool AskForDisk(const std::string&) override { return false; }
+  void ShowError(const vx::String& text) override { summary_.messages.push_back(PlainText(text)); }
+  bool AskForDisk(const vx::String&) override { return false; }
   void SuppressAutoPlay() override {}
-  void EjectMedium(const std::string& path) override { summary_.missingPiece = path; }
+  void EjectMedium(const vx::String& path) override { summary_.missingPiece = path; }
   void PumpMessages() override {}
   void Wait(uint32_t) override {}
   void NotePiece(const PieceReport& r) override { summary_.pieces.push_back(r); }
@@ -262,7 +262,7 @@ class FolderHost : public vx::UnpackHost {
     bool Ok() const override { return false; }
     bool Write(const uint8_t*, size_t) override { return false; }
     void SetDosTime(uint32_t) override {}
-    std::string ErrorText() const override { return why_; }
+    vx::String ErrorText() const override { return why_; }
 
    private:
     std::string why_;
@@ -343,7 +343,7 @@ ExtractSummary ExtractPackage(const std::string& package, const std::string& fol
   if (s.result.failure != vx::UnpackFailure::kNone) {
     s.problem = s.result.errorText;
   } else if (!s.result.checksumOk) {
-    const std::string piece = s.pieces.empty() ? package : s.pieces.back().path;
+    const std::string piece = s.pieces.empty() ? package : std::string(s.pieces.back().path);
     s.problem = "checksum mismatch in " + piece + ": the file is damaged";
   } else if (s.result.cancelled) {
     s.problem = "piece " + s.missingPiece + " is missing";
