@@ -64,6 +64,7 @@ target_sources(uidemo PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TESTS})
+target_compile_options(wine_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/string_printer.h)
 target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
 target_link_options(wine_tests PRIVATE -static)
 add_dependencies(wine_tests vxstub)

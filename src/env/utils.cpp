@@ -344,7 +344,9 @@ CivilTime DecodeDateTime(double dt) {
   if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
   double whole = std::trunc(dt);
   int64_t days = static_cast<int64_t>(whole);
-  int64_t ms = static_cast<int64_t>(std::llround(std::fabs(dt - whole) * kMsPerDay));
+  // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
+  // off the fraction rounds).
+  int64_t ms = static_cast<int64_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
   if (ms >= kMsPerDay) {  // rounding reached the next midnight
     ms -= kMsPerDay;
     days += dt < 0 ? -1 : 1;

@@ -177,10 +177,10 @@ TEST(Replace, Table) {
 std::string ReplaceBySteps(const std::string& text, const std::string& find, const std::string& repl,
                            bool ignoreCase) {
   if (find.empty()) return text;
-  const std::string needle = ignoreCase ? UpperCase(find) : find;
+  const std::string needle = ignoreCase ? std::string(UpperCase(find)) : find;
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != std::string::npos) ++filler;
-  std::string work = ignoreCase ? UpperCase(text) : text;
+  std::string work = ignoreCase ? std::string(UpperCase(text)) : text;
   std::string result = text;
   for (size_t p = work.find(needle); p != std::string::npos; p = work.find(needle)) {
     work.replace(p, needle.size(), repl.size(), static_cast<char>(filler));

@@ -25,7 +25,7 @@ struct Progress {
 Progress g_progress;
 
 void RecordProgress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
-                    const std::string& text) {
+                    const vx::String& text) {
   if (kind == 0) {
     ++g_progress.starts;
     EXPECT_EQ(first, 0);
@@ -64,7 +64,7 @@ class DownloadTest : public ::testing::Test {
   std::string FaultPath(const std::string& options) const { return "/" + options + "/" + key_ + "/" + file_; }
 
   std::string Download(const std::string& url, vx::ProgressCallback cb = RecordProgress) {
-    std::string content, error;
+    vx::String content, error;
     vx::HTTP_DownloadFile_Incremental(nullptr, url, dest_, content, cb, error);
     EXPECT_TRUE(content.empty());
     return error;
@@ -100,7 +100,7 @@ TEST_F(DownloadTest, BodyOfFiveBytesStepsInOneByteUnits) {
 
 TEST_F(DownloadTest, MemoryModeReturnsTheBodyAndWritesNothing) {
   const std::string bytes = Serve(200000);
-  std::string content, error;
+  vx::String content, error;
   vx::HTTP_DownloadFile_Incremental(nullptr, NginxHttp() + "/" + file_, "", content, nullptr, error);
   EXPECT_EQ(error, "");
   EXPECT_TRUE(content == bytes);
