@@ -68,13 +68,22 @@ vx_test_win_tree() {
   if vx_can_run_win32; then echo "$BUILD_WIN"; else echo "$BUILD_WIN64"; fi
 }
 
-vx_build_tests() {
+# Configures the 64-bit Windows tree and builds the given targets (all without any).
+vx_build_win64() {
   local jobs; jobs="$(nproc)"
+  cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
+  if [ $# -gt 0 ]; then
+    cmake --build "$BUILD_WIN64" -j "$jobs" --target "$@"
+  else
+    cmake --build "$BUILD_WIN64" -j "$jobs"
+  fi
+}
+
+vx_build_tests() {
   if ! vx_can_run_win32; then
     vx_log "this machine cannot run 32-bit programs: the Windows tests use a 64-bit build under 64-bit Wine"
-    cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-          -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
-    cmake --build "$BUILD_WIN64" -j "$jobs"
+    vx_build_win64
   fi
 }
 
