@@ -5,7 +5,8 @@
 #   incremental  HTTP_DownloadFile_Incremental under Wine (tests/wine/fixtures/benchdownload)
 #   wininet      a plain WinINet read loop under Wine: the same library without the launcher's code
 # and once by the real web launcher under Wine (a web package of the same size), whose resident set
-# is sampled while its partial file grows. Settings: VX_BENCH_ROUNDS (3), VX_BENCH_DL_MB (200).
+# is sampled while its partial file grows. Wine programs run from the tree vx_test_win_tree names
+# with $VX_WINE (64-bit Wine where the machine cannot run 32-bit programs). Settings: VX_BENCH_ROUNDS (3), VX_BENCH_DL_MB (200).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
@@ -21,6 +22,11 @@ FILE=bench_dl.bin
 mkdir -p "$B" "$RUNS"
 log() { printf '[bench] %s\n' "$*" >&2; }
 
+# The Windows tree that runs here: the 32-bit one (built by ./vx), or the 64-bit one on a machine
+# without 32-bit support, whose programs this benchmark needs are built now.
+WTREE="$(vx_test_win_tree)"
+vx_can_run_win32 || vx_build_win64 benchdownload benchunpack vxstub
+
 net_servers_start
 cleanup() { net_servers_stop; wine_env_stop; rm -rf "$RUNS"; }
 trap cleanup EXIT
@@ -33,7 +39,7 @@ URL="$VX_TEST_HTTP/$FILE"
 wine_env_start
 trap cleanup EXIT
 WRUNS="Z:$(echo "$RUNS" | tr / '\\')"
-wine "$BUILD_WIN/benchdownload.exe" wininet "$URL" "$WRUNS\\warm.bin" >/dev/null 2>&1 || true
+"$VX_WINE" "$WTREE/benchdownload.exe" wininet "$URL" "$WRUNS\\warm.bin" >/dev/null 2>&1 || true
 rm -f "$RUNS/warm.bin"
 
 declare -A SECS PEAK
@@ -47,7 +53,7 @@ run_curl() {
 }
 run_wine() {  # mode
   local res ms peak
-  res=$(wine "$BUILD_WIN/benchdownload.exe" "$1" "$URL" "$WRUNS\\$1.bin" 2>/dev/null | tr -d '\r')
+  res=$("$VX_WINE" "$WTREE/benchdownload.exe" "$1" "$URL" "$WRUNS\\$1.bin" 2>/dev/null | tr -d '\r')
   case "$res" in *"bytes=$BYTES "*"error=") ;; *) log "$1 failed: $res"; exit 1 ;; esac
   cmp -s "$RUNS/$1.bin" "$NET_WWW/$FILE" || { log "the $1 copy differs"; exit 1; }
   rm -f "$RUNS/$1.bin"
@@ -71,11 +77,11 @@ done
 log "the web launcher under Wine (once)"
 PKG="$RUNS/pkg"; mkdir -p "$PKG"
 ln -f "$NET_WWW/$FILE" "$PKG/$FILE" 2>/dev/null || cp "$NET_WWW/$FILE" "$PKG/$FILE"
-cp -f "$BUILD_WIN/benchunpack.exe" "$PKG/benchunpack.exe"
+cp -f "$WTREE/benchunpack.exe" "$PKG/benchunpack.exe"
 cat > "$RUNS/web.ini" <<EOF
 [package]
 output=$NET_WWW/bench_web_full.exe
-launcher=$BUILD_WIN/vxstub.exe
+launcher=$WTREE/vxstub.exe
 files=$PKG
 setup=benchunpack.exe
 level=1
@@ -85,20 +91,19 @@ token=BenchToken
 launcher_output=$RUNS/bench_web.exe
 EOF
 "$BUILD_HOST/vxpack" build "$RUNS/web.ini" >/dev/null
-WTEMP="$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
-UTEMP="$(winepath -u "$WTEMP" 2>/dev/null)"
+WTEMP="$("$VX_WINE" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
+UTEMP="$("$VX_WINE" winepath -u "$WTEMP" 2>/dev/null | tr -d '\r')"
+[ -d "$UTEMP" ] || { log "Wine's temporary folder ($WTEMP) has no Linux path"; exit 1; }
 rm -f "$UTEMP"/bench_web_full.exe*
-wine "$RUNS/bench_web.exe" >/dev/null 2>&1 &
+"$VX_WINE" "$RUNS/bench_web.exe" >/dev/null 2>&1 &
 WPID=$!
 peak=0; started=""; t0=$(date +%s.%N); t1=""
 while kill -0 "$WPID" 2>/dev/null; do
   part=$(ls "$UTEMP"/bench_web_full.exe.* 2>/dev/null | head -n 1 || true)
   if [ -n "$part" ]; then
     [ -n "$started" ] || started=$(date +%s.%N)
-    for p in $(pgrep -f "bench_web.exe" 2>/dev/null); do
-      v=$(awk '/^VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)
-      [ -n "$v" ] && [ "$v" -gt "$peak" ] && peak=$v
-    done
+    v=$(awk '/^VmRSS/ {print $2}' "/proc/$WPID/status" 2>/dev/null || echo 0)
+    [ -n "$v" ] && [ "$v" -gt "$peak" ] && peak=$v
   elif [ -n "$started" ]; then
     t1=$(date +%s.%N); break
   elif [ "$(awk -v a="$t0" -v b="$(date +%s.%N)" 'BEGIN {print (b - a > 600)}')" = 1 ]; then
@@ -106,8 +111,14 @@ while kill -0 "$WPID" 2>/dev/null; do
   fi
   sleep 0.2
 done
-# The download is done (the setup would run now): end the launcher and its setup.
-for p in $(pgrep -f "bench_web.exe|benchunpack.exe" 2>/dev/null); do kill "$p" 2>/dev/null || true; done
+# The download is done: the launcher now unpacks the package and runs its setup, which ends at
+# once. It is left to end by itself; only when it hangs (a box waiting for an answer) is it ended,
+# by its own process id.
+for _ in $(seq 1 1500); do kill -0 "$WPID" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$WPID" 2>/dev/null; then
+  log "the launcher did not end within 300 s: ending it"
+  kill "$WPID" 2>/dev/null || true
+fi
 wait "$WPID" 2>/dev/null || true
 rm -f "$UTEMP"/bench_web_full.exe* "$NET_WWW/bench_web_full.exe"
 LSECS=""

@@ -40,6 +40,7 @@ if [ ! -f "$B/corpus.stamp" ] || [ "$(cat "$B/corpus.stamp")" != "$BIG_MB" ]; th
 fi
 # The package's setup program (it ends at once) is part of the corpus, so every method writes the same files.
 WTREE="$(vx_test_win_tree)"
+vx_can_run_win32 || vx_build_win64 benchunpack vxstub
 cp -f "$WTREE/benchunpack.exe" "$CORPUS/benchunpack.exe"
 if [ ! -f "$B/corpus.zip" ] || [ "$CORPUS/benchunpack.exe" -nt "$B/corpus.zip" ]; then
   log "zipping the corpus (zip -9)"

@@ -73,16 +73,27 @@ vx_test_win_tree() {
   if vx_can_run_win32; then echo "$BUILD_WIN"; else echo "$BUILD_WIN64"; fi
 }
 
+# Configures the 64-bit Windows tree and builds the given targets (all without any).
+vx_build_win64() {
+  local jobs; jobs="$(nproc)"
+  cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
+  if [ $# -gt 0 ]; then
+    cmake --build "$BUILD_WIN64" -j "$jobs" --target "$@"
+  else
+    cmake --build "$BUILD_WIN64" -j "$jobs"
+  fi
+}
+
 # The native tests and the Windows tree the tests run (its own launcher build included).
 vx_build_tests() {
-  local jobs; jobs="$(nproc)"
-  cmake --build "$BUILD_HOST" -j "$jobs"
-  if ! vx_can_run_win32; then
+  cmake --build "$BUILD_HOST" -j "$(nproc)"
+  if vx_can_run_win32; then
+    cmake --build "$BUILD_WIN" -j "$(nproc)"
+  else
     vx_log "this machine cannot run 32-bit programs: the Windows tests use a 64-bit build under 64-bit Wine"
-    cmake -S "$ROOT" -B "$BUILD_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-          -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
+    vx_build_win64
   fi
-  cmake --build "$(vx_test_win_tree)" -j "$jobs"
 }
 
 vx_test() {

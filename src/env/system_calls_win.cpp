@@ -15,4 +15,8 @@ HANDLE SysCreateFile(const char* path, DWORD access, DWORD disposition, DWORD fl
   return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr);
 }
 
+BOOL SysInternetGetConnectedState(ConnectedStateQuery query, DWORD* flags, DWORD reserved) {
+  return query(flags, reserved);
+}
+
 }  // namespace vx

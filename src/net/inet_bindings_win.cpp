@@ -1,4 +1,5 @@
 // WinINet entry points, looked up once each in the system folder's "WinINet.dll".
+#include "env/system_calls.h"
 #include "env/winutil.h"
 #include "net/inet_bindings.h"
 
@@ -37,7 +38,6 @@ Fn Bound(Entry e) {
   return reinterpret_cast<Fn>(g_entries[e]);
 }
 
-using GetConnectedStateFn = BOOL(WINAPI*)(DWORD*, DWORD);
 using OpenFn = HINTERNET(WINAPI*)(const char*, DWORD, const char*, const char*, DWORD);
 using OpenUrlFn = HINTERNET(WINAPI*)(HINTERNET, const char*, const char*, DWORD, DWORD, DWORD_PTR);
 using HttpQueryInfoFn = BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD*, DWORD*);
@@ -48,8 +48,8 @@ using CloseHandleFn = BOOL(WINAPI*)(HINTERNET);
 }  // namespace
 
 BOOL InetGetConnectedState(DWORD* flags, DWORD reserved) {
-  const GetConnectedStateFn fn = Bound<GetConnectedStateFn>(kGetConnectedState);
-  return fn != nullptr ? fn(flags, reserved) : 0;
+  const ConnectedStateQuery fn = Bound<ConnectedStateQuery>(kGetConnectedState);
+  return fn != nullptr ? SysInternetGetConnectedState(fn, flags, reserved) : 0;
 }
 
 HINTERNET InetOpenA(const char* agent, DWORD accessType, const char* proxy, const char* proxyBypass, DWORD flags) {

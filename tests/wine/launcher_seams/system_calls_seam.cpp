@@ -7,11 +7,15 @@
 //   elevate        the first program start fails with 740 (the program asks for administrator
 //                  rights); the shell's start then runs for real
 //   refuse         as elevate, but the shell's start reports that the user refused the prompt
+//   offline        the connected-state query reports no connection, as it does on a machine
+//                  without a network route (Wine answers so when the host has no default route;
+//                  a test cannot take the route away from the machine it shares)
 // VX_SEAM_READONLY names a folder (with its trailing backslash) in which no file may be created
 // or opened for writing, as in a Program Files folder for a standard user.
 // VX_SEAM_LOG names a file that gets one line per shell start: verb, file, parameters, folder,
 // show state and mask.
 #include <windows.h>
+#include <wininet.h>
 
 #include <string>
 
@@ -85,6 +89,14 @@ BOOL SysShellExecuteEx(SHELLEXECUTEINFOA* info) {
     return FALSE;
   }
   return ShellExecuteExA(info);
+}
+
+BOOL SysInternetGetConnectedState(ConnectedStateQuery query, DWORD* flags, DWORD reserved) {
+  if (Playing("offline")) {
+    if (flags != nullptr) *flags = INTERNET_CONNECTION_OFFLINE;
+    return FALSE;
+  }
+  return query(flags, reserved);
 }
 
 HANDLE SysCreateFile(const char* path, DWORD access, DWORD disposition, DWORD flags) {
