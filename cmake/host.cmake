@@ -1,7 +1,5 @@
 # Host (Linux) tree: portable core, vxpack, native tests.
-if(POSIX_SRC)
-  target_sources(vxcore PRIVATE ${POSIX_SRC})
-endif()
+target_sources(vxcore PRIVATE ${VX_POSIX_SRC})
 
 include(cmake/vxpack.cmake)
 

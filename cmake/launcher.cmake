@@ -28,11 +28,13 @@ if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 endif()
 list(APPEND VX_LEAN_FLAGS ${VX_LEAN_ARCH_FLAGS})
 target_compile_options(vxcore PRIVATE ${VX_LEAN_FLAGS})
-target_sources(vxcore PRIVATE ${WIN_SRC})
+target_sources(vxcore PRIVATE ${VX_WIN_SRC})
 include(${CMAKE_SOURCE_DIR}/cmake/zlib_inflate.cmake)
 target_link_libraries(vxcore PUBLIC vxzlib)
 
-file(GLOB VX_RUNTIME_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
+set(VX_RUNTIME_SRC ${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp ${CMAKE_SOURCE_DIR}/src/runtime/divide64_i386.cpp
+    ${CMAKE_SOURCE_DIR}/src/runtime/entry.cpp ${CMAKE_SOURCE_DIR}/src/runtime/new_delete.cpp
+    ${CMAKE_SOURCE_DIR}/src/runtime/throw_stubs.cpp)
 # The 64-bit division helpers stand in for the support library's: calls to them are made when
 # code is generated, so they are compiled without LTO, as that library is.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp

@@ -5,7 +5,7 @@ set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
 
 # The core calls a few platform functions (clock, drive facts, trace delivery), so the Win32
 # layer lives in the same library; vxwin names it together with the system libraries.
-target_sources(vxcore PRIVATE ${WIN_SRC})
+target_sources(vxcore PRIVATE ${VX_WIN_SRC})
 add_library(vxwin INTERFACE)
 target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
 

@@ -5,9 +5,10 @@
 
 #include <string>
 
-#include "env/utils.h"
-#include "env/winutil.h"
 #include "launcher/commands.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
 
 namespace {
 

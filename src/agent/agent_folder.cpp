@@ -1,7 +1,7 @@
 #include "agent/agent_folder.h"
 
-#include "env/utils.h"
 #include "launcher/modes.h"
+#include "text/utils.h"
 
 namespace vx {
 

@@ -3,12 +3,12 @@
 #include <windows.h>
 
 #include "agent/agent_folder.h"
-#include "env/files.h"
-#include "env/folders.h"
-#include "env/registry.h"
-#include "env/system_calls.h"
-#include "env/utils.h"
-#include "launcher/stub.h"
+#include "launcher/main_body.h"
+#include "system/files.h"
+#include "system/folders.h"
+#include "system/registry.h"
+#include "system/system_calls_win.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

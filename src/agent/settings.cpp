@@ -1,6 +1,6 @@
 #include "agent/settings.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {
@@ -16,20 +16,20 @@ String ReadOriginal(const char* section, const String& key, const String& def) {
 }
 
 void WriteOriginal(const String& key, const String& value) {
-  CurrentSettingsStore().Write(OriginalFile(), original::kOriginalSetup, key, value);
+  CurrentSettingsStore().Write(OriginalFile(), original_file::kOriginalSetup, key, value);
 }
 
 // Writes a time of the agent's time base and its readable copy beside it.
 void WriteTimeWithCopy(const String& key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
   const String file = store.OriginalFilePath();
-  store.Write(file, original::kOriginalSetup, key, IntText(t));
-  store.Write(file, original::kOriginalSetup, "__" + key,
+  store.Write(file, original_file::kOriginalSetup, key, IntText(t));
+  store.Write(file, original_file::kOriginalSetup, "__" + key,
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
 bool InfoSwitch(const String& key) {
-  return CurrentSettingsStore().Read(InfoFile(), info::kNewSetup, key, "0") == "1";
+  return CurrentSettingsStore().Read(InfoFile(), update_info::kNewSetup, key, "0") == "1";
 }
 
 bool EffectiveSwitch(int order, const String& key) {
@@ -50,7 +50,7 @@ int64_t ReadSettingInt(const String& file, const String& section, const String& 
   return TextToInt64(text, v) ? v : def;
 }
 
-namespace original {
+namespace original_file {
 
 const char* const kOriginalSetup = "OriginalSetup";
 const char* const kUnInstall = "UnInstall";
@@ -76,9 +76,9 @@ void SetReAskSecondsLast(int64_t t) { WriteTimeWithCopy("ReAskSecondsLast", t); 
 void SetVersionOriginal(int32_t v) { WriteOriginal("VersionOriginal", IntText(v)); }
 void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
 
-}  // namespace original
+}  // namespace original_file
 
-namespace info {
+namespace update_info {
 
 const char* const kNewSetup = "NewSetup";
 
@@ -86,7 +86,7 @@ int32_t VersionNew() { return Low32(ReadSettingInt(InfoFile(), kNewSetup, "Versi
 bool RemoveStartUpShortcut() { return InfoSwitch("RemoveStartUpShortcut"); }
 bool RemoveCheckForNewUpdateShortcut() { return InfoSwitch("RemoveCheckForNewUpdateShortcut"); }
 
-}  // namespace info
+}  // namespace update_info
 
 uint8_t TransientFlag(int order) {
   if (order < 1 || order > kTransientFlagCount) return kTransientUntouched;

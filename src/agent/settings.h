@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 
@@ -38,7 +38,7 @@ int64_t ReadSettingInt(const String& file, const String& section, const String& 
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
 // ---- Original-settings file ----
-namespace original {
+namespace original_file {
 
 extern const char* const kOriginalSetup;  // "OriginalSetup"
 extern const char* const kUnInstall;      // "UnInstall"
@@ -61,10 +61,10 @@ void SetReAskSecondsLast(int64_t t);
 void SetVersionOriginal(int32_t v);
 void SetStamp(int32_t v);
 
-}  // namespace original
+}  // namespace original_file
 
 // ---- Update-information file ----
-namespace info {
+namespace update_info {
 
 extern const char* const kNewSetup;  // "NewSetup"
 
@@ -73,7 +73,7 @@ int32_t VersionNew();
 bool RemoveStartUpShortcut();
 bool RemoveCheckForNewUpdateShortcut();
 
-}  // namespace info
+}  // namespace update_info
 
 // ---- Transient flags ----
 // Order 1..6: AskBeforeCheck, ConfirmDownload, ConfirmInstall, Background, InformFinish, Restart.

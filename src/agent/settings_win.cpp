@@ -1,9 +1,9 @@
 // The agent's settings files in the agent's folder (agent_folder.h), named from the own package.
 #include "agent/agent_folder.h"
 #include "agent/settings.h"
-#include "env/registry.h"
-#include "env/winutil.h"
-#include "launcher/stub.h"
+#include "launcher/main_body.h"
+#include "system/registry.h"
+#include "system/winutil_win.h"
 
 namespace vx {
 namespace {

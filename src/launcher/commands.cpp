@@ -1,6 +1,6 @@
 #include "launcher/commands.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 

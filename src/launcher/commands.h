@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "env/str.h"
 #include "launcher/remote.h"
+#include "text/str.h"
 
 namespace vx {
 constexpr uint32_t kCommandCheckNow = 31;  // 1125 command: check for an update now

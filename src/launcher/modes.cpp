@@ -1,6 +1,6 @@
 #include "launcher/modes.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

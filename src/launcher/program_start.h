@@ -1,7 +1,7 @@
 // How a command line is handed to the shell when a program has to be started through it
 // (portable).
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 struct ProgramAndParameters {

@@ -1,9 +1,9 @@
 #include "launcher/program_start_win.h"
 
-#include "env/debug.h"
-#include "env/system_calls.h"
-#include "env/utils.h"
 #include "launcher/program_start.h"
+#include "system/debug.h"
+#include "system/system_calls_win.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 struct StartedProgram {

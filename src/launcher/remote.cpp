@@ -16,17 +16,17 @@ NotificationPoster g_poster = nullptr;
 int32_t RunRemoteCommand(uint32_t command, int32_t value) {
   const int64_t wide = value;  // sign-extended
   switch (command) {
-    case 4: return original::VersionOriginal();
-    case 5: return info::VersionNew();
+    case 4: return original_file::VersionOriginal();
+    case 5: return update_info::VersionNew();
     case 7: return ActivityState();
-    case 8: return Low32(original::ProbeSecondsInterval());
-    case 9: return Low32(original::ReAskSecondsInterval());
-    case 10: return Low32(original::ProbeSecondsLast());
-    case 11: return Low32(original::ReAskSecondsLast());
-    case 12: original::SetProbeSecondsInterval(wide); break;
-    case 13: original::SetReAskSecondsInterval(wide); break;
-    case 14: original::SetProbeSecondsLast(wide); break;
-    case 15: original::SetReAskSecondsLast(wide); break;
+    case 8: return Low32(original_file::ProbeSecondsInterval());
+    case 9: return Low32(original_file::ReAskSecondsInterval());
+    case 10: return Low32(original_file::ProbeSecondsLast());
+    case 11: return Low32(original_file::ReAskSecondsLast());
+    case 12: original_file::SetProbeSecondsInterval(wide); break;
+    case 13: original_file::SetReAskSecondsInterval(wide); break;
+    case 14: original_file::SetProbeSecondsLast(wide); break;
+    case 15: original_file::SetReAskSecondsLast(wide); break;
     case 20: case 21: case 22: case 23: case 24: case 25:
       SetTransientFlag(static_cast<int>(command) - 19, value);
       break;

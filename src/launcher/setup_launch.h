@@ -1,6 +1,6 @@
 // Starting the setup program of a package and waiting for it (Windows build).
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 // Extracts the package into the work folder (or a roomier alternative), starts the setup
@@ -8,6 +8,17 @@ namespace vx {
 // the setup reported completion (the completion atom was gone).
 bool RunSetup(const String& workFolder, const String& packagePath, const String& agentName,
               const String& commandTail, bool foreground);
+
+// The installer job, started by the stub window's first tick: extraction and setup (or the
+// web-hosted download), then the work folder removed and the message loop ended.
+void RunStubJob(void* window);
+
+// Agent launcher: copies itself to "X_" + name and starts the copy.
+void CreateAndRun_X_Exe();
+// Span relay: copies itself to "Y_" + name in the work folder and starts that copy.
+void SpanRelay();
+// Posts "/STOP=", "/WM_MSG=" and "/TEST=" to the running agent copy; true when any was posted.
+bool ForwardControlSwitches(bool agentWindowExisted);
 
 // The web-hosted variant of the installer job; the download itself comes with the network layer.
 void RunWebHostedJob(const String& agentName);

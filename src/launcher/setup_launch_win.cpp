@@ -3,20 +3,20 @@
 #include <windows.h>
 
 #include "agent/settings.h"
-#include "env/debug.h"
-#include "env/files.h"
-#include "env/utils.h"
-#include "env/winutil.h"
 #include "launcher/commands.h"
+#include "launcher/main_body.h"
 #include "launcher/modes.h"
 #include "launcher/program_start_win.h"
 #include "launcher/setup_launch.h"
-#include "launcher/stub.h"
-#include "launcher/stub_steps.h"
-#include "launcher/stubwin.h"
+#include "launcher/stub_window.h"
 #include "launcher/tempspace.h"
-#include "net/process.h"
 #include "package/unpack_win.h"
+#include "process/process_win.h"
+#include "system/debug.h"
+#include "system/files.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/msgbox.h"
 
@@ -51,8 +51,8 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
                         const String& commandTail, bool foreground) {
   const String tag = ThreadTag(GetCurrentThreadId());
   SetupCommand cmd = BuildSetupCommand(workFolder, runCommand, commandTail, tag, ModulePath(), AgentFlag());
-  const String startUpLink = original::StartUpLink();
-  const String checkLink = original::CheckforNewUpdateLink();
+  const String startUpLink = original_file::StartUpLink();
+  const String checkLink = original_file::CheckforNewUpdateLink();
   DebugWriteLn(">>" + cmd.commandLine + "<<");
   const String atomName = CompletionAtomName(tag);
   GlobalAddAtomA(atomName.c_str());
@@ -72,8 +72,8 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
   Wait(1000);
   const bool completed = TakeCompletionAtom(atomName);
   if (completed) {
-    RemoveShortcutIf(info::RemoveStartUpShortcut(), startUpLink);
-    RemoveShortcutIf(info::RemoveCheckForNewUpdateShortcut(), checkLink);
+    RemoveShortcutIf(update_info::RemoveStartUpShortcut(), startUpLink);
+    RemoveShortcutIf(update_info::RemoveCheckForNewUpdateShortcut(), checkLink);
   }
   return completed;
 }

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "env/debug.h"
-#include "env/number_text.h"
-#include "env/utils.h"
+#include "system/debug.h"
+#include "text/number_text.h"
+#include "text/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
 

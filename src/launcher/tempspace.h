@@ -1,8 +1,8 @@
 // Temporary space and span disks: the room check before extraction, the alternative work folder
 // on another fixed drive, the space question and the disk prompt.
 #pragma once
-#include "env/str.h"
 #include "package/package.h"
+#include "text/str.h"
 
 namespace vx {
 

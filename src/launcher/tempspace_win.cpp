@@ -1,11 +1,11 @@
 // Temporary space on the drives of this machine, the space question box, the force-prompt value.
 #include <windows.h>
 
-#include "env/files.h"
-#include "env/folders.h"
-#include "env/registry.h"
-#include "env/utils.h"
 #include "launcher/tempspace.h"
+#include "system/files.h"
+#include "system/folders.h"
+#include "system/registry.h"
+#include "text/utils.h"
 #include "ui/msgbox.h"
 
 namespace vx {

@@ -1,17 +1,18 @@
 // Web-hosted packages: the launcher carries no files and fetches the full package.
 #include <windows.h>
 
-#include "env/files.h"
-#include "env/folders.h"
-#include "env/utils.h"
-#include "launcher/setup_launch.h"
+#include "launcher/main_body.h"
 #include "launcher/modes.h"
-#include "launcher/stub.h"
-#include "package/entry_name.h"
+#include "launcher/setup_launch.h"
 #include "launcher/web_package.h"
+#include "package/entry_name.h"
 #include "package/package.h"
 #include "package/unpack.h"
 #include "package/unpack_win.h"
+#include "system/files.h"
+#include "system/folders.h"
+#include "text/switches.h"
+#include "text/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
 

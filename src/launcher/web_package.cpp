@@ -1,8 +1,8 @@
 // Web-hosted packages: source folder, URL, local copy and the download question.
 #include "launcher/web_package.h"
 
-#include "env/utils.h"
 #include "launcher/tempspace.h"
+#include "text/utils.h"
 
 namespace vx {
 

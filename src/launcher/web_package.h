@@ -2,7 +2,7 @@
 // folder (or lies next to the launcher), must carry the same web token, and is then installed
 // like an own package.
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 // ---- Portable ----

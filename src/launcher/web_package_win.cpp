@@ -1,13 +1,13 @@
 // Web-hosted packages (Win32 side): local copy or download, token check, setup, clean-up, errors.
 #include <windows.h>
 
-#include "env/files.h"
-#include "env/folders.h"
+#include "launcher/main_body.h"
 #include "launcher/setup_launch.h"
-#include "launcher/stub.h"
-#include "launcher/stubwin.h"
+#include "launcher/stub_window.h"
 #include "launcher/web_package.h"
 #include "net/inet_http.h"
+#include "system/files.h"
+#include "system/folders.h"
 #include "ui/lang_defaults.h"
 #include "ui/msgbox.h"
 

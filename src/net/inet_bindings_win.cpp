@@ -1,7 +1,7 @@
 // WinINet entry points, looked up once each in the system folder's "WinINet.dll".
-#include "env/system_calls.h"
-#include "env/winutil.h"
-#include "net/inet_bindings.h"
+#include "net/inet_bindings_win.h"
+#include "system/system_calls_win.h"
+#include "system/winutil_win.h"
 
 namespace vx {
 

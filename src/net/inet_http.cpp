@@ -4,6 +4,8 @@
 namespace vx {
 namespace {
 
+bool g_downloadAbort = false;
+
 constexpr int kRing = 5;
 uint32_t g_tickRing[kRing];
 uint32_t g_readRing[kRing];
@@ -53,6 +55,9 @@ bool Expect(const String& text, size_t& pos, char c) {
 }
 
 }  // namespace
+
+bool DownloadAbortFlag() { return g_downloadAbort; }
+void SetDownloadAbortFlag(bool on) { g_downloadAbort = on; }
 
 const char* const kDownloadAborted = "Download Aborted";
 

@@ -6,12 +6,16 @@
 #pragma once
 #include <cstdint>
 
-#include "env/str.h"
-#include "env/utils.h"
-#include "net/abort_flag.h"
+#include "text/str.h"
+#include "text/utils.h"
 #include "ui/handles.h"
 
 namespace vx {
+
+// The process-wide flag that stops a running download: download callers clear it before they
+// start, the stub window sets it on a close request, the download loop tests it after every read.
+bool DownloadAbortFlag();
+void SetDownloadAbortFlag(bool on);
 
 // Progress callback: kind 0 starts (first, max, position, step), kind 1 steps; text is the
 // progress text (SpeedText). The launcher's is DownloadProgress.

@@ -2,11 +2,11 @@
 // transfer loop.
 #include <windows.h>
 
-#include "env/debug.h"
-#include "env/files.h"
-#include "env/winutil.h"
-#include "net/inet_bindings.h"
+#include "net/inet_bindings_win.h"
 #include "net/inet_http.h"
+#include "system/debug.h"
+#include "system/files.h"
+#include "system/winutil_win.h"
 
 namespace vx {
 namespace {

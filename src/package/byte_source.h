@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

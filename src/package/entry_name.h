@@ -1,6 +1,6 @@
 // File names inside a package: only plain relative paths below the extraction folder are used.
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 // Checks a file name from a block header. On success relative holds the name with its parts

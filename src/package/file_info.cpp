@@ -1,11 +1,11 @@
 // TGFileInfo: the trailer, language block, settings list and web list of one package file.
 #include <cstring>
 
-#include "env/debug.h"
-#include "env/disk.h"
-#include "env/utils.h"
 #include "package/package.h"
 #include "package/package_io.h"
+#include "system/debug.h"
+#include "system/disk.h"
+#include "text/utils.h"
 #include "ui/language.h"
 
 namespace vx {

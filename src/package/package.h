@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "env/str.h"
 #include "package/byte_source.h"
+#include "text/str.h"
 
 namespace vx {
 

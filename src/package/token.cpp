@@ -1,8 +1,8 @@
 // Decoding of the scrambled secret tokens of the settings and web lists.
 #include <vector>
 
-#include "env/utils.h"
 #include "package/package.h"
+#include "text/utils.h"
 
 namespace vx {
 

@@ -1,10 +1,10 @@
 // Locating and reading the 74-byte trailer at the end of a package (or at its package end).
 #include <cstring>
 
-#include "env/debug.h"
-#include "env/utils.h"
 #include "package/package.h"
 #include "package/package_io.h"
+#include "system/debug.h"
+#include "text/utils.h"
 
 namespace vx {
 

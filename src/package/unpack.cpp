@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "env/debug.h"
-#include "env/utils.h"
 #include "package/entry_name.h"
 #include "package/zlib_stream.h"
+#include "system/debug.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "env/str.h"
 #include "package/byte_source.h"
 #include "package/package.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "env/winutil.h"
+#include "system/winutil_win.h"
 
 namespace vx {
 namespace {

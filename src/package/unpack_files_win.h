@@ -3,8 +3,8 @@
 #pragma once
 #include <memory>
 
-#include "env/str.h"
 #include "package/unpack.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include "env/files.h"
-#include "env/winutil.h"
 #include "package/unpack.h"
 #include "package/unpack_files_win.h"
+#include "system/files.h"
+#include "system/winutil_win.h"
 #include "ui/msgbox.h"
 
 namespace vx {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 // The inform dialog (window class "VRichEditBox"): news for the user with an optional link button.
 // Windows build only.
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 #include "ui/handles.h"
 
 namespace vx {

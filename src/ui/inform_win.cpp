@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <richedit.h>
 
-#include "env/utils.h"
-#include "env/winutil.h"
+#include "system/winutil_win.h"
+#include "text/utils.h"
 #include "ui/box_layout.h"
 #include "ui/inform.h"
 #include "ui/richedit_win.h"

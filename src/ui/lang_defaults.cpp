@@ -1,8 +1,8 @@
 #include "ui/lang_defaults.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 #include "ui/language.h"
-#include "ui/msgbox_rules.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 

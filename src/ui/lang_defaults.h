@@ -1,7 +1,7 @@
 // Built-in texts of every launcher language key: what the launcher shows when the package
 // carries no translation, or a translation lacks the key.
 #pragma once
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 struct LanguageKeyDefault {

@@ -1,6 +1,6 @@
 #include "ui/language.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 

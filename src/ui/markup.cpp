@@ -1,6 +1,6 @@
 #include "ui/markup.h"
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 

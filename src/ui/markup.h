@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -3,9 +3,9 @@
 #pragma once
 #include <cstdint>
 
-#include "env/str.h"
+#include "text/str.h"
 #include "ui/handles.h"
-#include "ui/msgbox_rules.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 

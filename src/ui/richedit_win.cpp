@@ -1,6 +1,6 @@
 #include "ui/richedit_win.h"
 
-#include "env/str.h"
+#include "text/str.h"
 namespace vx {
 
 namespace {

@@ -33,8 +33,8 @@ TEST(AgentSettings, IntegerKeysReadAs64BitWithDefaults) {
       store.SetOriginal("ProbeSecondsInterval", c.stored);
       store.SetOriginal("VersionOriginal", c.stored);
     }
-    EXPECT_EQ(original::ProbeSecondsInterval(), c.wide);
-    EXPECT_EQ(original::VersionOriginal(), c.narrow);
+    EXPECT_EQ(original_file::ProbeSecondsInterval(), c.wide);
+    EXPECT_EQ(original_file::VersionOriginal(), c.narrow);
   }
 }
 
@@ -57,13 +57,13 @@ TEST(AgentSettings, TimesAreWrittenWithReadableCopies) {
     SettingsFixtureScope scope(store);
     const std::string key = c.probe ? "ProbeSecondsLast" : "ReAskSecondsLast";
     if (c.probe)
-      original::SetProbeSecondsLast(c.t);
+      original_file::SetProbeSecondsLast(c.t);
     else
-      original::SetReAskSecondsLast(c.t);
+      original_file::SetReAskSecondsLast(c.t);
     EXPECT_EQ(store.Original(key), std::to_string(c.t));
     EXPECT_EQ(store.Original("__" + key), c.copy);
     EXPECT_EQ(store.values.size(), 2u);
-    EXPECT_EQ(c.probe ? original::ProbeSecondsLast() : original::ReAskSecondsLast(), c.t);
+    EXPECT_EQ(c.probe ? original_file::ProbeSecondsLast() : original_file::ReAskSecondsLast(), c.t);
   }
 }
 
@@ -160,15 +160,15 @@ TEST(AgentSettings, AskBeforeCheckIsTransientOnly) {
 TEST(AgentSettings, InfoFileSwitchesAndVersion) {
   FakeSettingsStore store;
   SettingsFixtureScope scope(store);
-  EXPECT_EQ(info::VersionNew(), 0);
-  EXPECT_FALSE(info::RemoveStartUpShortcut());
+  EXPECT_EQ(update_info::VersionNew(), 0);
+  EXPECT_FALSE(update_info::RemoveStartUpShortcut());
   store.SetInfo("VersionNew", "23");
   store.SetInfo("RemoveStartUpShortcut", "1");
   store.SetInfo("RemoveCheckForNewUpdateShortcut", "yes");
   store.SetOriginal("VersionNew", "99");  // the wrong file does not count
-  EXPECT_EQ(info::VersionNew(), 23);
-  EXPECT_TRUE(info::RemoveStartUpShortcut());
-  EXPECT_FALSE(info::RemoveCheckForNewUpdateShortcut());
+  EXPECT_EQ(update_info::VersionNew(), 23);
+  EXPECT_TRUE(update_info::RemoveStartUpShortcut());
+  EXPECT_FALSE(update_info::RemoveCheckForNewUpdateShortcut());
 }
 
 }  // namespace

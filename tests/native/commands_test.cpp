@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "env/utils.h"
 #include "launcher/commands.h"
+#include "text/switches.h"
+#include "text/utils.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "env/debug.h"
+#include "system/debug.h"
 
 namespace vx {
 namespace {

@@ -1,7 +1,7 @@
 // Portable pieces of the file utilities: write chunking, file names, the self-delete batch.
 #include <gtest/gtest.h>
 
-#include "env/files.h"
+#include "system/files.h"
 
 namespace vx {
 namespace {

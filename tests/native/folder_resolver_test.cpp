@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 
-#include "env/folder_resolver.h"
-#include "env/utils.h"
+#include "system/folder_resolver.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "env/macros.h"
+#include "system/macros.h"
 
 namespace vx {
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "env/number_text.h"
+#include "text/number_text.h"
 
 namespace vx {
 namespace {

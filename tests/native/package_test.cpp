@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "env/debug.h"
 #include "package/package.h"
+#include "system/debug.h"
 
 namespace vx {
 namespace {

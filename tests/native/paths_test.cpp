@@ -1,7 +1,7 @@
 // Folder-text normalisation, including the double-byte lead-byte rule.
 #include <gtest/gtest.h>
 
-#include "env/paths.h"
+#include "text/paths.h"
 
 namespace vx {
 namespace {

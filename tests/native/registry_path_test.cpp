@@ -1,7 +1,7 @@
 // Registry path splitting and the current-version key.
 #include <gtest/gtest.h>
 
-#include "env/registry.h"
+#include "system/registry.h"
 
 namespace vx {
 namespace {

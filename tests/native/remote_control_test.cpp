@@ -5,7 +5,7 @@
 #include "agent/agent_state.h"
 #include "agent/settings.h"
 #include "launcher/remote.h"
-#include "launcher/stubwin_rules.h"
+#include "launcher/stub_window_layout.h"
 #include "settings_fake.h"
 
 using namespace vx;

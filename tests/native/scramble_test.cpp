@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "env/scramble.h"
+#include "text/scramble.h"
 
 namespace vx {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 namespace {

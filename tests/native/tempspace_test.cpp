@@ -1,8 +1,8 @@
 // Space question, megabyte figures, alternative drive choice, force-prompt value, disk prompt.
 #include <gtest/gtest.h>
 
-#include "env/debug.h"
 #include "launcher/tempspace.h"
+#include "system/debug.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
 

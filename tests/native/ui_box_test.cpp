@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "env/utils.h"
+#include "text/utils.h"
 #include "ui/box_layout.h"
-#include "ui/msgbox_rules.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 namespace {

@@ -1,10 +1,10 @@
 // Language texts: entry selection for the locale and key lookup with defaults.
 #include <gtest/gtest.h>
 
-#include "env/utils.h"
+#include "text/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
-#include "ui/msgbox_rules.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 namespace {

@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "env/utils.h"
+#include "text/utils.h"
 #include "ui/markup.h"
-#include "ui/msgbox_rules.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "env/debug.h"
 #include "package/zlib_stream.h"
+#include "system/debug.h"
 #include "unpack_support.h"
 
 namespace vx {

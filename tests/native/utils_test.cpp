@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "env/utils.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

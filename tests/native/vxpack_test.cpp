@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "builder.h"
-#include "env/utils.h"
 #include "inflate_stream.h"
 #include "inspect.h"
 #include "manifest.h"
 #include "package/package.h"
 #include "package_writer.h"
 #include "source_files.h"
+#include "text/utils.h"
 #include "text_lists.h"
 #include "token_encode.h"
 

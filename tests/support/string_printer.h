@@ -3,7 +3,7 @@
 #pragma once
 #include <ostream>
 
-#include "env/str.h"
+#include "text/str.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 // The trace channel's deliveries to a ".VDebug." window, and the debug viewer program.
 #include <gtest/gtest.h>
 
-#include "env/debug.h"
+#include "system/debug.h"
 #include "test_support.h"
 
 using namespace vxtest;

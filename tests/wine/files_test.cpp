@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "env/debug.h"
-#include "env/files.h"
+#include "system/debug.h"
+#include "system/files.h"
 #include "test_support.h"
 
 using namespace vxtest;

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "env/folder_resolver.h"
-#include "env/folders.h"
+#include "system/folder_resolver.h"
+#include "system/folders.h"
 #include "test_support.h"
 
 using namespace vxtest;

@@ -2,9 +2,9 @@
 // fault-injecting server, which counts the body bytes it sends.
 #include <gtest/gtest.h>
 
-#include "env/debug.h"
 #include "net/inet_http.h"
 #include "net_support.h"
+#include "system/debug.h"
 #include "test_support.h"
 
 using namespace vxtest;

@@ -1,7 +1,7 @@
 // INI values through the private-profile calls.
 #include <gtest/gtest.h>
 
-#include "env/registry.h"
+#include "system/registry.h"
 #include "test_support.h"
 
 using namespace vxtest;

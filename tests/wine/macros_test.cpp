@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "env/folders.h"
-#include "env/macros.h"
-#include "env/registry.h"
+#include "system/folders.h"
+#include "system/macros.h"
+#include "system/registry.h"
 #include "test_support.h"
 
 namespace {

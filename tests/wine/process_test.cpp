@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <string>
 
-#include "env/debug.h"
-#include "env/utils.h"
-#include "env/winutil.h"
-#include "net/process.h"
+#include "process/process_win.h"
+#include "system/debug.h"
+#include "system/winutil_win.h"
 #include "test_support.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

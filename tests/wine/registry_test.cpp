@@ -1,9 +1,9 @@
 // Registry reads by full path, and the user and machine identity helpers.
 #include <gtest/gtest.h>
 
-#include "env/registry.h"
-#include "env/utils.h"
+#include "system/registry.h"
 #include "test_support.h"
+#include "text/utils.h"
 
 namespace {
 

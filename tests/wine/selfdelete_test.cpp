@@ -5,8 +5,8 @@
 
 #include <ostream>
 
-#include "env/files.h"
-#include "env/folders.h"
+#include "system/files.h"
+#include "system/folders.h"
 #include "test_support.h"
 
 using namespace vxtest;

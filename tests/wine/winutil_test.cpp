@@ -1,8 +1,9 @@
 // Win32 helpers: message pumping, library lookup, window and system queries.
 #include <gtest/gtest.h>
 
-#include "env/utils.h"
-#include "env/winutil.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
 
 namespace vx {
 namespace {

@@ -11,9 +11,10 @@
 
 #include <string>
 
-#include "env/files.h"
-#include "env/utils.h"
-#include "env/winutil.h"
+#include "system/files.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include <string>
 
-#include "env/system_calls.h"
+#include "system/system_calls_win.h"
 
 namespace {
 

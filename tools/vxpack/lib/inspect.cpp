@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "byte_order.h"
-#include "env/utils.h"
 #include "inflate_stream.h"
+#include "text/utils.h"
 #include "token_encode.h"
 
 namespace vxpack {

@@ -1,0 +1,80 @@
+# Source lists. The portable core builds everywhere; the Win32 layer joins it in Windows trees
+# and the few host stand-ins in the Linux tree. The launcher's entry (src/launcher/main_win.cpp)
+# and its lean runtime (src/runtime) belong to the launcher's own tree (cmake/launcher.cmake).
+set(VX_CORE_SRC
+    src/agent/agent_folder.cpp
+    src/agent/agent_state.cpp
+    src/agent/autoupdate_tick.cpp
+    src/agent/settings.cpp
+    src/launcher/commands.cpp
+    src/launcher/modes.cpp
+    src/launcher/program_start.cpp
+    src/launcher/remote.cpp
+    src/launcher/stub_window_layout.cpp
+    src/launcher/tempspace.cpp
+    src/launcher/web_package.cpp
+    src/net/inet_http.cpp
+    src/package/byte_source.cpp
+    src/package/checksum.cpp
+    src/package/entry_name.cpp
+    src/package/file_info.cpp
+    src/package/token.cpp
+    src/package/trailer.cpp
+    src/package/unpack.cpp
+    src/package/zlib_stream.cpp
+    src/process/window_analyser.cpp
+    src/system/debug.cpp
+    src/system/files.cpp
+    src/system/folder_resolver.cpp
+    src/system/macros.cpp
+    src/system/registry.cpp
+    src/text/number_text.cpp
+    src/text/paths.cpp
+    src/text/scramble.cpp
+    src/text/str.cpp
+    src/text/switches.cpp
+    src/text/utils.cpp
+    src/ui/box_layout.cpp
+    src/ui/lang_defaults.cpp
+    src/ui/language.cpp
+    src/ui/markup.cpp
+    src/ui/msgbox_buttons.cpp)
+
+set(VX_WIN_SRC
+    src/agent/agent_folder_win.cpp
+    src/agent/settings_win.cpp
+    src/launcher/main_body_win.cpp
+    src/launcher/program_start_win.cpp
+    src/launcher/setup_launch_win.cpp
+    src/launcher/stub_window_win.cpp
+    src/launcher/tempspace_win.cpp
+    src/launcher/web_job_win.cpp
+    src/launcher/web_package_win.cpp
+    src/net/inet_bindings_win.cpp
+    src/net/inet_http_win.cpp
+    src/package/unpack_files_win.cpp
+    src/package/unpack_win.cpp
+    src/process/kernel32_win.cpp
+    src/process/process_win.cpp
+    src/process/psapi_win.cpp
+    src/process/tlhelp_win.cpp
+    src/system/clock_win.cpp
+    src/system/debug_win.cpp
+    src/system/disk_win.cpp
+    src/system/files_win.cpp
+    src/system/folders_win.cpp
+    src/system/macros_win.cpp
+    src/system/registry_win.cpp
+    src/system/system_calls_win.cpp
+    src/system/winutil_win.cpp
+    src/ui/inform_win.cpp
+    src/ui/language_win.cpp
+    src/ui/msgbox_win.cpp
+    src/ui/richedit_win.cpp)
+
+set(VX_POSIX_SRC
+    src/agent/settings_posix.cpp
+    src/system/clock_posix.cpp
+    src/system/debug_posix.cpp
+    src/system/disk_posix.cpp
+    src/ui/language_posix.cpp)

@@ -1,0 +1,113 @@
+#include "launcher/main_body.h"
+
+#include <windows.h>
+
+#include "agent/agent_folder.h"
+#include "agent/settings.h"
+#include "launcher/modes.h"
+#include "launcher/setup_launch.h"
+#include "launcher/stub_window.h"
+#include "system/debug.h"
+#include "system/files.h"
+#include "system/folders.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
+
+namespace vx {
+namespace {
+
+TGFileInfo* g_ownPackage = nullptr;
+bool g_agentFlag = false;
+String g_windowClassName;
+String g_workFolder;
+
+ModeInputs CurrentModeInputs() {
+  ModeInputs in;
+  in.agentFlag = g_agentFlag;
+  in.spanFlag = g_ownPackage != nullptr && g_ownPackage->SpanFlag();
+  in.ownPath = ModulePath();
+  in.agentExeName = g_ownPackage != nullptr ? g_ownPackage->AgentExeName() : String();
+  in.spanCdLvl = SwitchInt("/SpanCdLvl=", 1);
+  return in;
+}
+
+bool TopLevelWindowExists(const String& className) {
+  return FindWindowA(className.c_str(), nullptr) != nullptr;
+}
+
+void DecideMode() {
+  g_windowClassName = WindowClassNameFor(g_agentFlag, ModulePath());
+  const bool agentWindowExisted = AgentWindowExists();
+  if (!TopLevelWindowExists(g_windowClassName)) {
+    switch (DecideRunMode(CurrentModeInputs())) {
+      case RunMode::AgentLauncher:
+        CreateAndRun_X_Exe();
+        break;
+      case RunMode::AgentCopy:
+        if (SwitchPresent("/TRANSIENTx=")) ParseTransientFlags(SwitchValue("/TRANSIENTx="));
+        // The agent's folder is made ready (a per-user one seeded from the installation) before
+        // any setting is read; until then the agent copy only answers its remote-control messages.
+        PrepareAgentFolder();
+        RunStubWindow();
+        WriteSelfDeleteBatch(false);
+        break;
+      case RunMode::SpanRelay:
+        SpanRelay();
+        break;
+      case RunMode::Installer:
+        RunStubWindow();
+        if (IsSpanCopy()) WriteSelfDeleteBatch(true);
+        break;
+    }
+  }
+  if (IsAgentLauncher()) ForwardControlSwitches(agentWindowExisted);
+}
+
+}  // namespace
+
+const TGFileInfo& OwnPackage() {
+  static const TGFileInfo empty;
+  return g_ownPackage != nullptr ? *g_ownPackage : empty;
+}
+
+bool AgentFlag() { return g_agentFlag; }
+const String& WindowClassName() { return g_windowClassName; }
+
+String WorkFolder() {
+  if (g_workFolder.empty()) {
+    uint32_t dos = 0;
+    bool have = FileDosDateTime(ModulePath(), dos);
+    g_workFolder = WorkFolderName(TempDir(), have, dos);
+    if (DirectoryExists(g_workFolder)) DeleteTree(g_workFolder, true);
+    ForceDirectories(g_workFolder);
+  }
+  return g_workFolder;
+}
+
+bool IsAgentLauncher() { return IsAgentLauncherMode(CurrentModeInputs()); }
+bool IsAgentCopy() { return IsAgentCopyMode(CurrentModeInputs()); }
+bool IsSpanRelay() { return IsSpanRelayMode(CurrentModeInputs()); }
+bool IsSpanCopy() { return IsSpanCopyMode(CurrentModeInputs()); }
+
+bool AgentWindowExists() {
+  return TopLevelWindowExists(AgentCopyClassName(OwnPackage().AgentExeName()));
+}
+
+int StubMain() {
+  SecureDllSearch();
+  InitCommandLineFromProcess();
+  DebugOpen();
+  DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
+  g_ownPackage = new TGFileInfo(ModulePath());
+  g_agentFlag = g_ownPackage->AgentFlag();
+  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(g_agentFlag));
+  DecideMode();
+  delete g_ownPackage;
+  g_ownPackage = nullptr;
+  DebugWriteLnPid(" ==== STUB END ====> " + FullCommandLine() + "<");
+  DebugWriteLn();
+  return 0;
+}
+
+}  // namespace vx

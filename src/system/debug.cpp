@@ -1,0 +1,78 @@
+#include "system/debug.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "text/number_text.h"
+
+namespace vx {
+namespace {
+
+char g_buffer[kDebugBufferSize];
+size_t g_count = 0;
+DebugDeliverFn g_deliver = nullptr;
+
+// Hands the buffered bytes to the platform and empties the buffer whether or not anyone listens.
+// The chunk is taken out of the buffer before the (synchronous) hand-over, so a trace line written
+// by a window procedure that runs during the send starts on an empty buffer and loses nothing.
+void Deliver() {
+  if (g_count == 0) return;
+  char chunk[kDebugBufferSize];
+  const size_t n = g_count;
+  std::memcpy(chunk, g_buffer, n);
+  g_count = 0;
+  if (g_deliver != nullptr) g_deliver(chunk, n);
+}
+
+}  // namespace
+
+void SetDebugDelivery(DebugDeliverFn fn) { g_deliver = fn; }
+
+void DebugWrite(const String& text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t n = kDebugBufferSize - g_count;
+    if (n > text.size() - pos) n = text.size() - pos;
+    std::memcpy(g_buffer + g_count, text.data() + pos, n);
+    g_count += n;
+    pos += n;
+    if (g_count == kDebugBufferSize) Deliver();
+  }
+}
+
+void DebugFlush() { Deliver(); }
+
+void DebugWriteLn(const String& text) {
+  DebugWrite(text);
+  DebugWrite("\n");
+  Deliver();
+}
+
+void DebugWriteLnPid(const String& eventText) {
+  DebugWriteLn(DbgUInt(CurrentProcessId()) + eventText);
+}
+
+String DbgInt(int32_t v) { return DecimalText(v); }
+
+String DbgUInt(uint32_t v) { return UnsignedText(v); }
+
+String DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
+
+String DbgChar(char c) { return String(1, c); }
+
+String DbgFloat(double v) {
+  if (!std::isfinite(v)) {
+    // No digits to show: the name, right-aligned in the same 23-character field.
+    const String name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    return String(23 - name.size(), ' ') + name;
+  }
+  // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
+  int exp = 0;
+  const String digits = SignificantDigits(v, 15, exp);
+  const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
+  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
+         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
+         expDigits;
+}
+
+}  // namespace vx

@@ -1,0 +1,36 @@
+// Trace channel: lines go to an optional external viewer; dropped silently without one.
+// The 128-byte buffering and value formatting are portable; delivery is platform-supplied.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "text/str.h"
+
+namespace vx {
+
+// Delivery of one chunk (1..128 bytes). Installed by the platform layer (DebugOpen).
+using DebugDeliverFn = void (*)(const char* chunk, size_t len);
+void SetDebugDelivery(DebugDeliverFn fn);
+
+constexpr size_t kDebugBufferSize = 128;
+
+// Appends text; a buffer that becomes full (128 bytes) is delivered at once.
+void DebugWrite(const String& text);
+// Appends text and a line feed, then delivers whatever the buffer holds.
+void DebugWriteLn(const String& text = String());
+// The usual line: process id (unsigned decimal) followed at once by the event text.
+void DebugWriteLnPid(const String& eventText);
+void DebugFlush();
+
+// Text forms of values in trace lines.
+String DbgInt(int32_t v);
+String DbgUInt(uint32_t v);
+String DbgBool(bool v);
+String DbgChar(char c);
+String DbgFloat(double v);  // 23 characters, e.g. " 1.50000000000000E+0003"
+
+uint32_t CurrentProcessId();     // platform-supplied
+// Windows: connects the channel to the ".VDebug." viewer window and flushes it at process end.
+void DebugOpen();
+
+}  // namespace vx

@@ -1,0 +1,31 @@
+#include "system/files.h"
+
+namespace vx {
+
+const char* const kSelfDeleteBatchName = "_DEL_ME_.BAT";
+
+uint32_t WriteChunkSize(uint64_t length) {
+  if (length <= kOneCallWriteLimit) return static_cast<uint32_t>(length);
+  const uint64_t tenth = length / 10;
+  if (tenth <= 1024) return static_cast<uint32_t>(length < 1024 ? length : 1024);
+  return static_cast<uint32_t>(tenth < kOneCallWriteLimit ? tenth : kOneCallWriteLimit);
+}
+
+String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
+  const String name = FileNameOf(path, isLead);
+  const size_t dot = name.rfind('.');
+  return dot == String::npos ? name : name.substr(0, dot);
+}
+
+String SelfDeleteBatchText(const String& program, const String& folder,
+                           const String& batchPath, bool removeFolder) {
+  const auto quoted = [](const String& p) { return "\"" + p + "\""; };
+  String text = ":START\r\n";
+  text += "DEL " + quoted(program) + "\r\n";
+  text += "IF exist " + quoted(program) + " GOTO START\r\n";
+  if (removeFolder) text += "RD " + quoted(folder) + "\r\n";
+  text += "DEL " + quoted(batchPath) + "\r\n";
+  return text;
+}
+
+}  // namespace vx

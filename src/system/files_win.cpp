@@ -1,0 +1,241 @@
+#include <windows.h>
+
+#include "system/debug.h"
+#include "system/files.h"
+#include "system/folders.h"
+#include "system/winutil_win.h"
+#include "text/utils.h"
+
+namespace vx {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// Writes all bytes in calls of WriteChunkSize; stops when a call writes nothing.
+bool WriteAll(HANDLE h, const String& bytes) {
+  const uint64_t total = bytes.size();
+  const uint32_t chunk = WriteChunkSize(total);
+  uint64_t done = 0;
+  do {
+    uint64_t n = total - done;
+    if (n > chunk) n = chunk;
+    DWORD put = 0;
+    if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(n), &put, nullptr)) put = 0;
+    done += put;
+    if (put == 0) break;
+  } while (done < total);
+  return done == total;
+}
+
+// Sets the last-write time from a packed local DOS date (high word) and time (low word).
+void SetDosDate(HANDLE h, uint32_t fileDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(h, nullptr, nullptr, &utc);
+}
+
+bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
+  HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)
+                    : CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  if (append && SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+    ok = false;
+  ok = ok && WriteAll(h, bytes);
+  if (ok && fileDate != 0) SetDosDate(h, fileDate);
+  CloseHandle(h);
+  return ok;
+}
+
+// "X:\" from a path's upper-cased first letter.
+String RootOf(const String& path) {
+  const String letter = UpperCase(path.substr(0, 1));
+  return letter + ":\\";
+}
+
+}  // namespace
+
+bool FileExists(const String& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const String& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool ForceDirectories(const String& path) {
+  String p = path;
+  while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+  if (p.empty()) return false;
+  if (DirectoryExists(p)) return true;
+  size_t cut = p.find_last_of("\\/");
+  if (cut != String::npos && cut > 0) {
+    String parent = p.substr(0, cut);
+    if (!(parent.size() == 2 && parent[1] == ':') && !ForceDirectories(parent)) return false;
+  }
+  return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
+}
+
+bool FileDosDateTime(const String& path, uint32_t& dosDateTime) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&fd.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
+    return false;
+  dosDateTime = (static_cast<uint32_t>(date) << 16) | time;
+  return true;
+}
+
+uint32_t FileSizeOf(const String& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  FindClose(h);
+  return fd.nFileSizeLow;
+}
+
+String ReadFilePart(const String& path, int64_t offset, uint32_t maxLength) {
+  String result;
+  if (!FileExists(path)) return result;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return result;
+  const int64_t size = GetFileSize(h, nullptr);
+  int64_t n = size - offset;
+  if (maxLength != 0 && n > maxLength) n = maxLength;
+  if (size != INVALID_FILE_SIZE && offset >= 0 && offset < size && n > 0 &&
+      SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+    result.resize(static_cast<size_t>(n));
+    DWORD got = 0;
+    if (!ReadFile(h, &result[0], static_cast<DWORD>(n), &got, nullptr) || got < n) result.clear();
+  }
+  CloseHandle(h);
+  return result;
+}
+
+bool WriteFileText(const String& path, const String& bytes, uint32_t fileDate, bool append) {
+  return WriteToFile(path, bytes, fileDate, append);
+}
+
+bool AppendFileText(const String& path, const String& bytes, uint32_t fileDate) {
+  return WriteToFile(path, bytes, fileDate, true);
+}
+
+String FileNameWithoutExt(const String& path) { return FileNameWithoutExt(path, SystemLeadBytes()); }
+
+double DiskFreeSpace(const String& path) {
+  using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  static const FreeSpaceEx freeSpaceEx = GetProcFromLibraryAs<FreeSpaceEx>("kernel32.dll", "GetDiskFreeSpaceExA");
+  if (path.empty()) return -1;
+  if (freeSpaceEx != nullptr) {
+    const String where = path.size() < 3 ? RootOf(path) : path;
+    ULARGE_INTEGER available, total, totalFree;
+    if (!freeSpaceEx(where.c_str(), &available, &total, &totalFree)) return -1;
+    return static_cast<double>(available.QuadPart);
+  }
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceA(RootOf(path).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    return -1;
+  return static_cast<double>(sectorsPerCluster) * bytesPerSector * freeClusters;
+}
+
+bool DeleteByMask(const String& mask, bool clearAttributes) {
+  const String prefix = FolderOf(mask, SystemLeadBytes());
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(mask.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool any = false;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    any = true;
+    const String file = prefix + fd.cFileName;
+    if (clearAttributes) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return any;
+}
+
+bool DeleteTree(const String& folder, bool clearAttributes) {
+  if (folder.empty()) return false;
+  const String dir = SetTrailingBackslash(folder, false);
+  const bool existed = DirectoryExists(dir);
+  DeleteByMask(dir + "\\*.*", clearAttributes);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      const String name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const String sub = dir + "\\" + name;
+      DeleteTree(sub, clearAttributes);
+      RemoveDirectoryA(sub.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+  return existed && !DirectoryExists(dir);
+}
+
+void WriteSelfDeleteBatch(bool removeFolder) {
+  const String batch = TempDir(true) + kSelfDeleteBatchName;
+  if (!WriteFileText(batch, SelfDeleteBatchText(ExePath(), ExeDir(false), batch, removeFolder), 0, false)) return;
+  // The interpreter runs in the temp folder: a folder that is some process's current folder
+  // cannot be removed, and the program may have been started from inside the folder it removes.
+  char comspec[MAX_PATH + 1];
+  const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
+  String command;
+  if (IsWinNT()) {
+    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "cmd.exe";
+    command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
+  } else {
+    char shortPath[MAX_PATH + 1];
+    const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
+    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "command.com";
+    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? String(shortPath, s) : batch);
+  }
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi;
+  ZeroMemory(&pi, sizeof pi);
+  const String workDir = TempDir(true);
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, workDir.c_str(),
+                     &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+}
+
+bool EjectCD(const String& path) {
+  const String letter = UpperCase(path.substr(0, 1));
+  if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
+  if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
+  const String device = "\\\\.\\" + letter + ":";
+  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  if (h == INVALID_HANDLE_VALUE) {
+    h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    DebugWriteLn("EjectCD-3: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  }
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const bool ok = DeviceIoControl(h, 0x2D4808 /* IOCTL_STORAGE_EJECT_MEDIA */, nullptr, 0, nullptr, 0, &returned,
+                                  nullptr) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+}  // namespace vx

@@ -1,0 +1,137 @@
+// The folder rules bound to the running system: Win32 folder calls, the shell's folder functions
+// looked up at run time, the registry and the code page's lead bytes.
+#include <windows.h>
+
+#include "system/files.h"
+#include "system/folder_resolver.h"
+#include "system/folders.h"
+#include "system/registry.h"
+#include "system/winutil_win.h"
+#include "text/switches.h"
+#include "text/utils.h"
+
+namespace vx {
+namespace {
+
+constexpr UINT kFolderBuffer = 256;
+constexpr size_t kShellBuffer = 1025;
+
+bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
+String FromBuffer(const char* buf, UINT n, UINT size) { return n > 0 && n < size ? String(buf, n) : String(); }
+
+class Win32Folders : public FolderSystem {
+ public:
+  LeadByteTest LeadBytes() override { return IsLeadByte; }
+  bool FolderExists(const String& path) override { return DirectoryExists(path); }
+  String WindowsDirectory() override {
+    char buf[kFolderBuffer];
+    return FromBuffer(buf, GetWindowsDirectoryA(buf, kFolderBuffer), kFolderBuffer);
+  }
+  String SystemDirectory() override {
+    char buf[kFolderBuffer];
+    return FromBuffer(buf, GetSystemDirectoryA(buf, kFolderBuffer), kFolderBuffer);
+  }
+  String FolderPath(int id) override { return vx::FolderPath(id); }
+  String SpecialFolderPath(int id) override { return vx::SpecialFolderPath(id); }
+  String RegistryText(const String& keyPath, const String& valueName) override {
+    return RegReadStr(keyPath, valueName, "");
+  }
+  String RegisteredOwner() override { return vx::RegisteredOwner(); }
+};
+
+FolderResolver& Resolver() {
+  static Win32Folders system;
+  static FolderResolver resolver(system);
+  return resolver;
+}
+
+}  // namespace
+
+LeadByteTest SystemLeadBytes() { return IsLeadByte; }
+
+String SetTrailingBackslash(const String& path, bool add) {
+  return SetTrailingBackslash(path, add, IsLeadByte);
+}
+
+String RemoveTrailingBackslash(const String& path) { return RemoveTrailingBackslash(path, IsLeadByte); }
+
+String CollapseBackslashes(const String& path, bool strip) {
+  return CollapseBackslashes(path, strip, IsLeadByte);
+}
+
+String ExePath() {
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  return FromBuffer(buf, n, sizeof buf);
+}
+
+String ExeDir(bool add) { return SetTrailingBackslash(FolderOf(ExePath(), IsLeadByte), add); }
+
+String WinDir(bool add) { return Resolver().WinDir(add); }
+
+String SysDir(bool add) { return Resolver().SysDir(add); }
+
+String TempDir(bool add) {
+  char buf[kFolderBuffer];
+  return SetTrailingBackslash(FromBuffer(buf, GetTempPathA(kFolderBuffer, buf), kFolderBuffer), add);
+}
+
+String System16Dir() { return Resolver().System16Dir(); }
+String FontDir() { return Resolver().FontDir(); }
+String ProgramFilesDir() { return Resolver().ProgramFilesDir(); }
+String CommonFilesDir() { return Resolver().CommonFilesDir(); }
+String StartMenuDir() { return Resolver().StartMenuDir(); }
+
+String OriginExe() {
+  static String cached;
+  if (cached.empty()) cached = ReplaceAll(SwitchValue("/OriginExe="), "*", " ");
+  return cached.empty() ? ExePath() : cached;
+}
+
+String OriginDir() {
+  static bool computed = false;
+  static String cached;
+  if (!computed) {
+    cached = ParentOf(OriginExe(), IsLeadByte);
+    computed = true;
+  }
+  return cached.empty() ? ExeDir(false) : cached;
+}
+
+String SpecialFolderPath(int id) {
+  using Fn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  static const Fn fn = GetProcFromLibraryAs<Fn>("shell32.dll", "SHGetSpecialFolderPathA");
+  if (fn == nullptr) return String();
+  char buf[kShellBuffer] = {};
+  if (!fn(nullptr, buf, id, FALSE)) return String();
+  buf[kShellBuffer - 1] = '\0';
+  return buf;
+}
+
+String FolderPath(int id) {
+  using Fn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  static const Fn fn = GetProcFromLibraryAs<Fn>("SHFolder.dll", "SHGetFolderPathA");
+  if (fn == nullptr) return String();
+  char buf[kShellBuffer] = {};
+  if (fn(nullptr, id, nullptr, 0, buf) != 0) return String();
+  buf[kShellBuffer - 1] = '\0';
+  return buf;
+}
+
+bool DirExists(const String& path) { return Resolver().DirExists(path); }
+
+String ProfileFallbackDir(bool add) { return Resolver().ProfileFallbackDir(add); }
+String UserDir(bool add) { return Resolver().UserDir(add); }
+String DocumentsAndSettingsDir(bool add) { return Resolver().DocumentsAndSettingsDir(add); }
+String AllUsersDir(bool add) { return Resolver().AllUsersDir(add); }
+String UserAppDataDir(bool add) { return Resolver().UserAppDataDir(add); }
+String AllUsersAppDataDir(bool add) { return Resolver().AllUsersAppDataDir(add); }
+String MyDocumentsDir(bool add) { return Resolver().MyDocumentsDir(add); }
+String AllUsersDocumentsDir(bool add) { return Resolver().AllUsersDocumentsDir(add); }
+String UserStartMenuDir(bool add) { return Resolver().UserStartMenuDir(add); }
+String AllUsersStartMenuDir(bool add) { return Resolver().AllUsersStartMenuDir(add); }
+String UserDesktopDir(bool add) { return Resolver().UserDesktopDir(add); }
+String AllUsersDesktopDir(bool add) { return Resolver().AllUsersDesktopDir(add); }
+
+}  // namespace vx

@@ -1,0 +1,42 @@
+#include "system/registry.h"
+
+#include "text/utils.h"
+
+namespace vx {
+
+const char* const kCurrentVersionKeyPath = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+uint32_t RegRootFromName(const String& rootName) {
+  static const struct {
+    const char* name;
+    uint32_t root;
+  } kRoots[] = {
+      {"HKEY_CLASSES_ROOT", kRootClassesRoot},     {"HKEY_CURRENT_USER", kRootCurrentUser},
+      {"HKEY_LOCAL_MACHINE", kRootLocalMachine},   {"HKEY_USERS", kRootUsers},
+      {"HKEY_CURRENT_CONFIG", kRootCurrentConfig}, {"HKEY_DYN_DATA", kRootDynData},
+  };
+  const String upper = UpperCase(rootName);
+  for (const auto& r : kRoots)
+    if (upper == r.name) return r.root;
+  return kRootCurrentUser;
+}
+
+RegPath SplitRegPath(const String& fullPath) {
+  RegPath out;
+  const String path = Trim(fullPath);
+  const size_t slash = path.find('\\');
+  if (UpperCase(path.substr(0, 5)) == "HKEY_" && slash != String::npos) {
+    out.root = RegRootFromName(path.substr(0, slash));
+    out.subKey = path.substr(slash + 1);
+  } else {
+    out.subKey = path;
+  }
+  return out;
+}
+
+String CurrentVersionKeyFor(bool winNT) {
+  const String key = kCurrentVersionKeyPath;
+  return winNT ? ReplaceAll(key, "Windows", "Windows NT") : key;
+}
+
+}  // namespace vx

@@ -1,0 +1,51 @@
+// Win32 helpers: message-pumping waits, shell and library access, window and system queries.
+// Windows build only.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "text/str.h"
+
+namespace vx {
+
+// Dispatches every message queued for this thread, then sleeps ms milliseconds.
+void PumpMessages(uint32_t ms);
+// Keeps the message queue flowing until ms milliseconds have passed; step 0 picks
+// Clamp(ms / 10, 1, 25) milliseconds per sleep. Pumps at least once.
+void Wait(uint32_t ms, uint32_t step = 0);
+
+// ShellExecuteA with the default verb; true when the result is above 32.
+bool ShellOpen(const String& file, const String& parameters, int showCommand);
+
+// A system library, or null. A bare name is loaded from the system folder only (never from the
+// program's folder or the current folder); every successful call holds one reference to it.
+HMODULE LoadSystemLibrary(const String& library);
+// An export of a system library, or null. A bare library name is loaded from the system folder
+// only (never from the program's folder or the current folder); the library stays loaded.
+using ProcAddress = void (*)();
+ProcAddress GetProcFromLibrary(const String& library, const String& procName);
+template <typename Fn>
+Fn GetProcFromLibraryAs(const String& library, const String& procName) {
+  return reinterpret_cast<Fn>(GetProcFromLibrary(library, procName));
+}
+
+bool IsWinNT();
+String LastErrorText();
+String WindowText(HWND window);  // at most 1000 characters; empty for a null handle
+
+// While on, window procedures answer AutoPlayMessage() with 1 to cancel AutoPlay.
+void SetAutoPlaySuppression(bool on);
+uint16_t AutoPlayMessage();
+
+int PointsToPixels(int points);  // screen pixels per inch read once and cached
+// The user's time separator (for DateTimeText); ':' when the locale gives none.
+char LocaleTimeSeparator();
+
+// Hands GetCommandLineA and the module file name to the switch reader (utils.h).
+void InitCommandLineFromProcess();
+// Restricts implicit DLL loading to the system folder where the system supports it.
+// Returns true when the restriction was applied.
+bool SecureDllSearch();
+
+}  // namespace vx

@@ -1,0 +1,384 @@
+// Text, list, number and date helpers. Every function ends in a value; none throws.
+#include "text/utils.h"
+
+#include <cmath>
+
+#include "text/number_text.h"
+
+namespace vx {
+
+const char* const kMonthList = "||JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DEC|";
+
+// ---------------------------------------------------------------------------
+// Searching and comparing
+
+String UpperCase(const String& s) {
+  String r = s;
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
+
+String Trim(const String& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+namespace {
+
+// 1-based position of sub in text at or after the 0-based offset from; 0 when absent.
+int FindFrom(const String& sub, const String& text, size_t from) {
+  if (sub.empty() || from > text.size()) return 0;
+  size_t p = text.find(sub, from);
+  return p == String::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+}  // namespace
+
+int PosCI(const String& sub, const String& text) {
+  return FindFrom(UpperCase(sub), UpperCase(text), 0);
+}
+
+int PosFrom(const String& sub, const String& text, int start) {
+  if (start < 1 || static_cast<size_t>(start) > text.size()) return 0;
+  return FindFrom(sub, text, static_cast<size_t>(start) - 1);
+}
+
+int PosFromCI(const String& sub, const String& text, int start) {
+  return PosFrom(UpperCase(sub), UpperCase(text), start);
+}
+
+int LastPos(const String& sub, const String& text) {
+  if (sub.empty()) return 0;
+  size_t p = text.rfind(sub);
+  return p == String::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+int EndPosCI(const String& sub, const String& text) {
+  return PosCI(ReverseText(sub), ReverseText(text));
+}
+
+bool EndsWith(const String& suffix, const String& text, bool ignoreCase) {
+  if (suffix.size() > text.size()) return false;
+  String tail = text.substr(text.size() - suffix.size());
+  if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
+  return tail == suffix;
+}
+
+bool SameTextTrim(const String& a, const String& b) {
+  return UpperCase(Trim(a)) == UpperCase(Trim(b));
+}
+
+String TextBefore(const String& text, const String& sub) {
+  int p = FindFrom(sub, text, 0);
+  return p == 0 ? String() : text.substr(0, static_cast<size_t>(p) - 1);
+}
+
+String TextAfter(const String& text, const String& sub) {
+  int p = FindFrom(sub, text, 0);
+  return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
+}
+
+String ReverseText(const String& text) {
+  String r(text.size(), ' ');
+  for (size_t i = 0; i < text.size(); ++i) r[i] = text[text.size() - 1 - i];
+  return r;
+}
+
+// ---------------------------------------------------------------------------
+// Lists
+
+int ListCount(const String& list) {
+  if (list.empty() || list.back() != list.front()) return 0;
+  int n = 0;
+  for (size_t i = 1; i < list.size(); ++i)
+    if (list[i] == list[0]) ++n;
+  return n;
+}
+
+String ListItem(const String& list, int index, const String& def) {
+  if (list.empty() || index < 0) return def;
+  const char sep = list[0];
+  size_t start = 1;  // first character of item 0
+  for (int i = 0; i < index; ++i) {
+    size_t p = list.find(sep, start);
+    if (p == String::npos) return def;
+    start = p + 1;
+  }
+  size_t end = list.find(sep, start);
+  if (end == String::npos || end == start) return def;  // trailing text or empty item
+  return list.substr(start, end - start);
+}
+
+void ListSetItem(String& list, int index, const String& value) {
+  if (list.empty()) list = "|";
+  int n = ListCount(list);
+  if (index >= n) n = index + 1;
+  const char sep = list[0];
+  String out(1, sep);
+  for (int i = 0; i < n; ++i) {
+    out += (i == index) ? value : ListItem(list, i, "");
+    out += sep;
+  }
+  list = out;
+}
+
+String ListValue(const String& list, const String& key, const String& def) {
+  if (list.size() <= 2 || list.front() != list.back()) return def;
+  const String sep(1, list[0]);
+  String needle = sep + key;
+  if (key.empty() || key.back() != '=') needle += '=';
+  String work = ReplaceAll(list, sep + " ", sep);
+  work = ReplaceAll(work, " =", "=");
+  int p = PosCI(needle, work);
+  if (p == 0) return def;
+  String rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
+  size_t end = rest.find(sep[0]);
+  return end == String::npos ? rest : rest.substr(0, end);
+}
+
+// ---------------------------------------------------------------------------
+// Replacing and stripping
+
+namespace {
+
+// The working copy is searched (upper-cased for the case-insensitive form) while the result is
+// built from the text at the same positions, in one pass, so the time grows with the length of
+// the text. Replaced occurrences count as filler characters that never occur in find: inserted
+// text is never matched again. An empty replacement leaves no filler, so the text on both sides
+// closes up and may form a new occurrence, which goes too (as the first occurrence found again
+// after every removal would): the kept text is a stack whose top is compared after each push.
+String ReplaceImpl(const String& text, const String& find, const String& repl,
+                   bool ignoreCase) {
+  if (find.empty()) return text;
+  const String needle = ignoreCase ? UpperCase(find) : find;
+  int filler = 0;
+  while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
+  if (filler == 256) return text;  // every character code occurs in find: no safe filler
+  const String work = ignoreCase ? UpperCase(text) : text;
+  String result;
+  result.reserve(text.size());
+  if (!repl.empty()) {
+    size_t from = 0;
+    for (size_t p = work.find(needle); p != String::npos; p = work.find(needle, from)) {
+      result.append(text, from, p - from);
+      result += repl;
+      from = p + needle.size();
+    }
+    result.append(text, from, String::npos);
+    return result;
+  }
+  String kept;  // the working copy of result
+  kept.reserve(text.size());
+  const size_t n = needle.size();
+  for (size_t i = 0; i < text.size(); ++i) {
+    result += text[i];
+    kept += work[i];
+    if (kept.size() >= n && kept.compare(kept.size() - n, n, needle) == 0) {
+      result.resize(result.size() - n);
+      kept.resize(kept.size() - n);
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+String ReplaceAll(const String& text, const String& find, const String& repl) {
+  return ReplaceImpl(text, find, repl, false);
+}
+
+String ReplaceAllCI(const String& text, const String& find, const String& repl) {
+  return ReplaceImpl(text, find, repl, true);
+}
+
+String StripChar(const String& text, char ch, bool loose) {
+  if (text.size() == 1 && text[0] == ch) return String();
+  if (text.size() > 1 && text.front() == ch && text.back() == ch) return text.substr(1, text.size() - 2);
+  if (loose && text.size() > 1) {
+    String r = text;
+    if (r.front() == ch) r.erase(0, 1);
+    if (!r.empty() && r.back() == ch) r.pop_back();
+    return r;
+  }
+  return text;
+}
+
+String Unquote(const String& text, bool loose) { return StripChar(text, '"', loose); }
+
+// ---------------------------------------------------------------------------
+// Numbers
+
+int32_t Min(int32_t a, int32_t b) { return a < b ? a : b; }
+int32_t Max(int32_t a, int32_t b) { return a > b ? a : b; }
+
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
+  if (v < lo) v = lo;
+  if (v > hi) v = hi;
+  return v;
+}
+
+String IntText(int64_t n) { return DecimalText(n); }
+
+String ZeroPad(int64_t n, int width) {
+  String s = IntText(n);
+  if (width > 0 && s.size() < static_cast<size_t>(width))
+    s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+  return s;
+}
+
+int64_t ParseBase(const String& text, int base) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  const String s = UpperCase(Trim(text));
+  // Unsigned arithmetic: overflow wraps instead of being undefined.
+  uint64_t sum = 0, weight = 1;
+  for (size_t i = s.size(); i-- > 0;) {
+    int digit = -1;
+    for (int d = 0; d < 16; ++d)
+      if (kDigits[d] == s[i]) digit = d;
+    sum += static_cast<uint64_t>(static_cast<int64_t>(digit)) * weight;
+    weight *= static_cast<uint64_t>(static_cast<int64_t>(base));
+  }
+  return static_cast<int64_t>(sum);
+}
+
+int32_t HexToInt(const String& text) {
+  return static_cast<int32_t>(static_cast<uint32_t>(ParseBase(text, 16)));
+}
+
+bool TextToInt64(const String& text, int64_t& out) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  bool hex = false;
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= text.size()) return false;
+  uint64_t v = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int d;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else return false;
+    if (hex) {
+      if (v > (UINT64_MAX >> 4)) return false;  // more than 64 bits of digits
+      v = (v << 4) | static_cast<uint64_t>(d);
+    } else {
+      // Magnitude up to 2^63 so that the most negative value still converts.
+      const uint64_t limit = negative ? (uint64_t{1} << 63) : static_cast<uint64_t>(INT64_MAX);
+      if (v > (limit - static_cast<uint64_t>(d)) / 10) return false;
+      v = v * 10 + static_cast<uint64_t>(d);
+    }
+  }
+  out = static_cast<int64_t>(negative ? uint64_t{0} - v : v);
+  return true;
+}
+
+String RandomNumberText(int lo, int hi) {
+  if (hi <= lo) return IntText(lo);
+  // Linear congruential generator seeded afresh from the clock (milliseconds) on each call.
+  uint32_t seed = static_cast<uint32_t>(static_cast<int64_t>(NowDateTime() * 86400000.0));
+  seed = seed * 134775813u + 1u;
+  const uint64_t range = static_cast<uint64_t>(static_cast<int64_t>(hi) - lo) + 1;
+  const uint64_t pick = (static_cast<uint64_t>(seed) * range) >> 32;
+  return IntText(static_cast<int64_t>(lo) + static_cast<int64_t>(pick));
+}
+
+// ---------------------------------------------------------------------------
+// Dates: days since 30 December 1899 plus the time of day as the fraction. Before that day the
+// fraction counts away from zero (-1.25 is 29 December 1899, 06:00).
+
+namespace {
+
+constexpr int64_t kMsPerDay = 86400000;
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// Day number counted from 1 March of year 0 (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = FloorDiv(y, 400);
+  const int64_t yoe = y - era * 400;
+  const int64_t mp = (m + 9) % 12;
+  const int64_t doy = (153 * mp + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe;
+}
+
+void CivilFromDays(int64_t z, int& y, int& m, int& d) {
+  const int64_t era = FloorDiv(z, 146097);
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
+
+}  // namespace
+
+double EncodeDateTime(const CivilTime& t) {
+  // Months outside 1..12 carry into the year.
+  const int64_t m0 = static_cast<int64_t>(t.month) - 1;
+  const int64_t year = t.year + FloorDiv(m0, 12);
+  const int64_t month = m0 - FloorDiv(m0, 12) * 12 + 1;
+  const int64_t days = DaysFromCivil(year, month, t.day) - kDay0;
+  const double frac = (t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0;
+  return days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
+}
+
+CivilTime DecodeDateTime(double dt) {
+  CivilTime t{1899, 12, 30, 0, 0, 0};
+  if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
+  double whole = std::trunc(dt);
+  int64_t days = static_cast<int64_t>(whole);
+  // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
+  // off the fraction rounds).
+  int64_t ms = static_cast<int64_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
+  if (ms >= kMsPerDay) {  // rounding reached the next midnight
+    ms -= kMsPerDay;
+    days += dt < 0 ? -1 : 1;
+  }
+  CivilFromDays(days + kDay0, t.year, t.month, t.day);
+  const int64_t secs = ms / 1000;
+  t.hour = static_cast<int>(secs / 3600);
+  t.minute = static_cast<int>(secs / 60 % 60);
+  t.second = static_cast<int>(secs % 60);
+  return t;
+}
+
+String DateText(double dt) {
+  const CivilTime t = DecodeDateTime(dt);
+  return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
+}
+
+String DateTimeText(double dt, char timeSeparator) {
+  const CivilTime t = DecodeDateTime(dt);
+  const String sep(1, timeSeparator);
+  return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
+}
+
+int64_t DateTimeToSeconds(double dt) {
+  const double x = dt * 86400.0;
+  if (!(x > -9.2e18 && x < 9.2e18)) return 0;  // NaN or beyond 64 bits
+  double r = std::floor(x);
+  const double diff = x - r;
+  if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+  return static_cast<int64_t>(r);
+}
+
+int64_t NowSeconds() { return DateTimeToSeconds(NowDateTime()); }
+
+}  // namespace vx
