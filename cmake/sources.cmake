@@ -18,6 +18,7 @@ set(VX_CORE_SRC
     src/package/checksum.cpp
     src/package/entry_name.cpp
     src/package/file_info.cpp
+    src/package/own_package.cpp
     src/package/token.cpp
     src/package/trailer.cpp
     src/package/unpack.cpp

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "agent/agent_folder.h"
-#include "launcher/main_body.h"
+#include "package/own_package.h"
 #include "system/files.h"
 #include "system/folders.h"
 #include "system/registry.h"

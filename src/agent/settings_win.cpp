@@ -1,7 +1,7 @@
 // The agent's settings files in the agent's folder (agent_folder.h), named from the own package.
 #include "agent/agent_folder.h"
 #include "agent/settings.h"
-#include "launcher/main_body.h"
+#include "package/own_package.h"
 #include "system/registry.h"
 #include "system/winutil_win.h"
 

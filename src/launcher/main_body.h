@@ -1,14 +1,13 @@
-// The launcher's main body: own package, run mode, single instance, work folder.
+// The launcher's main body: run mode, single instance, work folder (the own package is
+// package/own_package.h).
 #pragma once
-#include "package/package.h"
+#include "package/own_package.h"
 #include "text/str.h"
 
 namespace vx {
 
 int StubMain();
 
-const TGFileInfo& OwnPackage();
-bool AgentFlag();
 const String& WindowClassName();
 String WorkFolder();  // computed and created on first call
 

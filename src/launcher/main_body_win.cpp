@@ -7,6 +7,7 @@
 #include "launcher/modes.h"
 #include "launcher/setup_launch.h"
 #include "launcher/stub_window.h"
+#include "package/own_package.h"
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -17,17 +18,18 @@
 namespace vx {
 namespace {
 
-TGFileInfo* g_ownPackage = nullptr;
-bool g_agentFlag = false;
 String g_windowClassName;
 String g_workFolder;
+// What the run mode is decided from, taken once the own package is open: none of it changes
+// while the process runs.
+ModeInputs g_modeInputs;
 
-ModeInputs CurrentModeInputs() {
+ModeInputs TakeModeInputs() {
   ModeInputs in;
-  in.agentFlag = g_agentFlag;
-  in.spanFlag = g_ownPackage != nullptr && g_ownPackage->SpanFlag();
+  in.agentFlag = AgentFlag();
+  in.spanFlag = OwnPackage().SpanFlag();
   in.ownPath = ModulePath();
-  in.agentExeName = g_ownPackage != nullptr ? g_ownPackage->AgentExeName() : String();
+  in.agentExeName = OwnPackage().AgentExeName();
   in.spanCdLvl = SwitchInt("/SpanCdLvl=", 1);
   return in;
 }
@@ -37,10 +39,10 @@ bool TopLevelWindowExists(const String& className) {
 }
 
 void DecideMode() {
-  g_windowClassName = WindowClassNameFor(g_agentFlag, ModulePath());
+  g_windowClassName = WindowClassNameFor(AgentFlag(), ModulePath());
   const bool agentWindowExisted = AgentWindowExists();
   if (!TopLevelWindowExists(g_windowClassName)) {
-    switch (DecideRunMode(CurrentModeInputs())) {
+    switch (DecideRunMode(g_modeInputs)) {
       case RunMode::AgentLauncher:
         CreateAndRun_X_Exe();
         break;
@@ -66,12 +68,6 @@ void DecideMode() {
 
 }  // namespace
 
-const TGFileInfo& OwnPackage() {
-  static const TGFileInfo empty;
-  return g_ownPackage != nullptr ? *g_ownPackage : empty;
-}
-
-bool AgentFlag() { return g_agentFlag; }
 const String& WindowClassName() { return g_windowClassName; }
 
 String WorkFolder() {
@@ -85,10 +81,10 @@ String WorkFolder() {
   return g_workFolder;
 }
 
-bool IsAgentLauncher() { return IsAgentLauncherMode(CurrentModeInputs()); }
-bool IsAgentCopy() { return IsAgentCopyMode(CurrentModeInputs()); }
-bool IsSpanRelay() { return IsSpanRelayMode(CurrentModeInputs()); }
-bool IsSpanCopy() { return IsSpanCopyMode(CurrentModeInputs()); }
+bool IsAgentLauncher() { return IsAgentLauncherMode(g_modeInputs); }
+bool IsAgentCopy() { return IsAgentCopyMode(g_modeInputs); }
+bool IsSpanRelay() { return IsSpanRelayMode(g_modeInputs); }
+bool IsSpanCopy() { return IsSpanCopyMode(g_modeInputs); }
 
 bool AgentWindowExists() {
   return TopLevelWindowExists(AgentCopyClassName(OwnPackage().AgentExeName()));
@@ -99,12 +95,11 @@ int StubMain() {
   InitCommandLineFromProcess();
   DebugOpen();
   DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
-  g_ownPackage = new TGFileInfo(ModulePath());
-  g_agentFlag = g_ownPackage->AgentFlag();
-  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(g_agentFlag));
+  OpenOwnPackage(ModulePath());
+  g_modeInputs = TakeModeInputs();
+  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(AgentFlag()));
   DecideMode();
-  delete g_ownPackage;
-  g_ownPackage = nullptr;
+  ReleaseOwnPackage();
   DebugWriteLnPid(" ==== STUB END ====> " + FullCommandLine() + "<");
   DebugWriteLn();
   return 0;
