@@ -19,7 +19,7 @@ set(VX_LAUNCHER_OUTPUT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder that receives 
 # Whole-program optimisation (LTO) on top: the link step compiles again with the same flags.
 set(VX_LEAN_FLAGS -Oz -flto -ffunction-sections -fno-exceptions -fno-rtti
     -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-inline-functions-called-once ${VX_EXTRA_LEAN_FLAGS})
+    -fno-inline-functions-called-once -fno-ident ${VX_EXTRA_LEAN_FLAGS})
 # 32-bit: arguments pushed rather than stored (smaller calls). That needs the stack probe of large
 # frames off, so no function may have a frame near a page: such a frame fails the build.
 set(VX_LEAN_ARCH_FLAGS "")

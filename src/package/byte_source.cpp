@@ -2,12 +2,18 @@
 #include "package/byte_source.h"
 
 #include <cstring>
+#if defined(_WIN32)
+#include <io.h>
+#endif
 
 namespace vx {
 
+// On Windows the C runtime's own 64-bit calls (fsetpos with its 64-bit fpos_t, the file length by
+// descriptor), not the compiler library's emulation of _fseeki64 on top of them.
 bool SeekTo(std::FILE* f, uint64_t offset) {
 #if defined(_WIN32)
-  return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
+  const fpos_t pos = static_cast<fpos_t>(offset);
+  return fsetpos(f, &pos) == 0;
 #else
   return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
@@ -17,8 +23,8 @@ namespace {
 
 bool SeekEnd(std::FILE* f, uint64_t& size) {
 #if defined(_WIN32)
-  if (_fseeki64(f, 0, SEEK_END) != 0) return false;
-  const __int64 pos = _ftelli64(f);
+  const __int64 pos = _filelengthi64(_fileno(f));
+  if (pos < 0 || !SeekTo(f, static_cast<uint64_t>(pos))) return false;
 #else
   if (fseeko(f, 0, SEEK_END) != 0) return false;
   const off_t pos = ftello(f);
