@@ -32,12 +32,12 @@ say "Building the sample installer with vxpack"
 say "Running it under Wine"
 wine_env_start
 tempdir_win="$("$VX_WINE" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')"
-tempdir="$(winepath -u "$tempdir_win" 2>/dev/null)"
+tempdir="$("$VX_WINE" winepath -u "$tempdir_win" 2>/dev/null)"
 report="$tempdir/vornix_sample_report.txt"
 rm -f "$report"
 viewer_log="$OUT/trace.log"
 if [ -f "$viewer" ]; then
-  "$VX_WINE" "$viewer" /hidden "/log=$(winepath -w "$viewer_log")" >/dev/null 2>&1 &
+  "$VX_WINE" "$viewer" /hidden "/log=$("$VX_WINE" winepath -w "$viewer_log")" >/dev/null 2>&1 &
   viewer_pid=$!
   sleep 2
 fi
@@ -55,7 +55,7 @@ if [ -f "$report" ]; then
   echo "The sample setup program ran. Its report:"
   sed 's/^/    /' "$report" | tr -d '\r'
   work_win="$(sed -n 's/^work folder: //p' "$report" | tr -d '\r')"
-  work="$(winepath -u "$work_win" 2>/dev/null)"
+  work="$("$VX_WINE" winepath -u "$work_win" 2>/dev/null)"
   if [ -n "$work" ] && [ ! -d "$work" ]; then
     echo "The work folder $work_win is gone: the launcher cleaned up."
   else
