@@ -15,6 +15,7 @@
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/winutil_win.h"
+#include "text/paths.h"
 #include "text/switches.h"
 #include "text/utils.h"
 #include "ui/lang_defaults.h"
