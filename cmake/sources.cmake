@@ -20,6 +20,8 @@ set(VX_CORE_SRC
     src/package/entry_name.cpp
     src/package/file_block.cpp
     src/package/file_info.cpp
+    src/package/file_source.cpp
+    src/package/package_file.cpp
     src/package/package_report.cpp
     src/package/pieces.cpp
     src/package/token.cpp

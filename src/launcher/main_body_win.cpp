@@ -7,6 +7,7 @@
 #include "launcher/modes.h"
 #include "launcher/setup_launch.h"
 #include "launcher/stub_window.h"
+#include "package/unpack_files_win.h"
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -99,7 +100,7 @@ int StubMain() {
   InitCommandLineFromProcess();
   DebugOpen();
   DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
-  g_ownPackage = new TGFileInfo(ModulePath());
+  g_ownPackage = new TGFileInfo(*OpenPieceFile(ModulePath()));
   g_agentFlag = g_ownPackage->AgentFlag();
   DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(g_agentFlag));
   DecideMode();

@@ -33,8 +33,10 @@ class BlockInflater {
 
   void Run(ByteSource& src, uint64_t offset, uint32_t length) {
     InflateStream zs;
-    if (!zs.Init(result_.zlib)) {
+    EZLibError err;
+    if (!zs.Init(err)) {
       result_.fault = FileBlockFault::kCannotStart;
+      result_.zlibCode = err.code;
       return;
     }
     std::vector<uint8_t>& in = buffers_.in;
@@ -55,14 +57,15 @@ class BlockInflater {
         sink_.Breathe();
       }
       size_t produced = 0;
-      const InflateStream::Step step = zs.Inflate(out.data(), out.size(), produced, result_.zlib);
+      const InflateStream::Step step = zs.Inflate(out.data(), out.size(), produced, err);
       if (produced > 0 && !Take(out.data(), produced)) {
         result_.fault = FileBlockFault::kStopped;
         return;
       }
       if (step == InflateStream::Step::kEnd) break;
       if (step == InflateStream::Step::kError) {
-        result_.fault = result_.zlib.code == 2 ? FileBlockFault::kDictionary : FileBlockFault::kDamaged;
+        result_.fault = err.code == 2 ? FileBlockFault::kDictionary : FileBlockFault::kDamaged;
+        result_.zlibCode = err.code;
         result_.zlibDetail = zs.Detail();
         return;
       }
@@ -73,7 +76,10 @@ class BlockInflater {
       if (produced == out.size()) sink_.Breathe();
     }
     result_.unusedBytes = left + zs.InputLeft();
-    if (!zs.End(result_.zlib)) result_.fault = FileBlockFault::kDamaged;
+    if (!zs.End(err)) {
+      result_.fault = FileBlockFault::kDamaged;
+      result_.zlibCode = err.code;
+    }
   }
 
  private:

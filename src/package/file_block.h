@@ -15,7 +15,6 @@ constexpr size_t kMaxBlockHeader = 32768;  // far beyond any usable file name
 
 class FileBlockSink {
  public:
-  virtual ~FileBlockSink() = default;
   // The header, once the 0x00 after it has been inflated: at most kMaxBlockHeader bytes, with
   // cut set when it was longer. Not called for a block without a 0x00. False stops the reading.
   virtual bool Header(const String& header, bool cut) = 0;
@@ -23,6 +22,9 @@ class FileBlockSink {
   virtual bool Content(const uint8_t* data, size_t len) = 0;
   // After each read from the piece and each full output buffer: a moment to pump messages.
   virtual void Breathe() {}
+
+ protected:
+  ~FileBlockSink() = default;  // sinks live on the stack of whoever reads the block
 };
 
 enum class FileBlockFault {
@@ -37,7 +39,7 @@ enum class FileBlockFault {
 
 struct FileBlockResult {
   FileBlockFault fault = FileBlockFault::kNone;
-  EZLibError zlib;                   // zlib's code and text with kCannotStart, kDamaged, kDictionary
+  int zlibCode = 0;                  // zlib's result with kCannotStart, kDamaged, kDictionary
   const char* zlibDetail = nullptr;  // zlib's own words for damaged data, when it gave any
   uint64_t where = 0;                // kUnreadable: the offset of the read that failed
   String header;                     // the bytes before the 0x00 (all bytes inflated when none

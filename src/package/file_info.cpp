@@ -27,12 +27,6 @@ double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize) {
   return result;
 }
 
-TGFileInfo::TGFileInfo(const String& path) {
-  Clear();
-  FileSource src(path);
-  if (src.IsOpen()) Read(src);
-}
-
 TGFileInfo::TGFileInfo(ByteSource& src) {
   Clear();
   Read(src);

@@ -8,7 +8,8 @@
 namespace vx {
 namespace {
 
-static_assert(offsetof(TrailerRecord, reserved) == kPieceNumberOffset, "the piece number is the first reserved word");
+static_assert(offsetof(TrailerRecord, reserved) == kPieceNumberOffset,
+              "the piece number is the first reserved word of the trailer");
 
 // A file block's content is inflated and counted only.
 class BlockProbe : public FileBlockSink {

@@ -27,11 +27,6 @@ bool IsPeFile(ByteSource& src) {
          mz[1] == 'Z' && pe[0] == 'P' && pe[1] == 'E';
 }
 
-bool IsPeFile(const String& path) {
-  FileSource src(path);
-  return src.IsOpen() && IsPeFile(src);
-}
-
 uint64_t PackageEnd(ByteSource& src) {
   const int32_t e = PackageEndField(src);
   // A field pointing past the file is not usable: the file ends where it ends.
@@ -79,11 +74,6 @@ bool ReadTrailer(ByteSource& src, TrailerRecord& rec) {
     return false;
   }
   return ReadTrailerAt(src, place, rec);
-}
-
-bool ReadTrailer(const String& path, TrailerRecord& rec) {
-  FileSource src(path);
-  return ReadTrailer(src, rec);
 }
 
 bool StringBlockCountFits(const TrailerRecord& rec) {

@@ -235,19 +235,20 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
     case FileBlockFault::kStopped:  // by a failure already recorded
       return false;
     case FileBlockFault::kCannotStart:
-      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + r.zlib.message + ").");
+      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + ZLibMessage(r.zlibCode) +
+                                                   ").");
     case FileBlockFault::kUnreadable:
       return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
                                                  IntText(static_cast<int64_t>(r.where)) + ".");
     case FileBlockFault::kDictionary:
       return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
-                                                      " asks for a preset dictionary (zlib: " + r.zlib.message +
-                                                      ").");
+                                                      " asks for a preset dictionary (zlib: " +
+                                                      ZLibMessage(r.zlibCode) + ").");
     case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
     case FileBlockFault::kDamaged:
       return Fail(UnpackFailure::kDamagedData,
                   "The package is damaged: " + BlockWhere(b.number) + " cannot be inflated (zlib: " +
-                      (r.fault == FileBlockFault::kCutShort ? ZLibMessage(-5) : r.zlib.message) + ").");
+                      ZLibMessage(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode) + ").");
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
   return !b.out || FinishFile(b);

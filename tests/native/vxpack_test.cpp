@@ -17,6 +17,7 @@
 #include "inspect.h"
 #include "manifest.h"
 #include "package/file_block.h"
+#include "package/file_source.h"
 #include "package/package.h"
 #include "package_writer.h"
 #include "source_files.h"
@@ -298,7 +299,7 @@ void ExtractPiece(const std::string& path, Extracted& out, bool laterPiece = fal
     ContentSink sink(content);
     vx::BlockBuffers buffers(1 << 16);
     const vx::FileBlockResult s = vx::ReadFileBlock(src, pos + 4, c, buffers, sink);
-    ASSERT_EQ(s.fault, vx::FileBlockFault::kNone) << s.zlib.message;
+    ASSERT_EQ(s.fault, vx::FileBlockFault::kNone) << vx::ZLibMessage(s.zlibCode);
     ASSERT_EQ(s.unusedBytes, 0u) << "one zlib stream fills the block";
     ASSERT_TRUE(s.headerEnded);
     std::string name = vx::ListItem(s.header, 0, "");

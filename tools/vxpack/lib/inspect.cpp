@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "package/file_source.h"
 #include "text/utils.h"
 #include "token_encode.h"
 

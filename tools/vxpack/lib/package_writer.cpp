@@ -1,5 +1,6 @@
 #include "package_writer.h"
 
+#include "package/file_source.h"
 #include "package/package_io.h"
 
 namespace vxpack {
