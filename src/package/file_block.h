@@ -40,7 +40,8 @@ enum class FileBlockFault {
 struct FileBlockResult {
   FileBlockFault fault = FileBlockFault::kNone;
   int zlibCode = 0;                  // zlib's result with kCannotStart, kDamaged, kDictionary
-  const char* zlibDetail = nullptr;  // zlib's own words for damaged data, when it gave any
+                                     // (ZLibMessage gives its text)
+  const char* zlibDetail = nullptr;  // zlib's own (static) words for damaged data, when it gave any
   uint64_t where = 0;                // kUnreadable: the offset of the read that failed
   String header;                     // the bytes before the 0x00 (all bytes inflated when none
                                      // came), at most kMaxBlockHeader of them

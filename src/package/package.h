@@ -43,6 +43,8 @@ struct TrailerRecord {
 #pragma pack(pop)
 static_assert(sizeof(TrailerRecord) == 74, "the trailer is a 74-byte on-disk record");
 
+// The readers take an open file. Their forms that take a path (package_file.cpp) open it through
+// the C library's streams, for tools and tests; the launcher opens its files through the system.
 bool IsPeFile(ByteSource& src);
 bool IsPeFile(const String& path);
 

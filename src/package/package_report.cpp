@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "package/blocks.h"
 #include "package/package_io.h"
 
 namespace vx {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "package/blocks.h"
 #include "package/byte_source.h"
 #include "package/file_block.h"
 #include "package/package.h"
