@@ -14,11 +14,17 @@ set(VX_CORE_SRC
     src/launcher/tempspace.cpp
     src/launcher/web_package.cpp
     src/net/inet_http.cpp
+    src/package/blocks.cpp
     src/package/byte_source.cpp
     src/package/checksum.cpp
     src/package/entry_name.cpp
+    src/package/file_block.cpp
     src/package/file_info.cpp
+    src/package/file_source.cpp
     src/package/own_package.cpp
+    src/package/package_file.cpp
+    src/package/package_report.cpp
+    src/package/pieces.cpp
     src/package/token.cpp
     src/package/trailer.cpp
     src/package/unpack.cpp

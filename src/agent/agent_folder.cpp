@@ -1,6 +1,7 @@
 #include "agent/agent_folder.h"
 
 #include "launcher/modes.h"
+#include "text/paths.h"
 #include "text/utils.h"
 
 namespace vx {

@@ -8,6 +8,7 @@
 #include "launcher/setup_launch.h"
 #include "launcher/stub_window.h"
 #include "package/own_package.h"
+#include "package/unpack_files_win.h"
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -95,7 +96,7 @@ int StubMain() {
   InitCommandLineFromProcess();
   DebugOpen();
   DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
-  OpenOwnPackage(ModulePath());
+  OpenOwnPackage(*OpenPieceFile(ModulePath()));
   g_modeInputs = TakeModeInputs();
   DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(AgentFlag()));
   DecideMode();

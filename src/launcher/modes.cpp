@@ -1,13 +1,9 @@
 #include "launcher/modes.h"
 
+#include "text/paths.h"
 #include "text/utils.h"
 
 namespace vx {
-
-String FileNamePart(const String& path) {
-  size_t p = path.find_last_of("\\/:");
-  return p == String::npos ? path : path.substr(p + 1);
-}
 
 String FolderPart(const String& path) {
   size_t p = path.find_last_of("\\/:");

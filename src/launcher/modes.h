@@ -18,7 +18,6 @@ struct ModeInputs {
   int64_t spanCdLvl = 1;
 };
 
-String FileNamePart(const String& path);    // after the last backslash (or slash)
 String FolderPart(const String& path);      // up to and including the last separator
 String NameWithoutExt(const String& name);  // before the last "."
 

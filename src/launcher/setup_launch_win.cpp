@@ -10,11 +10,13 @@
 #include "launcher/setup_launch.h"
 #include "launcher/stub_window.h"
 #include "launcher/tempspace.h"
+#include "package/unpack_files_win.h"
 #include "package/unpack_win.h"
 #include "process/process_win.h"
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/winutil_win.h"
+#include "text/paths.h"
 #include "text/switches.h"
 #include "text/utils.h"
 #include "ui/lang_defaults.h"
@@ -82,13 +84,16 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
 
 bool RunSetup(const String& workFolderIn, const String& packagePath, const String& agentName,
               const String& commandTail, bool foreground) {
-  TGFileInfo pkg(packagePath);
+  // The package file is opened once: its texts and flags, the room it needs and its extraction
+  // all come from this open file.
+  std::unique_ptr<ByteSource> piece = OpenPieceFile(packagePath);
+  const TGFileInfo pkg(*piece);
   if (pkg.SecondBarFlag()) ShowActivityBar(true);
   SetStatusLine(Text(pkg, "s1"), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
 
   String workFolder = workFolderIn;
   bool usedAlternative = false;
-  if (!HasTempSpace(workFolder, packagePath) && FindAlternativeTemp()) {
+  if (!HasTempSpace(workFolder, pkg) && FindAlternativeTemp()) {
     String alt = AlternativeWorkFolder();
     if (!alt.empty()) {
       workFolder = alt;
@@ -99,22 +104,27 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
 
   bool completed = false;
   if (!foreground || ConfirmTempSpace(workFolder, pkg)) {
-    const String prompt = Text(pkg, "s8");
-    const String caption = Text(pkg, "Attention");
-    const String buttons = Text(pkg, "BtnText");
+    UnpackRequest request;
+    request.packagePath = packagePath;
+    request.workFolder = workFolder;
+    request.agentName = agentName;
+    request.promptText = Text(pkg, "s8");
+    UnpackUi ui;
+    ui.charset = pkg.LanguageCharset();
+    ui.buttons = Text(pkg, "BtnText");
+    ui.caption = Text(pkg, "Attention");
+    ui.progress = DownloadProgress;
     if (foreground) ShowStubWindow(true);
     Wait(1000, 1);
-    String runCommand;
-    bool checksumOk = false;
-    UnpackPackage(packagePath, workFolder, agentName, ForcePromptSetting(), pkg.LanguageCharset(), buttons,
-                  caption, prompt, DownloadProgress, runCommand, checksumOk);
+    request.forcePrompt = ForcePromptSetting();
+    const UnpackResult unpacked = UnpackPackage(request, ui, std::move(piece));
     Wait(1000);
-    if (!runCommand.empty() && checksumOk) {
-      completed = StartAndAwaitSetup(pkg, workFolder, runCommand, commandTail, foreground);
+    if (!unpacked.runCommand.empty() && unpacked.checksumOk) {
+      completed = StartAndAwaitSetup(pkg, workFolder, unpacked.runCommand, commandTail, foreground);
     }
-    if (!checksumOk) {
+    if (!unpacked.checksumOk) {
       // Ownerless like the extraction's boxes: the caption is repeated as the bold heading.
-      ErrorBox(nullptr, Text(pkg, "s7"), Text(pkg, "Error"), buttons, pkg.LanguageCharset());
+      ErrorBox(nullptr, Text(pkg, "s7"), Text(pkg, "Error"), ui.buttons, ui.charset);
     }
   }
   if (usedAlternative) RemoveAlternativeWorkFolder();

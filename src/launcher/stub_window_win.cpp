@@ -9,6 +9,7 @@
 #include "launcher/setup_launch.h"
 #include "launcher/stub_window_layout.h"
 #include "net/inet_http.h"
+#include "package/unpack_files_win.h"
 #include "system/files.h"
 #include "system/winutil_win.h"
 #include "text/switches.h"
@@ -137,7 +138,7 @@ void RunStubWindow() {
 
   String caption;
   {
-    const TGFileInfo package(ModulePath());
+    const TGFileInfo package(*OpenPieceFile(ModulePath()));
     caption = package.LanguageText("s0", "Vornix Installation Suite");
   }
   const int x = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), kStubWidth);

@@ -35,7 +35,7 @@ bool ForcePromptValue(const String& value);  // exactly "1"
 
 // ---- Win32 layer ----
 // True when the package's required space is below the free space of folder and folder exists.
-bool HasTempSpace(const String& folder, const String& packagePath);
+bool HasTempSpace(const String& folder, const TGFileInfo& package);
 // Looks for a fixed drive (C, D, E) with more room than the temporary folder's drive, once.
 bool FindAlternativeTemp();
 // Created on the first call (an old folder of that name is deleted first); empty without base.

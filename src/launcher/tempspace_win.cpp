@@ -42,8 +42,7 @@ class BoxAsker : public SpaceAsker {
 
 }  // namespace
 
-bool HasTempSpace(const String& folder, const String& packagePath) {
-  const TGFileInfo package(packagePath);
+bool HasTempSpace(const String& folder, const TGFileInfo& package) {
   return package.SpaceRequired(folder) < DiskFreeSpace(folder) && DirectoryExists(folder);
 }
 

@@ -6,6 +6,7 @@
 #include "launcher/stub_window.h"
 #include "launcher/web_package.h"
 #include "net/inet_http.h"
+#include "package/unpack_files_win.h"
 #include "system/files.h"
 #include "system/folders.h"
 #include "ui/lang_defaults.h"
@@ -45,7 +46,7 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
     }
   }
   if (error.empty()) {
-    const TGFileInfo package(packagePath);
+    const TGFileInfo package(*OpenPieceFile(packagePath));
     if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, String(), url, kBadSecretToken);
   }
   if (error.empty()) RunSetup(workFolder, packagePath, String(), String(), true);

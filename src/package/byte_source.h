@@ -1,16 +1,12 @@
-// Random-access byte input for the package reader: files on disk or memory in tests.
+// Random-access byte input for the package reader, and bytes in memory as such input.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "text/str.h"
 
 namespace vx {
-
-// Moves a stdio stream to a 64-bit offset from the start; false on failure.
-bool SeekTo(std::FILE* f, uint64_t offset);
 
 class ByteSource {
  public:
@@ -21,23 +17,6 @@ class ByteSource {
   virtual size_t ReadAt(uint64_t offset, void* buf, size_t len) = 0;
   // True when exactly len bytes could be read.
   bool ReadExact(uint64_t offset, void* buf, size_t len) { return ReadAt(offset, buf, len) == len; }
-};
-
-// A file opened read-only (other readers and writers allowed); closed on destruction.
-class FileSource : public ByteSource {
- public:
-  explicit FileSource(const String& path);
-  ~FileSource() override;
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
-  bool IsOpen() const override { return file_ != nullptr; }
-  uint64_t Size() const override { return size_; }
-  size_t ReadAt(uint64_t offset, void* buf, size_t len) override;
-
- private:
-  std::FILE* file_ = nullptr;
-  uint64_t size_ = 0;
-  uint64_t pos_ = UINT64_MAX;  // current stream position, to skip needless seeks
 };
 
 class MemorySource : public ByteSource {

@@ -63,9 +63,4 @@ uint32_t PackageChecksum(ByteSource& src, uint32_t trailerLength) {
   return PackageSum(src, trailerLength);
 }
 
-uint32_t PackageChecksum(const String& path, uint32_t trailerLength) {
-  FileSource src(path);
-  return PackageChecksum(src, trailerLength);
-}
-
 }  // namespace vx

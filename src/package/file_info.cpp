@@ -1,32 +1,16 @@
 // TGFileInfo: the trailer, language block, settings list and web list of one package file.
 #include <cstring>
 
+#include "package/blocks.h"
 #include "package/package.h"
-#include "package/package_io.h"
 #include "system/debug.h"
 #include "system/disk.h"
+#include "text/paths.h"
 #include "text/utils.h"
 #include "ui/language.h"
 
 namespace vx {
 namespace {
-
-// Reads one string block (32-bit length + text) at pos, which must lie wholly before limit.
-bool ReadStringBlock(ByteSource& src, uint64_t& pos, uint64_t limit, String& text) {
-  uint32_t len = 0;
-  if (pos > limit || limit - pos < 4 || !ReadU32At(src, pos, len)) return false;
-  if (len > limit - pos - 4 || len > kMaxStringBlock) return false;
-  text.assign(len, '\0');
-  if (len != 0 && !src.ReadExact(pos + 4, &text[0], len)) return false;
-  pos += 4 + static_cast<uint64_t>(len);
-  return true;
-}
-
-// File-name part of a path: the text after the last folder or drive separator.
-String FileNamePart(const String& path) {
-  const size_t p = path.find_last_of("\\/:");
-  return p == String::npos ? path : path.substr(p + 1);
-}
 
 // Replaces the extension of a file name (the part from its last "."), or appends one.
 String ChangeExtension(const String& name, const String& ext) {
@@ -43,12 +27,6 @@ double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize) {
   return result;
 }
 
-TGFileInfo::TGFileInfo(const String& path) {
-  Clear();
-  FileSource src(path);
-  if (src.IsOpen()) Read(src);
-}
-
 TGFileInfo::TGFileInfo(ByteSource& src) {
   Clear();
   Read(src);
@@ -62,17 +40,25 @@ void TGFileInfo::Clear() {
 }
 
 void TGFileInfo::Read(ByteSource& src) {
-  if (!ReadTrailer(src, trailer_) || trailer_.magic != kPackageMagic) {
+  TrailerPlace place;
+  if (LocateTrailer(src, place) != TrailerFault::kNone || !ReadTrailerAt(src, place, trailer_) ||
+      trailer_.magic != kPackageMagic) {
     Clear();
     return;
   }
   // String blocks must end before the trailer starts; anything else is not a usable package.
-  const uint64_t limit = PackageEnd(src) - trailer_.length;
+  const uint64_t limit = place.end - trailer_.length;
   uint64_t pos = trailer_.dataStart;
-  bool ok = ReadStringBlock(src, pos, limit, language_) && ReadStringBlock(src, pos, limit, settings_);
+  auto next = [&](String& text) {
+    PackageBlock block;
+    if (ReadStringBlock(src, pos, limit, block, text) != BlockFault::kNone) return false;
+    pos = block.End();
+    return true;
+  };
+  bool ok = next(language_) && next(settings_);
   if (ok) {
     DebugWriteLn("n2=" + IntText(trailer_.stringBlockCount));
-    if (trailer_.stringBlockCount > 2) ok = ReadStringBlock(src, pos, limit, web_);
+    if (trailer_.stringBlockCount > 2) ok = next(web_);
   }
   if (!ok || pos > UINT32_MAX) {
     Clear();

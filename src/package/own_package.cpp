@@ -8,9 +8,9 @@ bool g_agentFlag = false;
 
 }  // namespace
 
-void OpenOwnPackage(const String& exePath) {
+void OpenOwnPackage(ByteSource& exeFile) {
   delete g_ownPackage;
-  g_ownPackage = new TGFileInfo(exePath);
+  g_ownPackage = new TGFileInfo(exeFile);
   g_agentFlag = g_ownPackage->AgentFlag();
 }
 

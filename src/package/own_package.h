@@ -7,7 +7,8 @@
 
 namespace vx {
 
-void OpenOwnPackage(const String& exePath);
+// Reads the package from the executable's own file, opened by the caller.
+void OpenOwnPackage(ByteSource& exeFile);
 void ReleaseOwnPackage();
 const TGFileInfo& OwnPackage();  // an empty package before opening and after release
 bool AgentFlag();

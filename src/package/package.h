@@ -43,10 +43,40 @@ struct TrailerRecord {
 #pragma pack(pop)
 static_assert(sizeof(TrailerRecord) == 74, "the trailer is a 74-byte on-disk record");
 
+// The readers take an open file. Their forms that take a path (package_file.cpp) open it through
+// the C library's streams, for tools and tests; the launcher opens its files through the system.
 bool IsPeFile(ByteSource& src);
 bool IsPeFile(const String& path);
-// Reads the trailer into rec (zeroed first). Returns false when the file cannot be read or the
-// trailer's bounds are impossible; rec.magic tells whether it is a package.
+
+// Why a file has no trailer where one would be.
+enum class TrailerFault {
+  kNone,
+  kCannotRead,   // the file is not open
+  kTooSmall,     // fewer than 4 bytes
+  kEndPastFile,  // the package-end field points past the end of the file
+  kEndTooSmall,  // the package-end field (1 to 3) leaves no room for the length field
+  kBadLength,    // the length field is below 4 or reaches before the first byte
+};
+
+// Where the trailer of a file lies.
+struct TrailerPlace {
+  uint64_t fileSize = 0;
+  bool isPe = false;
+  int32_t endField = 0;  // the package-end field of a PE file; 0 for other files
+  uint64_t end = 0;      // where the trailer ends: the package end when usable, else the file size
+  uint32_t length = 0;   // the trailer's length field as stored
+  uint64_t start = 0;    // where the trailer starts: end - length
+};
+
+// Finds the trailer: its end (the package-end field of a PE file when above 0, else the end of
+// the file), its length field in the last 4 bytes before that end, and its start.
+TrailerFault LocateTrailer(ByteSource& src, TrailerPlace& place);
+// Reads the record of a located trailer into rec (zeroed first): at most its first 70 bytes, the
+// length field set to the bytes used (74 for a longer trailer). Writes the trace line "n1=" with
+// the stored string-block count, then reads a count of 0 as 2. False when the read fails.
+bool ReadTrailerAt(ByteSource& src, const TrailerPlace& place, TrailerRecord& rec);
+// Locates and reads the trailer into rec (zeroed first). Returns false when the file cannot be
+// read or the trailer's bounds are impossible; rec.magic tells whether it is a package.
 bool ReadTrailer(ByteSource& src, TrailerRecord& rec);
 bool ReadTrailer(const String& path, TrailerRecord& rec);
 uint32_t PackageChecksum(ByteSource& src, uint32_t trailerLength);
@@ -58,6 +88,21 @@ uint64_t PackageEnd(ByteSource& src);
 String DecodeToken(const String& text);
 // Space-table entry for a drive with the given cluster size in bytes (0 when unknown).
 double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize);
+
+// The trailer's counts, which the checksum does not cover, checked against the layout: a package
+// has 2 or 3 string blocks (a stored 0 has been read as 2) ...
+bool StringBlockCountFits(const TrailerRecord& rec);
+// ... and as many file blocks in all its pieces as the first piece's trailer gives. A span or web
+// launcher carries none of its own: its count describes the package it leads to.
+bool FileBlockCountFits(const TrailerRecord& first, uint64_t fileBlocksFound);
+
+// Pieces of a spanned package: the first is the launcher itself or a file named like it with
+// ".001" appended; piece k is named after the first piece's path without a trailing ".001" (its
+// base), then "." and k in three digits.
+String PieceBase(const String& firstPiece);
+String PiecePath(const String& base, int piece);
+// The piece number a file name ends with (".002" gives 2), 0 when it ends with no such number.
+int PieceNumberInName(const String& path);
 
 class TGFileInfo {
  public:

@@ -11,8 +11,7 @@ namespace vx {
 bool ReadU32At(ByteSource& src, uint64_t offset, uint32_t& value) {
   uint8_t b[4];
   if (!src.ReadExact(offset, b, sizeof b)) return false;
-  value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-          static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+  value = LoadU32(b);
   return true;
 }
 
@@ -22,41 +21,43 @@ int32_t PackageEndField(ByteSource& src) {
   return static_cast<int32_t>(e);
 }
 
-bool LocatePackageEnd(ByteSource& src, uint64_t& end) {
-  end = src.Size();
-  const int32_t e = PackageEndField(src);
-  if (e <= 0) return true;
-  if (static_cast<uint64_t>(e) > end) return false;  // points past the file: not usable
-  end = static_cast<uint64_t>(e);
-  return true;
-}
-
 bool IsPeFile(ByteSource& src) {
   char mz[2], pe[2];
   return src.ReadExact(0, mz, 2) && src.ReadExact(kPeHeaderOffset, pe, 2) && mz[0] == 'M' &&
          mz[1] == 'Z' && pe[0] == 'P' && pe[1] == 'E';
 }
 
-bool IsPeFile(const String& path) {
-  FileSource src(path);
-  return src.IsOpen() && IsPeFile(src);
-}
-
 uint64_t PackageEnd(ByteSource& src) {
-  uint64_t end = 0;
-  return LocatePackageEnd(src, end) ? end : src.Size();
+  const int32_t e = PackageEndField(src);
+  // A field pointing past the file is not usable: the file ends where it ends.
+  return e > 0 && static_cast<uint64_t>(e) <= src.Size() ? static_cast<uint64_t>(e) : src.Size();
 }
 
-bool ReadTrailer(ByteSource& src, TrailerRecord& rec) {
-  std::memset(&rec, 0, sizeof rec);
-  if (!src.IsOpen()) return false;
-  uint64_t end = 0;
-  uint32_t length = 0;
-  if (!LocatePackageEnd(src, end) || end < 4 || !ReadU32At(src, end - 4, length)) return false;
+TrailerFault LocateTrailer(ByteSource& src, TrailerPlace& place) {
+  place = TrailerPlace();
+  if (!src.IsOpen()) return TrailerFault::kCannotRead;
+  place.fileSize = src.Size();
+  place.end = place.fileSize;
+  if (place.fileSize < 4) return TrailerFault::kTooSmall;
+  place.isPe = IsPeFile(src);
+  uint32_t e = 0;
+  if (place.isPe && ReadU32At(src, kPackageEndOffset, e)) place.endField = static_cast<int32_t>(e);
+  if (place.endField > 0) {
+    if (static_cast<uint64_t>(place.endField) > place.fileSize) return TrailerFault::kEndPastFile;
+    if (place.endField < 4) return TrailerFault::kEndTooSmall;
+    place.end = static_cast<uint64_t>(place.endField);
+  }
   // The length field must at least cover itself and must not reach before the first byte.
-  if (length < 4 || length > end) return false;
-  const uint32_t used = length < kTrailerLength ? length : kTrailerLength;
-  if (!src.ReadExact(end - length, &rec, used - 4)) {
+  if (!ReadU32At(src, place.end - 4, place.length) || place.length < 4 || place.length > place.end)
+    return TrailerFault::kBadLength;
+  place.start = place.end - place.length;
+  return TrailerFault::kNone;
+}
+
+bool ReadTrailerAt(ByteSource& src, const TrailerPlace& place, TrailerRecord& rec) {
+  std::memset(&rec, 0, sizeof rec);
+  const uint32_t used = place.length < kTrailerLength ? place.length : kTrailerLength;
+  if (used < 4 || !src.ReadExact(place.start, &rec, used - 4)) {
     std::memset(&rec, 0, sizeof rec);
     return false;
   }
@@ -66,13 +67,22 @@ bool ReadTrailer(ByteSource& src, TrailerRecord& rec) {
   return true;
 }
 
-bool ReadTrailer(const String& path, TrailerRecord& rec) {
-  FileSource src(path);
-  if (!src.IsOpen()) {
+bool ReadTrailer(ByteSource& src, TrailerRecord& rec) {
+  TrailerPlace place;
+  if (LocateTrailer(src, place) != TrailerFault::kNone) {
     std::memset(&rec, 0, sizeof rec);
     return false;
   }
-  return ReadTrailer(src, rec);
+  return ReadTrailerAt(src, place, rec);
+}
+
+bool StringBlockCountFits(const TrailerRecord& rec) {
+  return rec.stringBlockCount == 2 || rec.stringBlockCount == 3;
+}
+
+bool FileBlockCountFits(const TrailerRecord& first, uint64_t fileBlocksFound) {
+  if (fileBlocksFound == first.fileCount) return true;
+  return fileBlocksFound == 0 && ((first.flags & kFlagSpan) != 0 || first.webFlag != 0);
 }
 
 }  // namespace vx

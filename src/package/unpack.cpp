@@ -5,23 +5,15 @@
 #include <cstring>
 #include <vector>
 
+#include "package/blocks.h"
 #include "package/entry_name.h"
-#include "package/zlib_stream.h"
+#include "package/file_block.h"
 #include "system/debug.h"
+#include "text/paths.h"
 #include "text/utils.h"
 
 namespace vx {
 namespace {
-
-constexpr size_t kMaxHeader = 32768;  // far beyond any usable file name
-
-bool ReadU32(ByteSource& src, uint64_t offset, uint32_t& value) {
-  uint8_t b[4];
-  if (!src.ReadExact(offset, b, sizeof b)) return false;
-  value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-          static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-  return true;
-}
 
 // The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
 uint32_t ParseDosDate(const String& text) {
@@ -30,42 +22,22 @@ uint32_t ParseDosDate(const String& text) {
   return static_cast<uint32_t>(v);
 }
 
-String FileNamePart(const String& path) {
-  const size_t cut = path.find_last_of("\\/:");
-  return cut == String::npos ? path : path.substr(cut + 1);
-}
-
 class Unpacker {
  public:
   Unpacker(const UnpackRequest& request, UnpackHost& host)
-      : req_(request), host_(host), in_(kUnpackChunk), out_(kUnpackChunk) {}
+      : req_(request), host_(host), buffers_(kUnpackChunk) {}
 
   UnpackResult Run();
 
  private:
-  // One file block being inflated.
-  struct Block {
-    int number = 0;
-    uint64_t packedSize = 0;
-    String header;
-    bool headerDone = false;
-    bool headerTooLong = false;
-    bool ignored = false;
-    String name;
-    String relative;
-    uint32_t dosDate = 0;
-    std::unique_ptr<UnpackOutput> out;
-    bool existed = false;
-    uint64_t size = 0;
-  };
+  class BlockFile;
 
   bool CheckTrailer();
   bool CheckFileBlockCount();
-  bool ExtractPiece(ByteSource& src);
-  bool FileBlock(ByteSource& src, uint64_t offset, uint32_t length);
-  bool Consume(Block& b, const uint8_t* data, size_t len);
-  bool StartFile(Block& b);
-  bool FinishFile(Block& b);
+  bool ExtractPiece(ByteSource& src, uint64_t end);
+  bool FileBlock(ByteSource& src, const PackageBlock& block);
+  bool StartFile(BlockFile& b, const String& header, bool cut);
+  bool FinishFile(BlockFile& b);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const String& text);
   String BlockWhere(int block) const {
@@ -74,8 +46,7 @@ class Unpacker {
 
   const UnpackRequest& req_;
   UnpackHost& host_;
-  std::vector<uint8_t> in_;
-  std::vector<uint8_t> out_;
+  BlockBuffers buffers_;
   UnpackResult result_;
   String piecePath_;
   int disk_ = 1;
@@ -86,6 +57,37 @@ class Unpacker {
   String lastFolder_;  // the last subfolder made, to skip repeated requests
 };
 
+// The target of one file block: opened when the block's header has come, written as the block
+// is inflated.
+class Unpacker::BlockFile : public FileBlockSink {
+ public:
+  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize)
+      : number(number), packedSize(packedSize), unpacker_(unpacker) {}
+
+  bool Header(const String& header, bool cut) override { return unpacker_.StartFile(*this, header, cut); }
+  bool Content(const uint8_t* data, size_t len) override {
+    if (ignored) return true;
+    size += len;
+    // The first failed write ends the extraction: nothing more is inflated only to be dropped.
+    if (out->Ok()) out->Write(data, len);
+    return out->Ok() || unpacker_.FinishFile(*this);
+  }
+  void Breathe() override { unpacker_.host_.PumpMessages(); }
+
+  const int number;
+  const uint64_t packedSize;
+  bool ignored = false;  // an empty header: the block is skipped
+  String name;
+  String relative;
+  uint32_t dosDate = 0;
+  std::unique_ptr<UnpackOutput> out;
+  bool existed = false;
+  uint64_t size = 0;
+
+ private:
+  Unpacker& unpacker_;
+};
+
 bool Unpacker::Fail(UnpackFailure failure, const String& text) {
   result_.failure = failure;
   result_.errorText = text;
@@ -94,8 +96,7 @@ bool Unpacker::Fail(UnpackFailure failure, const String& text) {
 }
 
 UnpackResult Unpacker::Run() {
-  String base = req_.packagePath;
-  if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
+  const String base = PieceBase(req_.packagePath);
   piecePath_ = req_.packagePath;
   disk_ = 1;
   std::memset(&rec_, 0, sizeof rec_);
@@ -111,7 +112,9 @@ UnpackResult Unpacker::Run() {
         break;
       }
       ++result_.pieces;
-      ReadTrailer(*src, rec_);
+      TrailerPlace place;
+      if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, rec_))
+        std::memset(&rec_, 0, sizeof rec_);
       if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=" + DbgUInt(rec_.fileCount));
       const uint32_t sum = PackageChecksum(*src, rec_.length);
       result_.checksumOk = sum == rec_.checksum || sum == kChecksumPass;
@@ -132,14 +135,14 @@ UnpackResult Unpacker::Run() {
           Fail(UnpackFailure::kBadTrailer, "The package is damaged: " + piecePath_ + " has no package trailer.");
           break;
         }
-      } else if (!CheckTrailer() || !ExtractPiece(*src)) {
+      } else if (!CheckTrailer() || !ExtractPiece(*src, place.end)) {
         break;
       }
     }
     if ((rec_.flags & kFlagContinuation) == 0) break;
     host_.SuppressAutoPlay();
     ++disk_;
-    piecePath_ = base + "." + ZeroPad(disk_, 3);
+    piecePath_ = PiecePath(base, disk_);
     if (req_.forcePrompt || !host_.PieceExists(piecePath_)) {
       host_.EjectMedium(piecePath_);
       do {
@@ -166,10 +169,10 @@ UnpackResult Unpacker::Run() {
 // first piece: 2 or 3 string blocks (0 has been read as 2), and in every piece the same file
 // count, that of the whole package.
 bool Unpacker::CheckTrailer() {
-  const int strings = rec_.stringBlockCount;
-  if (strings != 2 && strings != 3)
+  if (!StringBlockCountFits(rec_))
     return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
-                                                IntText(strings) + " string blocks (a package has 2 or 3).");
+                                                IntText(rec_.stringBlockCount) +
+                                                " string blocks (a package has 2 or 3).");
   if (disk_ == 1) {
     first_ = rec_;
   } else if (rec_.fileCount != first_.fileCount) {
@@ -180,18 +183,15 @@ bool Unpacker::CheckTrailer() {
   return true;
 }
 
-// Once every piece is read, the file blocks found must be the trailer's file count. A span or
-// web launcher carries no file blocks of its own: its count describes the package it leads to.
+// Once every piece is read, the file blocks found must be the trailer's file count.
 bool Unpacker::CheckFileBlockCount() {
   const uint32_t found = static_cast<uint32_t>(result_.fileBlocks);
-  if (found == first_.fileCount) return true;
-  if (found == 0 && ((first_.flags & kFlagSpan) != 0 || first_.webFlag != 0)) return true;
+  if (FileBlockCountFits(first_, found)) return true;
   return Fail(UnpackFailure::kBadTrailer, "The package is damaged: it holds " + DbgUInt(found) +
                                               " file blocks, its trailer gives " + DbgUInt(first_.fileCount) + ".");
 }
 
-bool Unpacker::ExtractPiece(ByteSource& src) {
-  const uint64_t end = PackageEnd(src);
+bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
   uint64_t pos = rec_.dataStart;
   if (disk_ == 1) host_.Progress(0, 0, static_cast<int32_t>(rec_.fileCount), 0, 1);
   String dirError;
@@ -204,21 +204,21 @@ bool Unpacker::ExtractPiece(ByteSource& src) {
   // Blocks follow each other while more than the trailer's 74 bytes remain.
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
-    uint32_t length = 0;
-    if (!ReadU32(src, pos, length))
+    PackageBlock block;
+    const BlockFault fault = ReadBlockAt(src, pos, end, block);
+    if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
       return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
                                                  IntText(static_cast<int64_t>(pos)) + ".");
     ++blockCounter_;
     ++result_.blocks;
-    if (length > end - pos - 4)
+    if (fault != BlockFault::kNone)
       return Fail(UnpackFailure::kBlockPastEnd,
                   "The package is damaged: " + BlockWhere(blockCounter_) + " runs past the end of the file.");
-    const uint64_t blockStart = pos + 4;
-    pos = blockStart + length;
+    pos = block.End();
     if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
     if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
     ++result_.fileBlocks;
-    if (!FileBlock(src, blockStart, length)) return false;
+    if (!FileBlock(src, block)) return false;
   }
   if (disk_ == 1 && !FileNamePart(req_.agentName).empty() &&
       (EndsWith(".exe", req_.packagePath, true) || EndsWith(".exe.001", req_.packagePath, true)))
@@ -226,91 +226,45 @@ bool Unpacker::ExtractPiece(ByteSource& src) {
   return true;
 }
 
-bool Unpacker::FileBlock(ByteSource& src, uint64_t offset, uint32_t length) {
-  Block b;
-  b.number = blockCounter_;
-  b.packedSize = length;
-  InflateStream zs;
-  EZLibError err;
-  if (!zs.Init(err))
-    return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + err.message + ").");
-  uint64_t readPos = offset;
-  uint64_t left = length;
-  for (;;) {
-    if (zs.InputLeft() == 0 && left > 0) {
-      const size_t n = left < in_.size() ? static_cast<size_t>(left) : in_.size();
-      if (!src.ReadExact(readPos, in_.data(), n)) {
-        b.out.reset();
-        return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                   IntText(static_cast<int64_t>(readPos)) + ".");
-      }
-      readPos += n;
-      left -= n;
-      zs.SetInput(in_.data(), n);
-      host_.PumpMessages();
-    }
-    size_t produced = 0;
-    const InflateStream::Step step = zs.Inflate(out_.data(), out_.size(), produced, err);
-    if (produced > 0 && !Consume(b, out_.data(), produced)) return false;
-    if (step == InflateStream::Step::kEnd) break;
-    if (step == InflateStream::Step::kError || (step == InflateStream::Step::kStalled && left == 0 &&
-                                                zs.InputLeft() == 0)) {
-      if (step != InflateStream::Step::kError) err = MakeZLibError(-5);  // the block ends too early
-      b.out.reset();
-      if (err.code == 2)
-        return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
-                                                        " asks for a preset dictionary (zlib: " +
-                                                        err.message + ").");
-      return Fail(UnpackFailure::kDamagedData, "The package is damaged: " + BlockWhere(b.number) +
-                                                   " cannot be inflated (zlib: " + err.message + ").");
-    }
-    if (produced == out_.size()) host_.PumpMessages();
-  }
-  if (!zs.End(err)) {
-    b.out.reset();
-    return Fail(UnpackFailure::kDamagedData, "The package is damaged: " + BlockWhere(b.number) +
-                                                 " cannot be inflated (zlib: " + err.message + ").");
+bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
+  BlockFile b(*this, blockCounter_, block.length);
+  const FileBlockResult r = ReadFileBlock(src, block.DataOffset(), block.length, buffers_, b);
+  switch (r.fault) {
+    case FileBlockFault::kNone:
+      break;
+    case FileBlockFault::kStopped:  // by a failure already recorded
+      return false;
+    case FileBlockFault::kCannotStart:
+      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + ZLibMessage(r.zlibCode) +
+                                                   ").");
+    case FileBlockFault::kUnreadable:
+      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
+                                                 IntText(static_cast<int64_t>(r.where)) + ".");
+    case FileBlockFault::kDictionary:
+      return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
+                                                      " asks for a preset dictionary (zlib: " +
+                                                      ZLibMessage(r.zlibCode) + ").");
+    case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
+    case FileBlockFault::kDamaged:
+      return Fail(UnpackFailure::kDamagedData,
+                  "The package is damaged: " + BlockWhere(b.number) + " cannot be inflated (zlib: " +
+                      ZLibMessage(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode) + ").");
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
   return !b.out || FinishFile(b);
 }
 
-bool Unpacker::Consume(Block& b, const uint8_t* data, size_t len) {
-  if (!b.headerDone) {
-    const void* zero = std::memchr(data, 0, len);
-    const size_t take = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : len;
-    if (!b.headerTooLong) {
-      if (b.header.size() + take > kMaxHeader) {
-        b.headerTooLong = true;
-        b.header.clear();
-      } else {
-        b.header.append(reinterpret_cast<const char*>(data), take);
-      }
-    }
-    if (zero == nullptr) return true;
-    b.headerDone = true;
-    if (b.headerTooLong)
-      return Fail(UnpackFailure::kLongHeader,
-                  "The package is damaged: the header of " + BlockWhere(b.number) + " is too long.");
-    if (!StartFile(b)) return false;
-    data += take + 1;
-    len -= take + 1;
-  }
-  if (b.ignored || len == 0) return true;
-  b.size += len;
-  // The first failed write ends the extraction: nothing more is inflated only to be dropped.
-  if (b.out->Ok()) b.out->Write(data, len);
-  return b.out->Ok() || FinishFile(b);
-}
-
-bool Unpacker::StartFile(Block& b) {
-  if (b.header.empty()) {
+bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
+  if (cut)
+    return Fail(UnpackFailure::kLongHeader,
+                "The package is damaged: the header of " + BlockWhere(b.number) + " is too long.");
+  if (header.empty()) {
     b.ignored = true;
     return true;
   }
-  if (b.header.find('*') != String::npos) result_.runCommand = b.header;
-  String name = ListItem(b.header, 0, "");
-  b.dosDate = ParseDosDate(ListItem(b.header, 1, ""));
+  if (header.find('*') != String::npos) result_.runCommand = header;
+  String name = ListItem(header, 0, "");
+  b.dosDate = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
   if (star != String::npos) {
     result_.runCommand = name;
@@ -331,7 +285,7 @@ bool Unpacker::StartFile(Block& b) {
   return true;
 }
 
-bool Unpacker::FinishFile(Block& b) {
+bool Unpacker::FinishFile(BlockFile& b) {
   const bool ok = b.out->Ok();
   if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
   const String errorText = b.out->ErrorText();
@@ -370,12 +324,13 @@ bool Unpacker::BuildAgent(ByteSource& src) {
   std::unique_ptr<UnpackOutput> out = host_.OpenOutput(relative, false, existed);
   for (uint64_t pos = 0; pos < firstFileBlock_ && out->Ok();) {
     const uint64_t rest = firstFileBlock_ - pos;
-    const size_t n = rest < in_.size() ? static_cast<size_t>(rest) : in_.size();
-    if (!src.ReadExact(pos, in_.data(), n))
+    std::vector<uint8_t>& in = buffers_.in;
+    const size_t n = rest < in.size() ? static_cast<size_t>(rest) : in.size();
+    if (!src.ReadExact(pos, in.data(), n))
       return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
                                                  IntText(static_cast<int64_t>(pos)) + ".");
-    PatchAgentChunk(pos, in_.data(), n);
-    out->Write(in_.data(), n);
+    PatchAgentChunk(pos, in.data(), n);
+    out->Write(in.data(), n);
     pos += n;
   }
   const TrailerRecord trailer = AgentTrailer(rec);
@@ -402,12 +357,6 @@ String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t f
 String UnsafeAgentNameText(const String& agentName, const String& reason) {
   return "The package names an update agent that cannot be written safely: \"" + agentName + "\" (" + reason +
          ").";
-}
-
-String PiecePath(const String& firstPiece, int disk) {
-  String base = firstPiece;
-  if (EndsWith(".001", base, false)) base.resize(base.size() - 4);
-  return base + "." + ZeroPad(disk, 3);
 }
 
 void PatchAgentChunk(uint64_t offset, uint8_t* data, size_t len) {

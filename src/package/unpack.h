@@ -124,9 +124,6 @@ String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t f
 // What is said of an update agent name that CheckEntryName refused, for the user (plain text).
 String UnsafeAgentNameText(const String& agentName, const String& reason);
 
-// The path of piece k (k >= 2) of a package whose first piece is firstPiece.
-String PiecePath(const String& firstPiece, int disk);
-
 // The update agent image: bytes [0, keep) of the first piece with the package-end field cleared,
 // followed by the trailer with the agent flag set and the length 74. Written in chunks by the
 // caller through this function: part of the image at [offset, offset + len).

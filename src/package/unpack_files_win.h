@@ -8,7 +8,8 @@
 
 namespace vx {
 
-// A piece opened for reading, other readers and writers allowed.
+// A package file (a piece) opened for reading, other readers and writers allowed. The launcher
+// reads every package file through it, its texts as well as its blocks.
 std::unique_ptr<ByteSource> OpenPieceFile(const String& path);
 // Opens path for appending (or replacing); existed tells whether the file was there before.
 // Never null: a file that cannot be opened reports it through Ok() and ErrorText().

@@ -16,12 +16,16 @@ int g_writeFailures = 0;  // failed file writes in this process; only the first 
 
 class Win32UnpackHost : public UnpackHost {
  public:
-  Win32UnpackHost(const String& workFolder, int charset, const String& buttons,
-                  const String& caption, UnpackProgressFn progress)
-      : work_(workFolder), charset_(charset), buttons_(buttons), caption_(caption), progress_(progress) {}
+  Win32UnpackHost(const UnpackRequest& request, const UnpackUi& ui, std::unique_ptr<ByteSource> firstPiece)
+      : work_(request.workFolder), ui_(ui), firstPiece_(std::move(firstPiece)) {}
 
   bool PieceExists(const String& path) override { return FileExists(path); }
-  std::unique_ptr<ByteSource> OpenPiece(const String& path) override { return OpenPieceFile(path); }
+  std::unique_ptr<ByteSource> OpenPiece(const String& path) override {
+    // The first piece may come open from the caller, who has read its texts from it. Extraction
+    // opens the first piece first (a missing first piece ends it before any other).
+    if (firstPiece_ && firstPiece_->IsOpen()) return std::move(firstPiece_);
+    return OpenPieceFile(path);
+  }
   uint32_t PieceDosTime(const String& path) override {
     uint32_t t = 0;
     return FileDosDateTime(path, t) ? t : 0;
@@ -43,11 +47,11 @@ class Win32UnpackHost : public UnpackHost {
   double FreeSpace(const String&) override { return DiskFreeSpace(work_); }
   int& WriteFailureCount() override { return g_writeFailures; }
   void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) override {
-    if (progress_ != nullptr) progress_(kind, first, max, position, step, String());
+    if (ui_.progress != nullptr) ui_.progress(kind, first, max, position, step, String());
   }
-  void ShowError(const String& text) override { ErrorBox(nullptr, text, String(), buttons_, charset_); }
+  void ShowError(const String& text) override { ErrorBox(nullptr, text, String(), ui_.buttons, ui_.charset); }
   bool AskForDisk(const String& text) override {
-    return ConfirmOkBox(nullptr, text, caption_, buttons_, charset_);
+    return ConfirmOkBox(nullptr, text, ui_.caption, ui_.buttons, ui_.charset);
   }
   void SuppressAutoPlay() override { SetAutoPlaySuppression(true); }
   void EjectMedium(const String& path) override { EjectCD(path); }
@@ -58,32 +62,20 @@ class Win32UnpackHost : public UnpackHost {
   String Target(const String& relative) const { return work_ + "\\" + relative; }
 
   String work_;
-  int charset_;
-  String buttons_;
-  String caption_;
-  UnpackProgressFn progress_;
+  const UnpackUi& ui_;
+  std::unique_ptr<ByteSource> firstPiece_;
 };
 
 }  // namespace
 
-bool UnpackPackage(const String& packagePath, const String& workFolder, const String& agentName,
-                   bool forcePrompt, int charset, const String& buttons, const String& caption,
-                   const String& promptText, UnpackProgressFn progress, String& runCommand,
-                   bool& checksumOk) {
-  Win32UnpackHost host(workFolder, charset, buttons, caption, progress);
-  UnpackRequest request;
-  request.packagePath = packagePath;
-  request.workFolder = workFolder;
-  request.agentName = agentName;
-  request.forcePrompt = forcePrompt;
-  request.promptText = promptText;
+UnpackResult UnpackPackage(const UnpackRequest& request, const UnpackUi& ui,
+                           std::unique_ptr<ByteSource> firstPiece) {
+  Win32UnpackHost host(request, ui, std::move(firstPiece));
   const UnpackResult result = UnpackPackageWith(request, host);
-  runCommand = result.runCommand;
-  checksumOk = result.checksumOk;
-  if (result.failure == UnpackFailure::kNone) return true;
   // A failed write has had its box already (the first in the process) and ends the extraction.
-  if (result.failure != UnpackFailure::kWriteFailed) ShowUnpackError(result.errorText, buttons, charset);
-  return false;
+  if (result.failure != UnpackFailure::kNone && result.failure != UnpackFailure::kWriteFailed)
+    ShowUnpackError(result.errorText, ui.buttons, ui.charset);
+  return result;
 }
 
 void ShowUnpackError(const String& text, const String& buttons, int charset) {

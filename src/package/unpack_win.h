@@ -2,7 +2,10 @@
 // Windows build only.
 #pragma once
 #include <cstdint>
+#include <memory>
 
+#include "package/byte_source.h"
+#include "package/unpack.h"
 #include "text/str.h"
 
 namespace vx {
@@ -11,20 +14,26 @@ namespace vx {
 using UnpackProgressFn = void (*)(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
                                   const String& text);
 
-// Extracts every piece of the package at packagePath into workFolder (no trailing backslash),
-// building the update agent agentName when it is not empty, asking for further disks with
-// promptText ("<DISK_NUM>" replaced) in an OK/Cancel box with the given caption, buttons and
-// charset. runCommand receives the setup's name item ("*" and parameters included) or empty;
-// checksumOk whether the last piece examined passed its checksum test.
+// The launcher's side of an extraction: the boxes it shows and the bars it moves.
+struct UnpackUi {
+  int charset = 0;                       // character set of every box
+  String buttons;                        // button captions of every box
+  String caption;                        // caption of the disk question
+  UnpackProgressFn progress = nullptr;   // DownloadProgress of the stub window, or none
+};
+
+// Extracts every piece of the package at request.packagePath into request.workFolder, building
+// the update agent request.agentName when it is not empty and asking for further disks with
+// request.promptText in an OK/Cancel box. firstPiece is the first piece when the caller has it
+// open already (it is then read from there and closed with the piece); else it is opened here.
+// The result tells all: the run command, the checksum test of the last piece examined, a
+// cancelled disk question, and the failure with its text.
 // A damaged or unsafe package (a name leaving the work folder, a block past the end of its
 // piece, data zlib cannot inflate, a trailer whose counts do not fit) ends the extraction with
-// an error box and an empty runCommand; the result is then false. So does the first failed
-// write, whose box (the first in the process only) comes with the size report. The caller
-// deletes the work folder as always.
-bool UnpackPackage(const String& packagePath, const String& workFolder, const String& agentName,
-                   bool forcePrompt, int charset, const String& buttons, const String& caption,
-                   const String& promptText, UnpackProgressFn progress, String& runCommand,
-                   bool& checksumOk);
+// an error box and an empty run command. So does the first failed write, whose box (the first
+// in the process only) comes with the size report. The caller deletes the work folder as always.
+UnpackResult UnpackPackage(const UnpackRequest& request, const UnpackUi& ui,
+                           std::unique_ptr<ByteSource> firstPiece = nullptr);
 
 // The box of a damaged or unsafe package: text (markup), then that the setup will not be
 // started; ownerless, with the default caption.

@@ -101,6 +101,8 @@ bool InflateStream::End(EZLibError& err) {
   return true;
 }
 
+const char* InflateStream::Detail() const { return state_ != nullptr ? state_->zs.msg : nullptr; }
+
 bool InflateBlock(const String& in, String& out, EZLibError& err, size_t maxOutput) {
   out.clear();
   InflateStream zs;

@@ -41,6 +41,8 @@ class InflateStream {
   Step Inflate(uint8_t* out, size_t capacity, size_t& produced, EZLibError& err);
   // Releases zlib's state; tests its result like every other call.
   bool End(EZLibError& err);
+  // zlib's own words for its last failure ("incorrect header check" ...), or null.
+  const char* Detail() const;
 
  private:
   struct State;

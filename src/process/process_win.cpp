@@ -11,6 +11,7 @@
 #include "system/debug.h"
 #include "system/system_calls_win.h"
 #include "system/winutil_win.h"
+#include "text/paths.h"
 #include "text/utils.h"
 
 namespace vx {
@@ -42,11 +43,6 @@ bool Matches(const String& exePath, const String& baseName, const String& target
 
 // A target of nothing but blanks equals no path either.
 bool IsEmptyTarget(const String& target) { return Trim(target).empty(); }
-
-String FileNamePart(const String& path) {
-  const size_t slash = path.find_last_of('\\');
-  return slash == String::npos ? path : path.substr(slash + 1);
-}
 
 // The executable path the system reports for a process; empty where the system has no such
 // query (before Vista) or refuses it.

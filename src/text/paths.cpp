@@ -72,4 +72,9 @@ String ParentOf(const String& path, LeadByteTest isLead) {
   return SetTrailingBackslash(FolderOf(path, isLead), false, isLead);
 }
 
+String FileNamePart(const String& path) {
+  const size_t cut = path.find_last_of("\\/:");
+  return cut == String::npos ? path : path.substr(cut + 1);
+}
+
 }  // namespace vx

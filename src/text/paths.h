@@ -25,4 +25,8 @@ String FileNameOf(const String& path, LeadByteTest isLead);
 // FolderOf without its trailing backslash ("C:\a\b.exe" -> "C:\a", "C:\b.exe" -> "C:").
 String ParentOf(const String& path, LeadByteTest isLead);
 
+// The file-name part of a path: the text after its last "\", "/" or ":" (the whole text when it
+// holds none). Unlike FileNameOf it splits at "/" too and reads every byte as a character.
+String FileNamePart(const String& path);
+
 }  // namespace vx

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/modes.h"
+#include "text/paths.h"
 
 using vx::ModeInputs;
 using vx::RunMode;

@@ -102,5 +102,27 @@ TEST(Paths, FolderAndFileNameParts) {
   }
 }
 
+// One file-name part for package names, program paths and process images alike: every "\", "/"
+// and ":" ends a folder part (process images used to be split at "\" only).
+TEST(Paths, FileNamePartSplitsAtEverySeparator) {
+  struct Case {
+    std::string path, name;
+  } const cases[] = {
+      {"C:\\Program Files\\App\\app.exe", "app.exe"},
+      {"\\\\server\\share\\setup.exe", "setup.exe"},
+      {"updates/App.info", "App.info"},
+      {"http://host/dir/App.info", "App.info"},
+      {"bin/sub\\tool.dll", "tool.dll"},
+      {"C:app.exe", "app.exe"},
+      {"app.exe", "app.exe"},
+      {"C:\\dir\\", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(FileNamePart(c.path), c.name);
+  }
+}
+
 }  // namespace
 }  // namespace vx

@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "builder.h"
-#include "inflate_stream.h"
 #include "inspect.h"
 #include "manifest.h"
+#include "package/file_block.h"
+#include "package/file_source.h"
 #include "package/package.h"
 #include "package_writer.h"
 #include "source_files.h"
@@ -265,6 +266,20 @@ struct Extracted {
   size_t blocks = 0;
 };
 
+// Keeps the content of a file block.
+class ContentSink : public vx::FileBlockSink {
+ public:
+  explicit ContentSink(Bytes& content) : content_(content) {}
+  bool Header(const vx::String&, bool) override { return true; }
+  bool Content(const uint8_t* data, size_t len) override {
+    content_.insert(content_.end(), data, data + len);
+    return true;
+  }
+
+ private:
+  Bytes& content_;
+};
+
 // Walks the file blocks of one piece as the launcher does, while more than 74 bytes remain before
 // the package end: in a first piece from past the string blocks (where TGFileInfo leaves its data
 // start), in a later piece from the trailer's data start.
@@ -281,8 +296,11 @@ void ExtractPiece(const std::string& path, Extracted& out, bool laterPiece = fal
     ASSERT_TRUE(src.ReadExact(pos, len.data(), 4));
     const uint32_t c = len[0] | len[1] << 8 | len[2] << 16 | static_cast<uint32_t>(len[3]) << 24;
     Bytes content;
-    const StreamInfo s = InflateBlock(src, pos + 4, c, &content);
-    ASSERT_TRUE(s.ok) << s.problem;
+    ContentSink sink(content);
+    vx::BlockBuffers buffers(1 << 16);
+    const vx::FileBlockResult s = vx::ReadFileBlock(src, pos + 4, c, buffers, sink);
+    ASSERT_EQ(s.fault, vx::FileBlockFault::kNone) << vx::ZLibMessage(s.zlibCode);
+    ASSERT_EQ(s.unusedBytes, 0u) << "one zlib stream fills the block";
     ASSERT_TRUE(s.headerEnded);
     std::string name = vx::ListItem(s.header, 0, "");
     if (name.find('*') != std::string::npos) {

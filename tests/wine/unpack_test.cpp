@@ -154,8 +154,18 @@ Unpacked UnpackWithBoxes(const std::string& package, const std::string& work, bo
   BoxAnswerer answerer;
   u.boxes = answerer.Run(
       [&] {
-        u.ok = vx::UnpackPackage(package, work, "", forcePrompt, 0, kButtons, "Attention", kPrompt, nullptr,
-                                 u.runCommand, u.checksumOk);
+        vx::UnpackRequest request;
+        request.packagePath = package;
+        request.workFolder = work;
+        request.forcePrompt = forcePrompt;
+        request.promptText = kPrompt;
+        vx::UnpackUi ui;
+        ui.buttons = kButtons;
+        ui.caption = "Attention";
+        const vx::UnpackResult r = vx::UnpackPackage(request, ui);
+        u.ok = r.failure == vx::UnpackFailure::kNone;
+        u.runCommand = r.runCommand;
+        u.checksumOk = r.checksumOk;
       },
       std::move(choose));
   return u;

@@ -9,6 +9,7 @@
 
 #include "compressor.h"
 #include "out_file.h"
+#include "package/file_source.h"
 #include "package/package.h"
 #include "package_writer.h"
 #include "parallel_compressor.h"

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "package/entry_name.h"
+#include "package/file_source.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -4,8 +4,7 @@
 #include <map>
 #include <sstream>
 
-#include "byte_order.h"
-#include "inflate_stream.h"
+#include "package/file_source.h"
 #include "text/utils.h"
 #include "token_encode.h"
 
@@ -20,116 +19,76 @@ std::string Hex32(uint32_t v) {
 
 std::string Num(uint64_t v) { return std::to_string(v); }
 
-bool ReadU32(vx::ByteSource& src, uint64_t off, uint32_t& v) {
-  uint8_t b[4];
-  if (!src.ReadExact(off, b, 4)) return false;
-  v = LoadU32(b);
-  return true;
+// A file block's trouble in words; empty for a sound block.
+std::string BlockProblem(const vx::BlockReport& b) {
+  const vx::FileBlockResult& f = b.inflated;
+  switch (f.fault) {
+    case vx::FileBlockFault::kNone:
+    case vx::FileBlockFault::kStopped:
+      break;
+    case vx::FileBlockFault::kCannotStart:
+      return "zlib could not start";
+    case vx::FileBlockFault::kUnreadable:
+      return "cannot read the block";
+    case vx::FileBlockFault::kDamaged:
+      return std::string("zlib: ") + (f.zlibDetail != nullptr ? f.zlibDetail : "damaged data");
+    case vx::FileBlockFault::kDictionary:
+      return "the zlib stream asks for a preset dictionary";
+    case vx::FileBlockFault::kCutShort:
+      return "the zlib stream is cut short";
+  }
+  if (f.unusedBytes != 0) return "the zlib stream ends before the block does";
+  if (!f.headerEnded) return "no 0x00 after the header";
+  if (f.headerCut) return "the header is longer than " + Num(vx::kMaxBlockHeader) + " bytes";
+  return std::string();
 }
 
-// A piece file named like NAME.002 (three digits, 2 or more).
-bool LooksLikeLaterPiece(const std::string& path) {
-  if (path.size() < 4 || path[path.size() - 4] != '.') return false;
-  int n = 0;
-  for (size_t i = path.size() - 3; i < path.size(); ++i) {
-    if (path[i] < '0' || path[i] > '9') return false;
-    n = n * 10 + (path[i] - '0');
-  }
-  return n >= 2;
+std::string BlockAt(const vx::PackageFinding& f) {
+  return "block " + Num(static_cast<uint64_t>(f.block)) + " at offset " + Num(f.offset);
 }
 
-// Reads the trailer; records why there is none.
-bool ReadTrailerChecked(vx::ByteSource& src, Inspection& in, uint64_t& trailerStart) {
-  in.fileSize = src.Size();
-  if (in.fileSize < 4) {
-    in.problems.push_back("the file is too small (" + Num(in.fileSize) + " bytes) to hold a trailer");
-    return false;
+// A finding of the package reader in words.
+std::string ProblemText(const vx::PackageReport& r, const vx::PackageFinding& f) {
+  using P = vx::PackageProblem;
+  switch (f.problem) {
+    case P::kCannotOpen:
+      return "cannot open the file";
+    case P::kTooSmall:
+      return "the file is too small (" + Num(f.found) + " bytes) to hold a trailer";
+    case P::kEndPastFile:
+      return "the package-end field (bytes 252..255) says the package ends at " + Num(f.found) +
+             ", beyond the end of the file (" + Num(f.expected) + " bytes)";
+    case P::kEndTooSmall:
+      return "the package-end field (bytes 252..255) is " + Num(f.found) + ", too small to hold a trailer";
+    case P::kNoTrailer:
+      return "no package: there is no trailer at " +
+             std::string(r.end == r.fileSize ? "the end of the file" : "the package end") +
+             " (its length field reads " + Num(f.found) + ")";
+    case P::kBadMagic:
+      return "no package: the trailer's magic number is " + Hex32(static_cast<uint32_t>(f.found)) + ", expected " +
+             Hex32(static_cast<uint32_t>(f.expected));
+    case P::kShortTrailer:
+      return "the trailer is " + Num(f.found) + " bytes long; " + Num(f.expected) + " are expected";
+    case P::kChecksumMismatch:
+      return "checksum mismatch: stored " + Hex32(static_cast<uint32_t>(f.expected)) + ", computed " +
+             Hex32(static_cast<uint32_t>(f.found));
+    case P::kBadStringBlockCount:
+      return "the trailer gives " + Num(f.found) + " string blocks; a package has 2 or 3";
+    case P::kDataStartPastTrailer:
+      return "the data start " + Num(f.found) + " lies beyond the trailer start " + Num(f.expected);
+    case P::kNoRoomForLength:
+      return BlockAt(f) + " has no room for its length before the trailer";
+    case P::kBlockPastTrailer:
+      return BlockAt(f) + " claims " + Num(f.found) + " bytes, past the trailer start " + Num(f.expected);
+    case P::kStringBlockTooLong:
+      return BlockAt(f) + ": a string block of " + Num(f.found) + " bytes, more than the launcher reads (" +
+             Num(f.expected) + ")";
+    case P::kDamagedBlock:
+      return BlockAt(f) + ": " + BlockProblem(r.blocks[static_cast<size_t>(f.block) - 1]);
+    case P::kFileBlockCount:
+      return "the package holds " + Num(f.found) + " file blocks, its trailer gives " + Num(f.expected);
   }
-  in.isPe = vx::IsPeFile(src);
-  in.end = in.fileSize;
-  if (in.isPe) {
-    uint32_t e = 0;
-    ReadU32(src, vx::kPackageEndOffset, e);
-    in.packageEnd = static_cast<int32_t>(e);
-    if (in.packageEnd > 0 && static_cast<uint64_t>(in.packageEnd) > in.fileSize) {
-      in.problems.push_back("the package-end field (bytes 252..255) says the package ends at " +
-                            Num(static_cast<uint64_t>(in.packageEnd)) + ", beyond the end of the file (" +
-                            Num(in.fileSize) + " bytes)");
-      return false;
-    }
-    if (in.packageEnd > 0 && in.packageEnd < 4) {
-      in.problems.push_back("the package-end field (bytes 252..255) is " + Num(static_cast<uint64_t>(in.packageEnd)) +
-                            ", too small to hold a trailer");
-      return false;
-    }
-    if (in.packageEnd > 0) in.end = static_cast<uint64_t>(in.packageEnd);
-  }
-  uint32_t length = 0;
-  ReadU32(src, in.end - 4, length);
-  if (length < 4 || length > in.end) {
-    in.problems.push_back("no package: there is no trailer at " +
-                          std::string(in.end == in.fileSize ? "the end of the file" : "the package end") +
-                          " (its length field reads " + Num(length) + ")");
-    return false;
-  }
-  trailerStart = in.end - length;
-  vx::ReadTrailer(src, in.trailer);
-  uint8_t count = 0;
-  src.ReadExact(trailerStart + 1, &count, 1);
-  in.storedCount = count;
-  if (in.trailer.magic != vx::kPackageMagic) {
-    in.problems.push_back("no package: the trailer's magic number is " + Hex32(in.trailer.magic) +
-                          ", expected " + Hex32(vx::kPackageMagic));
-    return false;
-  }
-  if (length < vx::kTrailerLength)
-    in.problems.push_back("the trailer is " + Num(length) + " bytes long; 74 are expected");
-  in.hasTrailer = true;
-  return true;
-}
-
-void ReadBlocks(vx::ByteSource& src, Inspection& in, uint64_t trailerStart) {
-  uint64_t pos = in.trailer.dataStart;
-  if (pos > trailerStart) {
-    in.problems.push_back("the data start " + Num(pos) + " lies beyond the trailer start " + Num(trailerStart));
-    return;
-  }
-  const int strings = in.laterPiece ? 0 : in.trailer.stringBlockCount;
-  for (int index = 1; pos < trailerStart || index <= strings; ++index) {
-    BlockEntry b;
-    b.offset = pos;
-    b.stringBlock = index <= strings ? index : 0;
-    uint32_t len = 0;
-    if (trailerStart - pos < 4 || !ReadU32(src, pos, len)) {
-      in.problems.push_back("block " + Num(static_cast<uint64_t>(index)) + " at offset " + Num(pos) +
-                            " has no room for its length before the trailer");
-      return;
-    }
-    b.length = len;
-    if (len > trailerStart - pos - 4) {
-      in.problems.push_back("block " + Num(static_cast<uint64_t>(index)) + " at offset " + Num(pos) + " claims " +
-                            Num(len) + " bytes, past the trailer start " + Num(trailerStart));
-      return;
-    }
-    if (b.stringBlock != 0) {
-      std::string text(len, '\0');
-      if (len != 0) src.ReadExact(pos + 4, &text[0], len);
-      in.strings.push_back(text);
-    } else {
-      const StreamInfo s = InflateBlock(src, pos + 4, len);
-      b.inflated = s.contentSize;
-      b.name = vx::ListItem(s.header, 0, "");
-      b.date = vx::ListItem(s.header, 1, "");
-      if (!s.ok) b.problem = s.problem;
-      else if (!s.headerEnded) b.problem = "no 0x00 after the header";
-      else if (s.header.empty()) b.problem = "empty header (the block is skipped)";
-      if (!b.problem.empty() && b.problem != "empty header (the block is skipped)")
-        in.problems.push_back("block " + Num(static_cast<uint64_t>(index)) + " at offset " + Num(pos) + ": " +
-                              b.problem);
-    }
-    in.blocks.push_back(b);
-    pos += 4 + static_cast<uint64_t>(len);
-  }
+  return std::string();
 }
 
 std::string YesNo(bool v) { return v ? "yes" : "no"; }
@@ -154,8 +113,8 @@ std::string Printable(const std::string& s) {
 }
 
 void FormatLists(std::ostringstream& os, const Inspection& in) {
-  const std::string empty;
-  const std::string& lang = in.strings.size() > 0 ? in.strings[0] : empty;
+  const vx::String empty;
+  const vx::String& lang = in.strings.size() > 0 ? in.strings[0] : empty;
   const int entries = vx::ListCount(lang);
   os << "Language table    " << entries << (entries == 1 ? " entry" : " entries");
   if (!lang.empty()) os << " (separator " << Printable(lang.substr(0, 1)) << ")";
@@ -168,7 +127,7 @@ void FormatLists(std::ostringstream& os, const Inspection& in) {
     for (int k = 1; k < items; ++k) os << "    " << Printable(vx::ListItem(entry, k, "")) << "\n";
   }
 
-  const std::string& settings = in.strings.size() > 1 ? in.strings[1] : empty;
+  const vx::String& settings = in.strings.size() > 1 ? in.strings[1] : empty;
   os << "Settings list\n";
   if (settings.empty()) {
     os << "  (none)\n";
@@ -187,7 +146,7 @@ void FormatLists(std::ostringstream& os, const Inspection& in) {
   if (in.strings.size() < 3) {
     os << "  (none)\n";
   } else {
-    const std::string& web = in.strings[2];
+    const vx::String& web = in.strings[2];
     const std::string token = vx::ListItem(web, 3, "");
     Row(os, "0 URL folder", vx::ListItem(web, 0, ""));
     Row(os, "1 file name", vx::ListItem(web, 1, ""));
@@ -211,41 +170,10 @@ std::string DosTimeText(uint32_t dos) {
 
 Inspection InspectPackage(const std::string& path) {
   Inspection in;
-  in.path = path;
   vx::FileSource src(path);
-  if (!src.IsOpen()) {
-    in.problems.push_back("cannot open the file");
-    return in;
-  }
-  uint64_t trailerStart = 0;
-  if (!ReadTrailerChecked(src, in, trailerStart)) return in;
-  in.overSizeLimit = in.fileSize > vx::kChecksumSizeLimit;
-  in.computedSum = vx::PackageSum(src, in.trailer.length);
-  in.checksumOk = in.overSizeLimit || in.computedSum == in.trailer.checksum;
-  if (!in.checksumOk)
-    in.problems.push_back("checksum mismatch: stored " + Hex32(in.trailer.checksum) + ", computed " +
-                          Hex32(in.computedSum));
-  in.pieceNumber = LoadU32(in.trailer.reserved);
-  in.laterPiece = in.pieceNumber >= 2 || (in.pieceNumber == 0 && LooksLikeLaterPiece(path));
-  // The trailer is outside the checksum: its counts are checked as extraction checks them.
-  const int strings = in.trailer.stringBlockCount;
-  if (strings != 2 && strings != 3) {
-    in.problems.push_back("the trailer gives " + Num(static_cast<uint64_t>(strings)) +
-                          " string blocks; a package has 2 or 3");
-    return in;
-  }
-  ReadBlocks(src, in, trailerStart);
-  // A package in one file holds as many file blocks as its file count; a span or web launcher
-  // holds none (its count is that of the package it leads to).
-  uint64_t fileBlocks = 0;
-  for (const BlockEntry& b : in.blocks)
-    if (b.stringBlock == 0) ++fileBlocks;
-  const vx::TrailerRecord& t = in.trailer;
-  const bool launcherOnly = fileBlocks == 0 && ((t.flags & vx::kFlagSpan) != 0 || t.webFlag != 0);
-  if (in.problems.empty() && !in.laterPiece && (t.flags & vx::kFlagContinuation) == 0 && !launcherOnly &&
-      fileBlocks != t.fileCount)
-    in.problems.push_back("the package holds " + Num(fileBlocks) + " file blocks, its trailer gives " +
-                          Num(t.fileCount));
+  static_cast<vx::PackageReport&>(in) = vx::ReadPackageReport(src, path);
+  in.path = path;
+  for (const vx::PackageFinding& f : in.findings) in.problems.push_back(ProblemText(in, f));
   return in;
 }
 
@@ -296,23 +224,27 @@ std::string FormatInspection(const Inspection& in) {
   std::map<std::string, int> seen;
   uint64_t inflated = 0;
   int index = 0;
-  for (const BlockEntry& b : in.blocks) {
+  for (const vx::BlockReport& b : in.blocks) {
     ++index;
     std::string name, date = "", size = "-";
     if (b.stringBlock != 0) {
       name = "string block " + Num(static_cast<uint64_t>(b.stringBlock)) + " (" +
              kStringNames[b.stringBlock <= 3 ? b.stringBlock : 0] + ")";
     } else {
+      const std::string itemName = vx::ListItem(b.inflated.header, 0, "");
+      const std::string itemDate = vx::ListItem(b.inflated.header, 1, "");
       int64_t dos = 0;
-      vx::TextToInt64(b.date, dos);
-      date = b.date.empty() ? "" : DosTimeText(static_cast<uint32_t>(dos));
-      size = Num(b.inflated);
-      inflated += b.inflated;
-      name = Printable(b.name);
-      std::string file = b.name.substr(0, b.name.find('*'));
-      if (b.name.find('*') != std::string::npos) name += "   <- setup program";
+      vx::TextToInt64(itemDate, dos);
+      date = itemDate.empty() ? "" : DosTimeText(static_cast<uint32_t>(dos));
+      size = Num(b.inflated.contentSize);
+      inflated += b.inflated.contentSize;
+      name = Printable(itemName);
+      std::string file = itemName.substr(0, itemName.find('*'));
+      if (itemName.find('*') != std::string::npos) name += "   <- setup program";
       if (seen[vx::UpperCase(file)]++ > 0) name += "   (appended)";
-      if (!b.problem.empty()) name += "   [" + b.problem + "]";
+      std::string problem = BlockProblem(b);
+      if (problem.empty() && b.inflated.header.empty()) problem = "empty header (the block is skipped)";
+      if (!problem.empty()) name += "   [" + problem + "]";
     }
     std::snprintf(line, sizeof line, "  %5d %12llu %10u %12s  %-19s  ", index,
                   static_cast<unsigned long long>(b.offset), b.length, size.c_str(), date.c_str());

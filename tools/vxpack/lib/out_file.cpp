@@ -1,6 +1,6 @@
 #include "out_file.h"
 
-#include "package/byte_source.h"
+#include "package/file_source.h"
 
 namespace vxpack {
 OutFile::~OutFile() {

@@ -1,11 +1,12 @@
 #include "package_writer.h"
 
-#include <cstdio>
-
-#include "byte_order.h"
+#include "package/file_source.h"
+#include "package/package_io.h"
 
 namespace vxpack {
 namespace {
+
+using vx::StoreU32;
 
 bool IsPeImage(const std::vector<uint8_t>& b) {
   return b.size() >= vx::kPeHeaderOffset + 2 && b[0] == 'M' && b[1] == 'Z' &&
@@ -93,11 +94,7 @@ std::vector<uint8_t> TrailerBytes(const vx::TrailerRecord& rec) {
   return b;
 }
 
-std::string PiecePath(const std::string& base, int k) {
-  char suffix[8];
-  std::snprintf(suffix, sizeof suffix, ".%03d", k);
-  return base + suffix;
-}
+std::string PiecePath(const std::string& base, int k) { return vx::PiecePath(base, k); }
 
 bool WriteTextOnlyPackage(const std::string& path, const std::vector<uint8_t>& launcher,
                           const std::vector<std::string>& stringBlocks, vx::TrailerRecord trailer,

@@ -1,0 +1,30 @@
+// Block lengths and string blocks, checked against the room the piece leaves them.
+#include "package/blocks.h"
+
+#include "package/package.h"
+#include "package/package_io.h"
+
+namespace vx {
+
+BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block) {
+  block.offset = pos;
+  block.length = 0;
+  if (pos > limit || limit - pos < 4 || !ReadU32At(src, pos, block.length)) return BlockFault::kNoLength;
+  return block.length > limit - pos - 4 ? BlockFault::kPastLimit : BlockFault::kNone;
+}
+
+BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
+                           String& text) {
+  text.clear();
+  const BlockFault fault = ReadBlockAt(src, pos, limit, block);
+  if (fault != BlockFault::kNone) return fault;
+  if (block.length > kMaxStringBlock) return BlockFault::kTooLong;
+  text.assign(block.length, '\0');
+  if (block.length != 0 && !src.ReadExact(block.DataOffset(), &text[0], block.length)) {
+    text.clear();
+    return BlockFault::kUnreadable;
+  }
+  return BlockFault::kNone;
+}
+
+}  // namespace vx
