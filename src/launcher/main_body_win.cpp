@@ -10,6 +10,7 @@
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
+#include "system/platform_win.h"
 #include "system/winutil_win.h"
 #include "text/switches.h"
 #include "text/utils.h"
@@ -95,6 +96,8 @@ bool AgentWindowExists() {
 }
 
 int StubMain() {
+  SetPlatform(&Win32Platform());
+  SetSettingsStore(&IniSettingsFiles());
   SecureDllSearch();
   InitCommandLineFromProcess();
   DebugOpen();

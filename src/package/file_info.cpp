@@ -4,7 +4,7 @@
 #include "package/package.h"
 #include "package/package_io.h"
 #include "system/debug.h"
-#include "system/disk.h"
+#include "system/platform.h"
 #include "text/utils.h"
 #include "ui/language.h"
 
@@ -82,7 +82,7 @@ void TGFileInfo::Read(ByteSource& src) {
 }
 
 double TGFileInfo::SpaceRequired(const String& folder) const {
-  return SpaceForCluster(trailer_, DriveClusterSize(folder));
+  return SpaceForCluster(trailer_, CurrentPlatform().DriveClusterSize(folder));
 }
 
 String TGFileInfo::LanguageText(const String& key, const String& def) const {
