@@ -29,6 +29,8 @@ ExternalProject_Add(vxstub_tree
 add_custom_target(vxstub DEPENDS vxstub_tree)
 
 include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)
+# vxpack's Windows build extracts through the Win32 layer's files (unpack_files_win.h).
+target_link_libraries(vxpacklib PUBLIC vxwin)
 
 # Debug viewer.
 file(GLOB DEBUGVIEW_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/debugview/*.cpp)

@@ -96,6 +96,7 @@ bool AgentWindowExists() {
 }
 
 int StubMain() {
+  // The running system answers the portable core; the agent's settings are the INI files.
   SetPlatform(&Win32Platform());
   SetSettingsStore(&IniSettingsFiles());
   SecureDllSearch();
