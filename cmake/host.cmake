@@ -1,6 +1,4 @@
 # Host (Linux) tree: portable core, vxpack, native tests.
-target_sources(vxcore PRIVATE ${VX_POSIX_SRC})
-
 include(cmake/vxpack.cmake)
 
 find_package(GTest REQUIRED)

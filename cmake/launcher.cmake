@@ -28,9 +28,11 @@ if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 endif()
 list(APPEND VX_LEAN_FLAGS ${VX_LEAN_ARCH_FLAGS})
 target_compile_options(vxcore PRIVATE ${VX_LEAN_FLAGS})
-target_sources(vxcore PRIVATE ${VX_WIN_SRC})
 include(${CMAKE_SOURCE_DIR}/cmake/zlib_inflate.cmake)
 target_link_libraries(vxcore PUBLIC vxzlib)
+add_library(vxwin STATIC ${VX_WIN_SRC})
+target_compile_options(vxwin PRIVATE ${VX_LEAN_FLAGS})
+target_link_libraries(vxwin PUBLIC vxcore user32 gdi32 comctl32 advapi32 shell32 ole32)
 
 set(VX_RUNTIME_SRC ${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp ${CMAKE_SOURCE_DIR}/src/runtime/divide64_i386.cpp
     ${CMAKE_SOURCE_DIR}/src/runtime/entry.cpp ${CMAKE_SOURCE_DIR}/src/runtime/new_delete.cpp
@@ -49,7 +51,7 @@ function(vx_launcher_program name)
   add_executable(${name} ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp ${VX_RUNTIME_SRC}
                          ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc ${ARGN})
   target_compile_options(${name} PRIVATE ${VX_LEAN_FLAGS})
-  target_link_libraries(${name} PRIVATE vxcore user32 gdi32 comctl32 advapi32 shell32 ole32)
+  target_link_libraries(${name} PRIVATE vxwin)
   target_link_options(${name} PRIVATE ${VX_LEAN_FLAGS} -mwindows -static -s -nostartfiles
                       -Wl,-e,${VX_ENTRY_SYMBOL} -Wl,--disable-auto-import
                       -Wl,--disable-dynamicbase,--disable-reloc-section -Wl,--gc-sections
@@ -67,7 +69,7 @@ set(VX_LAUNCHER_MAP ${VX_LAUNCHER_OUTPUT_DIR}/vxstub.map)
 target_link_options(vxstub PRIVATE -Wl,-Map,${VX_LAUNCHER_MAP})
 
 # The launcher's test build: the same program, with the system calls of tests/wine/launcher_seams
-# in place of env/system_calls_win.cpp, so that the tests can play a setup that cannot be
+# in place of src/system/system_calls_win.cpp, so that the tests can play a setup that cannot be
 # inspected or that asks for administrator rights.
 if(VX_LAUNCHER_SEAMS)
   vx_launcher_program(vxstub_seams ${CMAKE_SOURCE_DIR}/tests/wine/launcher_seams/system_calls_seam.cpp)
@@ -79,6 +81,7 @@ add_custom_command(TARGET vxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/size_report.py $<TARGET_FILE:vxstub>
           ${VX_LAUNCHER_MAP} --budget ${VX_LAUNCHER_BUDGET} --lto-dump ${VX_LTO_DUMP}
           --out ${VX_LAUNCHER_OUTPUT_DIR}/vxstub.size.txt
-          --objects $<TARGET_OBJECTS:vxcore> $<TARGET_OBJECTS:vxstub> $<TARGET_OBJECTS:vxzlib>
+          --objects $<TARGET_OBJECTS:vxcore> $<TARGET_OBJECTS:vxwin> $<TARGET_OBJECTS:vxstub>
+                    $<TARGET_OBJECTS:vxzlib>
   COMMAND_EXPAND_LISTS
   COMMENT "Checking the launcher's size")

@@ -1,6 +1,7 @@
-# Source lists. The portable core builds everywhere; the Win32 layer joins it in Windows trees
-# and the few host stand-ins in the Linux tree. The launcher's entry (src/launcher/main_win.cpp)
-# and its lean runtime (src/runtime) belong to the launcher's own tree (cmake/launcher.cmake).
+# Source lists. The portable core (vxcore) builds and links everywhere on its own: what it needs
+# of the system it asks its platform object (src/system/platform.h). The Win32 layer (vxwin) is a
+# library on top of it in the Windows trees. The launcher's entry (src/launcher/main_win.cpp) and
+# its lean runtime (src/runtime) belong to the launcher's own tree (cmake/launcher.cmake).
 set(VX_CORE_SRC
     src/agent/agent_folder.cpp
     src/agent/agent_state.cpp
@@ -34,6 +35,7 @@ set(VX_CORE_SRC
     src/system/files.cpp
     src/system/folder_resolver.cpp
     src/system/macros.cpp
+    src/system/platform.cpp
     src/system/registry.cpp
     src/text/number_text.cpp
     src/text/paths.cpp
@@ -65,23 +67,13 @@ set(VX_WIN_SRC
     src/process/process_win.cpp
     src/process/psapi_win.cpp
     src/process/tlhelp_win.cpp
-    src/system/clock_win.cpp
-    src/system/debug_win.cpp
-    src/system/disk_win.cpp
     src/system/files_win.cpp
     src/system/folders_win.cpp
     src/system/macros_win.cpp
+    src/system/platform_win.cpp
     src/system/registry_win.cpp
     src/system/system_calls_win.cpp
     src/system/winutil_win.cpp
     src/ui/inform_win.cpp
-    src/ui/language_win.cpp
     src/ui/msgbox_win.cpp
     src/ui/richedit_win.cpp)
-
-set(VX_POSIX_SRC
-    src/agent/settings_posix.cpp
-    src/system/clock_posix.cpp
-    src/system/debug_posix.cpp
-    src/system/disk_posix.cpp
-    src/ui/language_posix.cpp)

@@ -3,11 +3,9 @@
 
 set(VX_WIN_LIBS user32 gdi32 comctl32 advapi32 shell32 ole32)
 
-# The core calls a few platform functions (clock, drive facts, trace delivery), so the Win32
-# layer lives in the same library; vxwin names it together with the system libraries.
-target_sources(vxcore PRIVATE ${VX_WIN_SRC})
-add_library(vxwin INTERFACE)
-target_link_libraries(vxwin INTERFACE vxcore ${VX_WIN_LIBS})
+# The Win32 layer on top of the portable core, with the system libraries it calls.
+add_library(vxwin STATIC ${VX_WIN_SRC})
+target_link_libraries(vxwin PUBLIC vxcore ${VX_WIN_LIBS})
 
 # The launcher the tests run: built by its own tree (cmake/launcher.cmake) with the
 # win32-thread-model toolchain of this tree's processor, as a sub-build of this one, together with
@@ -31,6 +29,8 @@ ExternalProject_Add(vxstub_tree
 add_custom_target(vxstub DEPENDS vxstub_tree)
 
 include(${CMAKE_SOURCE_DIR}/cmake/vxpack.cmake)
+# vxpack's Windows build extracts through the Win32 layer's files (unpack_files_win.h).
+target_link_libraries(vxpacklib PUBLIC vxwin)
 
 # Debug viewer.
 file(GLOB DEBUGVIEW_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/debugview/*.cpp)

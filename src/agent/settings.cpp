@@ -5,7 +5,17 @@
 namespace vx {
 namespace {
 
-SettingsStore* g_store = nullptr;
+class NoSettingsFiles final : public SettingsStore {
+ public:
+  String OriginalFilePath() override { return String(); }
+  String InfoFilePath() override { return String(); }
+  String Read(const String&, const String&, const String&, const String& def) override { return def; }
+  bool Write(const String&, const String&, const String&, const String&) override { return false; }
+  char TimeSeparator() override { return ':'; }
+};
+
+NoSettingsFiles g_noFiles;
+SettingsStore* g_store = &g_noFiles;
 uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
 
 String OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
@@ -39,9 +49,9 @@ bool EffectiveSwitch(int order, const String& key) {
 
 }  // namespace
 
-void SetSettingsStore(SettingsStore* store) { g_store = store; }
+void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store : &g_noFiles; }
 
-SettingsStore& CurrentSettingsStore() { return g_store != nullptr ? *g_store : PlatformSettingsStore(); }
+SettingsStore& CurrentSettingsStore() { return *g_store; }
 
 int64_t ReadSettingInt(const String& file, const String& section, const String& key,
                        int64_t def) {

@@ -11,11 +11,10 @@
 
 namespace vx {
 
-// Where the two files are and how one key is read or written. The platform layer supplies the
-// real files (PlatformSettingsStore); tests install an in-memory store.
+// Where the two files are and how one key is read or written. The launcher installs the INI files
+// of its agent folder when it starts (IniSettingsFiles); tests install in-memory stores.
 class SettingsStore {
  public:
-  virtual ~SettingsStore() = default;
   virtual String OriginalFilePath() = 0;
   virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
@@ -25,11 +24,16 @@ class SettingsStore {
                      const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).
   virtual char TimeSeparator() = 0;
+
+ protected:
+  ~SettingsStore() = default;  // stores live as long as the process or the test that installs them
 };
 
-SettingsStore& PlatformSettingsStore();       // supplied by the platform layer
-void SetSettingsStore(SettingsStore* store);  // null: back to the platform's store
+// Null, as before the first call: no files, every key reads as its default and writes are refused.
+void SetSettingsStore(SettingsStore* store);
 SettingsStore& CurrentSettingsStore();
+// Win32 layer: the two INI files in the agent's folder (agent_folder.h), named from the own package.
+SettingsStore& IniSettingsFiles();
 
 // A key read as a signed 64-bit integer: text that does not convert gives def.
 int64_t ReadSettingInt(const String& file, const String& section, const String& key,

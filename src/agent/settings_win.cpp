@@ -8,7 +8,7 @@
 namespace vx {
 namespace {
 
-class IniSettingsStore : public SettingsStore {
+class IniSettingsStore final : public SettingsStore {
  public:
   String OriginalFilePath() override { return AgentFolder() + OwnPackage().OriginalFileName(); }
   String InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
@@ -23,12 +23,10 @@ class IniSettingsStore : public SettingsStore {
   char TimeSeparator() override { return LocaleTimeSeparator(); }
 };
 
-IniSettingsStore g_platformStore;
+IniSettingsStore g_iniFiles;
 
 }  // namespace
 
-SettingsStore& PlatformSettingsStore() {
-  return g_platformStore;
-}
+SettingsStore& IniSettingsFiles() { return g_iniFiles; }
 
 }  // namespace vx

@@ -12,6 +12,7 @@
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
+#include "system/platform_win.h"
 #include "system/winutil_win.h"
 #include "text/switches.h"
 #include "text/utils.h"
@@ -92,6 +93,9 @@ bool AgentWindowExists() {
 }
 
 int StubMain() {
+  // The running system answers the portable core; the agent's settings are the INI files.
+  SetPlatform(&Win32Platform());
+  SetSettingsStore(&IniSettingsFiles());
   SecureDllSearch();
   InitCommandLineFromProcess();
   DebugOpen();

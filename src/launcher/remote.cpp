@@ -2,6 +2,7 @@
 
 #include "agent/agent_state.h"
 #include "agent/settings.h"
+#include "system/platform.h"
 
 namespace vx {
 namespace {
@@ -9,7 +10,6 @@ namespace {
 int32_t g_stopRequest = -1;
 uintptr_t g_clientWindow = 0;
 uint32_t g_clientMessage = 0;
-NotificationPoster g_poster = nullptr;
 
 }  // namespace
 
@@ -40,8 +40,6 @@ int32_t RunRemoteCommand(uint32_t command, int32_t value) {
 int32_t StopRequest() { return g_stopRequest; }
 void SetStopRequest(int32_t value) { g_stopRequest = value; }
 
-void SetNotificationPoster(NotificationPoster poster) { g_poster = poster; }
-
 void SetClient(uintptr_t window, uint32_t message) {
   g_clientWindow = window;
   g_clientMessage = message;
@@ -57,8 +55,8 @@ void Subscribe(uintptr_t window, uint32_t message, uintptr_t selfWindow) {
 }
 
 void PostClientNotification(uint32_t code, intptr_t value) {
-  if (g_clientWindow == 0 || g_clientMessage == 0 || g_poster == nullptr) return;
-  g_poster(g_clientWindow, g_clientMessage, code, value);
+  if (g_clientWindow == 0 || g_clientMessage == 0) return;
+  CurrentPlatform().PostWindowMessage(g_clientWindow, g_clientMessage, code, value);
 }
 
 }  // namespace vx

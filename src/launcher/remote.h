@@ -25,17 +25,13 @@ int32_t RunRemoteCommand(uint32_t command, int32_t value);
 int32_t StopRequest();
 void SetStopRequest(int32_t value);
 
-// How a notification reaches a client (PostMessageA in the launcher; a recorder in tests).
-using NotificationPoster = void (*)(uintptr_t window, uint32_t message, uint32_t code, intptr_t value);
-void SetNotificationPoster(NotificationPoster poster);
-
 void SetClient(uintptr_t window, uint32_t message);
 uintptr_t ClientWindow();
 uint32_t ClientMessage();
 // Stores the client and answers the subscription with (50, selfWindow) and (51, 1125).
 void Subscribe(uintptr_t window, uint32_t message, uintptr_t selfWindow);
-// Sends the client message (wParam = code, lParam = value) only when both the client window
-// and the client message are non-zero.
+// Posts the client message (wParam = code, lParam = value) through the platform (platform.h), only
+// when both the client window and the client message are non-zero.
 void PostClientNotification(uint32_t code, intptr_t value);
 
 }  // namespace vx

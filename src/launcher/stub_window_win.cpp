@@ -69,10 +69,6 @@ void OnNcDestroy() {
   g_window = g_statusLine = g_mainBar = g_activityBar = nullptr;
 }
 
-void PostNotification(uintptr_t window, uint32_t message, uint32_t code, intptr_t value) {
-  PostMessageA(reinterpret_cast<HWND>(window), message, code, value);
-}
-
 LRESULT CALLBACK StubWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   const uint16_t autoPlay = AutoPlayMessage();
   if (autoPlay != 0 && msg == autoPlay) return 1;
@@ -124,7 +120,6 @@ WindowHandle StubWindowHandle() { return g_window; }
 void RunStubWindow() {
   ApplySleepSwitch(SwitchInt("/SleepX=", -1));
   InitCommonControls();
-  SetNotificationPoster(PostNotification);
 
   HINSTANCE inst = GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};

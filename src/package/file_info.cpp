@@ -4,7 +4,7 @@
 #include "package/blocks.h"
 #include "package/package.h"
 #include "system/debug.h"
-#include "system/disk.h"
+#include "system/platform.h"
 #include "text/paths.h"
 #include "text/utils.h"
 #include "ui/language.h"
@@ -68,7 +68,7 @@ void TGFileInfo::Read(ByteSource& src) {
 }
 
 double TGFileInfo::SpaceRequired(const String& folder) const {
-  return SpaceForCluster(trailer_, DriveClusterSize(folder));
+  return SpaceForCluster(trailer_, CurrentPlatform().DriveClusterSize(folder));
 }
 
 String TGFileInfo::LanguageText(const String& key, const String& def) const {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "system/platform.h"
 #include "text/number_text.h"
 
 namespace vx {
@@ -10,7 +11,6 @@ namespace {
 
 char g_buffer[kDebugBufferSize];
 size_t g_count = 0;
-DebugDeliverFn g_deliver = nullptr;
 
 // Hands the buffered bytes to the platform and empties the buffer whether or not anyone listens.
 // The chunk is taken out of the buffer before the (synchronous) hand-over, so a trace line written
@@ -21,12 +21,10 @@ void Deliver() {
   const size_t n = g_count;
   std::memcpy(chunk, g_buffer, n);
   g_count = 0;
-  if (g_deliver != nullptr) g_deliver(chunk, n);
+  CurrentPlatform().DeliverTrace(chunk, n);
 }
 
 }  // namespace
-
-void SetDebugDelivery(DebugDeliverFn fn) { g_deliver = fn; }
 
 void DebugWrite(const String& text) {
   size_t pos = 0;
@@ -49,7 +47,7 @@ void DebugWriteLn(const String& text) {
 }
 
 void DebugWriteLnPid(const String& eventText) {
-  DebugWriteLn(DbgUInt(CurrentProcessId()) + eventText);
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
 }
 
 String DbgInt(int32_t v) { return DecimalText(v); }

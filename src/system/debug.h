@@ -1,5 +1,6 @@
 // Trace channel: lines go to an optional external viewer; dropped silently without one.
-// The 128-byte buffering and value formatting are portable; delivery is platform-supplied.
+// The 128-byte buffering and value formatting are portable; the platform (platform.h) delivers
+// the chunks.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,10 +8,6 @@
 #include "text/str.h"
 
 namespace vx {
-
-// Delivery of one chunk (1..128 bytes). Installed by the platform layer (DebugOpen).
-using DebugDeliverFn = void (*)(const char* chunk, size_t len);
-void SetDebugDelivery(DebugDeliverFn fn);
 
 constexpr size_t kDebugBufferSize = 128;
 
@@ -28,9 +25,5 @@ String DbgUInt(uint32_t v);
 String DbgBool(bool v);
 String DbgChar(char c);
 String DbgFloat(double v);  // 23 characters, e.g. " 1.50000000000000E+0003"
-
-uint32_t CurrentProcessId();     // platform-supplied
-// Windows: connects the channel to the ".VDebug." viewer window and flushes it at process end.
-void DebugOpen();
 
 }  // namespace vx

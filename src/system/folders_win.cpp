@@ -40,11 +40,7 @@ class Win32Folders : public FolderSystem {
   String RegisteredOwner() override { return vx::RegisteredOwner(); }
 };
 
-FolderResolver& Resolver() {
-  static Win32Folders system;
-  static FolderResolver resolver(system);
-  return resolver;
-}
+Win32Folders g_system;
 
 }  // namespace
 
@@ -68,20 +64,10 @@ String ExePath() {
 
 String ExeDir(bool add) { return SetTrailingBackslash(FolderOf(ExePath(), IsLeadByte), add); }
 
-String WinDir(bool add) { return Resolver().WinDir(add); }
-
-String SysDir(bool add) { return Resolver().SysDir(add); }
-
 String TempDir(bool add) {
   char buf[kFolderBuffer];
   return SetTrailingBackslash(FromBuffer(buf, GetTempPathA(kFolderBuffer, buf), kFolderBuffer), add);
 }
-
-String System16Dir() { return Resolver().System16Dir(); }
-String FontDir() { return Resolver().FontDir(); }
-String ProgramFilesDir() { return Resolver().ProgramFilesDir(); }
-String CommonFilesDir() { return Resolver().CommonFilesDir(); }
-String StartMenuDir() { return Resolver().StartMenuDir(); }
 
 String OriginExe() {
   static String cached;
@@ -119,19 +105,6 @@ String FolderPath(int id) {
   return buf;
 }
 
-bool DirExists(const String& path) { return Resolver().DirExists(path); }
-
-String ProfileFallbackDir(bool add) { return Resolver().ProfileFallbackDir(add); }
-String UserDir(bool add) { return Resolver().UserDir(add); }
-String DocumentsAndSettingsDir(bool add) { return Resolver().DocumentsAndSettingsDir(add); }
-String AllUsersDir(bool add) { return Resolver().AllUsersDir(add); }
-String UserAppDataDir(bool add) { return Resolver().UserAppDataDir(add); }
-String AllUsersAppDataDir(bool add) { return Resolver().AllUsersAppDataDir(add); }
-String MyDocumentsDir(bool add) { return Resolver().MyDocumentsDir(add); }
-String AllUsersDocumentsDir(bool add) { return Resolver().AllUsersDocumentsDir(add); }
-String UserStartMenuDir(bool add) { return Resolver().UserStartMenuDir(add); }
-String AllUsersStartMenuDir(bool add) { return Resolver().AllUsersStartMenuDir(add); }
-String UserDesktopDir(bool add) { return Resolver().UserDesktopDir(add); }
-String AllUsersDesktopDir(bool add) { return Resolver().AllUsersDesktopDir(add); }
+FolderResolver SystemFolders() { return FolderResolver(g_system); }
 
 }  // namespace vx

@@ -18,6 +18,7 @@ String LocaleText(LCTYPE type, const char* fallback) {
 class Win32MacroEnvironment : public MacroEnvironment {
  public:
   MacroValues Values() override {
+    FolderResolver folders = SystemFolders();
     MacroValues v;
     v.loggedUserName = UserName();
     v.registeredOwner = RegisteredOwner();
@@ -27,27 +28,27 @@ class Win32MacroEnvironment : public MacroEnvironment {
     v.installDir = InstallFolder();
     v.sharedDir = SharedFolder();
     v.auxiliaryDir = AuxiliaryFolder();
-    v.winDir = WinDir(false);
-    v.sysDir = SysDir(false);
-    v.system16Dir = System16Dir();
+    v.winDir = folders.WinDir(false);
+    v.sysDir = folders.SysDir(false);
+    v.system16Dir = folders.System16Dir();
     v.originDir = OriginDir();
-    v.programFilesDir = ProgramFilesDir();
-    v.commonFilesDir = CommonFilesDir();
-    v.startMenuDir = StartMenuDir();
-    v.fontDir = FontDir();
+    v.programFilesDir = folders.ProgramFilesDir();
+    v.commonFilesDir = folders.CommonFilesDir();
+    v.startMenuDir = folders.StartMenuDir();
+    v.fontDir = folders.FontDir();
     v.srcDir = ExeDir(false);
     v.tempDir = TempDir(false);
-    v.userDir = UserDir(false);
-    v.userAppDataDir = UserAppDataDir(false);
-    v.myDocumentsDir = MyDocumentsDir(false);
-    v.userStartMenuDir = UserStartMenuDir(false);
-    v.userDesktopDir = UserDesktopDir(false);
-    v.documentsAndSettingsDir = DocumentsAndSettingsDir(false);
-    v.allUsersDir = AllUsersDir(false);
-    v.allUsersAppDataDir = AllUsersAppDataDir(false);
-    v.allUsersDocumentsDir = AllUsersDocumentsDir(false);
-    v.allUsersStartMenuDir = AllUsersStartMenuDir(false);
-    v.allUsersDesktopDir = AllUsersDesktopDir(false);
+    v.userDir = folders.UserDir(false);
+    v.userAppDataDir = folders.UserAppDataDir(false);
+    v.myDocumentsDir = folders.MyDocumentsDir(false);
+    v.userStartMenuDir = folders.UserStartMenuDir(false);
+    v.userDesktopDir = folders.UserDesktopDir(false);
+    v.documentsAndSettingsDir = folders.DocumentsAndSettingsDir(false);
+    v.allUsersDir = folders.AllUsersDir(false);
+    v.allUsersAppDataDir = folders.AllUsersAppDataDir(false);
+    v.allUsersDocumentsDir = folders.AllUsersDocumentsDir(false);
+    v.allUsersStartMenuDir = folders.AllUsersStartMenuDir(false);
+    v.allUsersDesktopDir = folders.AllUsersDesktopDir(false);
     return v;
   }
 

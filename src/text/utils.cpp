@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "system/platform.h"
 #include "text/number_text.h"
 
 namespace vx {
@@ -286,7 +287,7 @@ bool TextToInt64(const String& text, int64_t& out) {
 String RandomNumberText(int lo, int hi) {
   if (hi <= lo) return IntText(lo);
   // Linear congruential generator seeded afresh from the clock (milliseconds) on each call.
-  uint32_t seed = static_cast<uint32_t>(static_cast<int64_t>(NowDateTime() * 86400000.0));
+  uint32_t seed = static_cast<uint32_t>(static_cast<int64_t>(CurrentPlatform().NowDateTime() * 86400000.0));
   seed = seed * 134775813u + 1u;
   const uint64_t range = static_cast<uint64_t>(static_cast<int64_t>(hi) - lo) + 1;
   const uint64_t pick = (static_cast<uint64_t>(seed) * range) >> 32;
@@ -379,6 +380,6 @@ int64_t DateTimeToSeconds(double dt) {
   return static_cast<int64_t>(r);
 }
 
-int64_t NowSeconds() { return DateTimeToSeconds(NowDateTime()); }
+int64_t NowSeconds() { return DateTimeToSeconds(CurrentPlatform().NowDateTime()); }
 
 }  // namespace vx

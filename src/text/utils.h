@@ -56,7 +56,6 @@ CivilTime DecodeDateTime(double dt);
 String DateText(double dt);
 String DateTimeText(double dt, char timeSeparator = ':');
 int64_t DateTimeToSeconds(double dt);  // rounded half to even
-double NowDateTime();                  // local time (platform clock)
-int64_t NowSeconds();
+int64_t NowSeconds();  // the platform's local time (platform.h) as DateTimeToSeconds gives it
 
 }  // namespace vx

@@ -1,5 +1,6 @@
 #include "ui/language.h"
 
+#include "system/platform.h"
 #include "text/utils.h"
 
 namespace vx {
@@ -19,14 +20,11 @@ namespace {
 
 const char kNoEntry[] = "*";
 
-bool g_localeOverridden = false;
-uint32_t g_localeId = 0;
-
 bool g_selected = false;      // the search has run in this process
 String g_selectedEntry;  // the chosen entry, or "*" when none was found
 
 int PrimaryLanguageId() {
-  const uint32_t lcid = g_localeOverridden ? g_localeId : PlatformLocaleId();
+  const uint32_t lcid = CurrentPlatform().LocaleId();
   return lcid == 0 ? 9 : static_cast<int>(lcid & 0x3FF);
 }
 
@@ -55,11 +53,6 @@ int IntSetting(const String& block, const String& key, int def) {
 }
 
 }  // namespace
-
-void SetLanguageLocaleId(uint32_t localeId) {
-  g_localeOverridden = true;
-  g_localeId = localeId;
-}
 
 void ResetLanguageSelection() {
   g_selected = false;

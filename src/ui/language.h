@@ -20,13 +20,9 @@ String LanguageFontName(const String& block);  // "FontName", "Tahoma" when miss
 String LanguageNameForId(int languageId);
 extern const char* const kLanguageIdTable;
 
-// The locale identifier whose low 10 bits name the user's language. Supplied by the platform
-// layer (the thread locale on Windows); PlatformLocaleId is called once, at the first lookup.
-uint32_t PlatformLocaleId();
-// Overrides the platform's locale identifier (for tools and tests).
-void SetLanguageLocaleId(uint32_t localeId);
-// Forgets the selected entry so that the next lookup chooses again (tests only; the launcher
-// chooses once per process).
+// The entry is chosen at the first lookup, for the locale the platform (platform.h) names then.
+// ResetLanguageSelection forgets it, so that the next lookup chooses again (tests only; the
+// launcher chooses once per process).
 void ResetLanguageSelection();
 
 }  // namespace vx

@@ -4,67 +4,80 @@
 #include <string>
 #include <vector>
 
+#include "fake_platform.h"
 #include "system/debug.h"
 
 namespace vx {
 namespace {
 
-std::vector<std::string> g_chunks;
-void Collect(const char* chunk, size_t len) { g_chunks.emplace_back(chunk, len); }
+using vxtest::FakePlatform;
 
+// Records the deliveries of one test.
 class DebugChannel : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetDebugDelivery(nullptr);
+    SetPlatform(nullptr);
     DebugFlush();  // drop anything left by another test
-    g_chunks.clear();
-    SetDebugDelivery(Collect);
+    SetPlatform(&platform_);
   }
-  void TearDown() override { SetDebugDelivery(nullptr); }
+  FakePlatform platform_;
+  std::vector<std::string>& chunks_ = platform_.chunks;
 };
 
 TEST_F(DebugChannel, LongLineArrivesInBufferSizedChunks) {
   DebugWriteLn(std::string(300, 'x'));
-  ASSERT_EQ(g_chunks.size(), 3u);
-  EXPECT_EQ(g_chunks[0], std::string(128, 'x'));
-  EXPECT_EQ(g_chunks[1], std::string(128, 'x'));
-  EXPECT_EQ(g_chunks[2], std::string(44, 'x') + "\n");
+  ASSERT_EQ(chunks_.size(), 3u);
+  EXPECT_EQ(chunks_[0], std::string(128, 'x'));
+  EXPECT_EQ(chunks_[1], std::string(128, 'x'));
+  EXPECT_EQ(chunks_[2], std::string(44, 'x') + "\n");
 }
 
 TEST_F(DebugChannel, EachLineIsDeliveredSeparately) {
   DebugWriteLn("a");
   DebugWriteLn("bb");
   DebugWriteLn();
-  EXPECT_EQ(g_chunks, (std::vector<std::string>{"a\n", "bb\n", "\n"}));
+  EXPECT_EQ(chunks_, (std::vector<std::string>{"a\n", "bb\n", "\n"}));
 }
 
 TEST_F(DebugChannel, WriteWithoutLineWaitsForFullBufferOrFlush) {
   DebugWrite("abc");
-  EXPECT_TRUE(g_chunks.empty());
+  EXPECT_TRUE(chunks_.empty());
   DebugWrite(std::string(125, 'y'));  // exactly fills the buffer
-  ASSERT_EQ(g_chunks.size(), 1u);
-  EXPECT_EQ(g_chunks[0], "abc" + std::string(125, 'y'));
+  ASSERT_EQ(chunks_.size(), 1u);
+  EXPECT_EQ(chunks_[0], "abc" + std::string(125, 'y'));
   DebugWrite("z");
   DebugFlush();
-  ASSERT_EQ(g_chunks.size(), 2u);
-  EXPECT_EQ(g_chunks[1], "z");
+  ASSERT_EQ(chunks_.size(), 2u);
+  EXPECT_EQ(chunks_[1], "z");
   DebugFlush();  // nothing buffered: nothing delivered
-  EXPECT_EQ(g_chunks.size(), 2u);
+  EXPECT_EQ(chunks_.size(), 2u);
 }
 
 TEST_F(DebugChannel, WithoutReceiverLinesAreDropped) {
-  SetDebugDelivery(nullptr);
+  SetPlatform(nullptr);  // a platform without a viewer
   DebugWrite("lost");
   DebugWriteLn(" too");
-  SetDebugDelivery(Collect);
+  SetPlatform(&platform_);
   DebugWriteLn("kept");
-  EXPECT_EQ(g_chunks, (std::vector<std::string>{"kept\n"}));
+  EXPECT_EQ(chunks_, (std::vector<std::string>{"kept\n"}));
 }
 
 TEST_F(DebugChannel, PidLineStartsWithUnpaddedProcessId) {
-  DebugWriteLnPid(" ==== STUB START ====> x<");
-  ASSERT_EQ(g_chunks.size(), 1u);
-  EXPECT_EQ(g_chunks[0], std::to_string(CurrentProcessId()) + " ==== STUB START ====> x<\n");
+  struct Case {
+    uint32_t pid;
+    const char* line;
+  } const cases[] = {
+      {4242, "4242 ==== STUB START ====> x<\n"},
+      {7, "7 ==== STUB START ====> x<\n"},
+      {0xFFFFFFFFu, "4294967295 ==== STUB START ====> x<\n"},  // unsigned, whatever its size
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pid);
+    chunks_.clear();
+    platform_.processId = c.pid;
+    DebugWriteLnPid(" ==== STUB START ====> x<");
+    EXPECT_EQ(chunks_, (std::vector<std::string>{c.line}));
+  }
 }
 
 TEST(DebugValues, Integers) {

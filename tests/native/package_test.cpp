@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_platform.h"
 #include "package/package.h"
 #include "system/debug.h"
 
@@ -199,18 +200,13 @@ TEST(PackageReader, StringBlockCountSelectsTheWebList) {
   }
 }
 
-std::string g_trace;
-void CaptureTrace(const char* chunk, size_t len) { g_trace.append(chunk, len); }
-
 TEST(PackageReader, TraceShowsTheStoredCountBeforeZeroBecomesTwo) {
   TrailerSpec t;
   t.count = 0;
   MemorySource src(MakePackage(Bytes(8, 0), t, "\x02", "||", nullptr));
-  g_trace.clear();
-  SetDebugDelivery(CaptureTrace);
+  vxtest::FakePlatform platform;
   TGFileInfo info(src);
-  SetDebugDelivery(nullptr);
-  EXPECT_EQ(g_trace, "n1=0\nn2=2\n");
+  EXPECT_EQ(platform.Trace(), "n1=0\nn2=2\n");
 }
 
 TEST(PackageReader, LongerTrailerReadsItsFirst70Bytes) {
@@ -352,6 +348,25 @@ TEST(PackageReader, SpaceTableEntryFollowsClusterSize) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cluster);
     EXPECT_EQ(SpaceForCluster(rec, c.cluster), c.expect);
+  }
+}
+
+TEST(PackageReader, SpaceRequiredAsksThePlatformForTheFoldersClusterSize) {
+  TrailerSpec t;
+  for (int i = 0; i < 9; ++i) t.space[i] = 2000 + static_cast<uint32_t>(i);
+  MemorySource src(MakePackage(Bytes(8, 0), t, "\x02", "||", nullptr));
+  const TGFileInfo info(src);
+  struct Case {
+    uint32_t cluster;  // the platform's answer
+    double expect;
+  } const cases[] = {{0, 2000}, {512, 2001}, {4096, 2004}, {32768, 2007}};
+  vxtest::FakePlatform platform;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cluster);
+    platform.clusterSize = c.cluster;
+    platform.clusterFolders.clear();
+    EXPECT_EQ(info.SpaceRequired("D:\\Temp\\SETUP_1"), c.expect);
+    EXPECT_EQ(platform.clusterFolders, std::vector<String>{"D:\\Temp\\SETUP_1"});
   }
 }
 

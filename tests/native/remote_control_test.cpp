@@ -5,10 +5,12 @@
 #include "agent/agent_state.h"
 #include "agent/settings.h"
 #include "launcher/remote.h"
+#include "fake_platform.h"
 #include "launcher/stub_window_layout.h"
 #include "settings_fake.h"
 
 using namespace vx;
+using vxtest::FakePlatform;
 using vxtest::FakeSettingsStore;
 using vxtest::SettingsFixtureScope;
 
@@ -25,7 +27,6 @@ class RemoteScope : public SettingsFixtureScope {
     ResetAgentState();
     SetStopRequest(-1);
     SetClient(0, 0);
-    SetNotificationPoster(nullptr);
   }
 };
 
@@ -128,20 +129,6 @@ TEST(RemoteControl, UnknownCommandsAnswerZeroAndChangeNothing) {
   }
 }
 
-struct Posted {
-  uintptr_t window;
-  uint32_t message;
-  uint32_t code;
-  intptr_t value;
-  bool operator==(const Posted& o) const {
-    return window == o.window && message == o.message && code == o.code && value == o.value;
-  }
-};
-std::vector<Posted> g_posted;
-void Record(uintptr_t window, uint32_t message, uint32_t code, intptr_t value) {
-  g_posted.push_back({window, message, code, value});
-}
-
 TEST(RemoteControl, NotificationsNeedBothClientWindowAndMessage) {
   struct Case {
     uintptr_t window;
@@ -153,17 +140,16 @@ TEST(RemoteControl, NotificationsNeedBothClientWindowAndMessage) {
     SCOPED_TRACE(c.window);
     FakeSettingsStore store;
     RemoteScope scope(store);
-    SetNotificationPoster(Record);
-    g_posted.clear();
+    FakePlatform platform;
     Subscribe(c.window, c.message, 0x5678);
     EXPECT_EQ(ClientWindow(), c.window);
     EXPECT_EQ(ClientMessage(), c.message);
     PostClientNotification(kNotifyLoopEnded, 0);
-    std::vector<Posted> expected;
+    std::vector<FakePlatform::Posted> expected;
     if (c.delivered) {
       expected = {{c.window, c.message, 50, 0x5678}, {c.window, c.message, 51, 1125}, {c.window, c.message, 43, 0}};
     }
-    EXPECT_EQ(g_posted, expected);
+    EXPECT_EQ(platform.posted, expected);
   }
 }
 

@@ -1,6 +1,7 @@
 // Space question, megabyte figures, alternative drive choice, force-prompt value, disk prompt.
 #include <gtest/gtest.h>
 
+#include "fake_platform.h"
 #include "launcher/tempspace.h"
 #include "system/debug.h"
 #include "ui/lang_defaults.h"
@@ -34,9 +35,6 @@ class RecordingAsker : public SpaceAsker {
   }
 };
 
-std::string g_trace;
-void CaptureTrace(const char* chunk, size_t len) { g_trace.append(chunk, len); }
-
 const char kFigures[] =
     "<P>Estimated space required on your Temp drive is: <T>  11.9 MB<P>"
     "Free space available on your Temp drive is: <T>  11.9 MB<P>"
@@ -66,11 +64,9 @@ TEST(ConfirmTempSpace, QuestionAssembly) {
     SCOPED_TRACE(c.what);
     RecordingAsker asker;
     asker.answer = c.answer;
-    g_trace.clear();
-    SetDebugDelivery(CaptureTrace);
+    vxtest::FakePlatform platform;
     const bool r = ConfirmTempSpaceWith("c:\\users\\me\\Temp\\SETUP_1", 12446441, c.available, c.confirm, "",
                                         asker);
-    SetDebugDelivery(nullptr);
     EXPECT_EQ(r, c.result);
     if (c.question.empty()) {
       EXPECT_TRUE(asker.asked.empty());
@@ -80,13 +76,14 @@ TEST(ConfirmTempSpace, QuestionAssembly) {
       EXPECT_EQ(asker.asked[1], "Confirm");
       EXPECT_EQ(asker.asked[2], "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|");
     }
-    EXPECT_EQ(g_trace, "SpaceReq= 1.24464410000000E+0007\nSpaceAvail=" + DbgFloat(c.available) +
+    EXPECT_EQ(platform.Trace(), "SpaceReq= 1.24464410000000E+0007\nSpaceAvail=" + DbgFloat(c.available) +
                            "\nConfirmExtract=" + (c.confirm ? "TRUE" : "FALSE") + "\n");
   }
 }
 
 TEST(ConfirmTempSpace, TranslatedTextsGetTheirPlaceholders) {
-  SetLanguageLocaleId(9);
+  vxtest::FakePlatform platform;
+  platform.localeId = 9;
   ResetLanguageSelection();
   const std::string block =
       "#|English|s3=Low <DRIVE> <DRIVE>|s4= need <SPACE_REQ>|s5= have <SPACE_AVAIL>|s6=?|Confirm=Sure|#";
@@ -134,7 +131,8 @@ TEST(DiskPromptTexts, DefaultsAndTranslation) {
   EXPECT_EQ(LauncherText("", "s8"), "Please insert <B>DISK #<DISK_NUM></B> and press OK to continue");
   EXPECT_EQ(LauncherText("", "Attention"), "Attention");
   EXPECT_EQ(LanguageCharset(""), 0);
-  SetLanguageLocaleId(9);
+  vxtest::FakePlatform platform;
+  platform.localeId = 9;
   ResetLanguageSelection();
   const std::string block = "#|English|s8=Disk <DISK_NUM>!|Attention=Achtung|Charset=177|#";
   EXPECT_EQ(LauncherText(block, "s8"), "Disk <DISK_NUM>!");

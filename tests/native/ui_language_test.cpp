@@ -1,6 +1,7 @@
 // Language texts: entry selection for the locale and key lookup with defaults.
 #include <gtest/gtest.h>
 
+#include "fake_platform.h"
 #include "text/utils.h"
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
@@ -13,21 +14,20 @@ constexpr uint32_t kGerman = 0x0407;
 constexpr uint32_t kSerbianLatin = 0x081A;
 constexpr uint32_t kFrench = 0x040C;
 
-// Leaves the platform's locale and a fresh selection behind for the other tests.
+// The locale comes from a fake platform; a fresh selection is left behind for the other tests.
 class Language : public ::testing::Test {
  protected:
-  void TearDown() override {
-    SetLanguageLocaleId(PlatformLocaleId());
-    ResetLanguageSelection();
-  }
-};
+  void TearDown() override { ResetLanguageSelection(); }
 
-// Each lookup starts a fresh process-wide selection for the given locale.
-std::string Lookup(const std::string& table, uint32_t locale, const std::string& key) {
-  SetLanguageLocaleId(locale);
-  ResetLanguageSelection();
-  return LanguageText(table, key, "<default>");
-}
+  // Each lookup starts a fresh process-wide selection for the given locale.
+  std::string Lookup(const std::string& table, uint32_t locale, const std::string& key) {
+    platform_.localeId = locale;
+    ResetLanguageSelection();
+    return LanguageText(table, key, "<default>");
+  }
+
+  vxtest::FakePlatform platform_;
+};
 
 TEST_F(Language, SelectionAndLookup) {
   struct Case {
@@ -62,7 +62,7 @@ TEST_F(Language, SelectionAndLookup) {
 }
 
 TEST_F(Language, SelectionIsKeptForTheProcess) {
-  SetLanguageLocaleId(kFrench);
+  platform_.localeId = kFrench;
   ResetLanguageSelection();
   EXPECT_EQ(LanguageText("#|French|s0=Un|#", "s0", "?"), "Un");
   EXPECT_EQ(LanguageText("#|French|s0=Deux|#", "s0", "?"), "Un");
@@ -87,7 +87,7 @@ TEST_F(Language, FontAndCharsetSettings) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     const std::string table = std::string("#") + c.entry + "#";
-    SetLanguageLocaleId(kGerman);
+    platform_.localeId = kGerman;
     ResetLanguageSelection();
     EXPECT_EQ(LanguageCharset(table), c.charset);
     EXPECT_EQ(LanguageFontSize(table), c.fontSize);
@@ -130,7 +130,7 @@ TEST_F(Language, BuiltInDefaults) {
   EXPECT_EQ(LanguageDefault("Error"), CaptionOrDefault("", 0));
   EXPECT_EQ(LanguageDefault("Attention"), CaptionOrDefault("", 1));
   EXPECT_EQ(LanguageDefault("Confirm"), CaptionOrDefault("", 2));
-  SetLanguageLocaleId(kGerman);
+  platform_.localeId = kGerman;
   ResetLanguageSelection();
   EXPECT_EQ(LauncherText("#|English|s10=Loading|#", "s10"), "Loading");
   EXPECT_EQ(LauncherText("#|English|s10=Loading|#", "s12"), LanguageDefault("s12"));

@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "fake_platform.h"
 #include "package/zlib_stream.h"
 #include "system/debug.h"
 #include "unpack_support.h"
@@ -49,8 +50,6 @@ UnpackResult Extract(FakeHost& host, const std::string& path, const std::string&
   return UnpackPackageWith(req, host);
 }
 
-std::string g_trace;
-void CaptureTrace(const char* chunk, size_t len) { g_trace.append(chunk, len); }
 
 TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
   TempFolder tmp;
@@ -65,10 +64,9 @@ TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
   const PackageDesc desc = SpecOf({entries});
   FakeHost host;
   host.pieces = WritePackage(tmp.Path(), "setup.exe", desc);
-  g_trace.clear();
-  SetDebugDelivery(CaptureTrace);
+  vxtest::FakePlatform platform;
   const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe");
-  SetDebugDelivery(nullptr);
+  const std::string trace = platform.Trace();
 
   EXPECT_TRUE(r.checksumOk);
   EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
@@ -84,7 +82,7 @@ TEST(Unpack, WritesEveryFileWithItsDateAndOneStepEach) {
   EXPECT_EQ(host.events, std::vector<std::string>({"start 0..0 @0 +1", "start 0..4 @0 +1", "step", "step",
                                                    "step", "step"}));
   EXPECT_LE(host.largestWrite, kUnpackChunk);
-  EXPECT_NE(g_trace.find("FileInfo.FilesCount=4\n"), std::string::npos) << g_trace;
+  EXPECT_NE(trace.find("FileInfo.FilesCount=4\n"), std::string::npos) << trace;
   EXPECT_TRUE(host.errors.empty());
 }
 
@@ -357,10 +355,9 @@ TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
   const Bytes& package = written.begin()->second;
   ASSERT_NE(package[252] | package[253] | package[254] | package[255], 0);
   host.pieces = written;
-  g_trace.clear();
-  SetDebugDelivery(CaptureTrace);
+  vxtest::FakePlatform platform;
   const UnpackResult r = Extract(host, tmp.Path() + "/Setup.EXE", "AUAgent.exe");
-  SetDebugDelivery(nullptr);
+  const std::string trace = platform.Trace();
   EXPECT_EQ(r.failure, UnpackFailure::kNone) << r.errorText;
 
   Bytes expected(package.begin(), package.begin() + FirstFileBlock(desc));
@@ -372,7 +369,7 @@ TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
   expected.insert(expected.end(), trailer.begin(), trailer.end());
   EXPECT_EQ(ToBytes(host.Content("AUAgent.exe")), expected);
   EXPECT_EQ(host.files["auagent.exe"].dosTime, 0x5A8B6000u);
-  EXPECT_NE(g_trace.find(" New AU-Agent: C:\\W\\AUAgent.exe\n"), std::string::npos) << g_trace;
+  EXPECT_NE(trace.find("4242 New AU-Agent: C:\\W\\AUAgent.exe\n"), std::string::npos) << trace;
   // The agent is not a file of the package: no progress step for it.
   EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "step"), 2);
 }

@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "fake_platform.h"
 #include "text/utils.h"
 
 namespace vx {
@@ -309,6 +310,15 @@ TEST(Numbers, RandomNumberTextStaysInRange) {
   EXPECT_EQ(RandomNumberText(5, 5), "5");
 }
 
+TEST(Numbers, RandomNumberTextIsSeededFromThePlatformClock) {
+  vxtest::FakePlatform platform;
+  platform.now = 45000.25;
+  const String first = RandomNumberText(10000, 100000);
+  EXPECT_EQ(RandomNumberText(10000, 100000), first);  // seeded afresh from the same time
+  platform.now += 1.0 / 1024;  // 84375 milliseconds later
+  EXPECT_NE(RandomNumberText(10000, 100000), first);
+}
+
 TEST(Dates, KnownDays) {
   struct Case {
     CivilTime t;
@@ -378,9 +388,23 @@ TEST(Dates, SecondsRoundHalfToEven) {
   }
 }
 
-TEST(Dates, NowIsAfter2020) {
-  const int64_t lo = DateTimeToSeconds(EncodeDateTime({2020, 1, 1, 0, 0, 0}));
-  EXPECT_GT(NowSeconds(), lo);
+TEST(Dates, NowSecondsIsThePlatformClockInWholeSeconds) {
+  struct Case {
+    CivilTime t;
+    double extra;  // fraction of a day on top
+    int64_t seconds;
+  } const cases[] = {
+      {{2023, 3, 15, 12, 0, 0}, 0.0, int64_t{45000} * 86400 + 43200},
+      {{2023, 3, 15, 12, 0, 0}, 0.4 / 86400, int64_t{45000} * 86400 + 43200},
+      {{2023, 3, 15, 12, 0, 0}, 0.6 / 86400, int64_t{45000} * 86400 + 43201},
+      {{1899, 12, 30, 0, 0, 0}, 0.0, 0},
+  };
+  vxtest::FakePlatform platform;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    platform.now = EncodeDateTime(c.t) + c.extra;
+    EXPECT_EQ(NowSeconds(), c.seconds);
+  }
 }
 
 }  // namespace

@@ -10,15 +10,10 @@ namespace {
 
 std::string Exe(const std::string& name) { return "\"" + TestBinDir() + name + "\""; }
 
-// Connects this process's channel for one test and disconnects it afterwards, so that trace lines
-// of code run by other tests never reach their viewers.
+// Connects this process's channel for one test and disconnects it afterwards.
 class DebugChannelHere : public ::testing::Test {
  protected:
-  void SetUp() override { vx::DebugOpen(); }
-  void TearDown() override {
-    vx::DebugFlush();
-    vx::SetDebugDelivery(nullptr);
-  }
+  TraceChannelHere channel_;
 };
 
 TEST_F(DebugChannelHere, ChunksReachTheViewerBeforeTheWriteReturns) {

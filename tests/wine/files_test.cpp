@@ -137,11 +137,10 @@ TEST(Files, DeleteTreeWithReadOnlyFiles) {
 
 TEST(Files, EjectOnlyCdDrives) {
   TraceViewer viewer;
-  vx::DebugOpen();
+  TraceChannelHere channel;
   EXPECT_FALSE(vx::EjectCD("C:\\Windows"));  // a hard disk: no device is opened
   EXPECT_FALSE(vx::EjectCD("1:\\"));
   EXPECT_FALSE(vx::EjectCD(""));
-  vx::SetDebugDelivery(nullptr);
   EXPECT_TRUE(viewer.Chunks().empty());  // no "EjectCD-2" line: nothing was opened
 }
 

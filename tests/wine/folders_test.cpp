@@ -17,43 +17,45 @@ bool EndsWithOneBackslash(const std::string& s) {
 }
 
 TEST(Folders, SystemFoldersInBothForms) {
+  vx::FolderResolver folders = vx::SystemFolders();
   struct Case {
     const char* what;
     std::string with, without;
   } const cases[] = {
       {"ExeDir", vx::ExeDir(true), vx::ExeDir(false)},
-      {"WinDir", vx::WinDir(true), vx::WinDir(false)},
-      {"SysDir", vx::SysDir(true), vx::SysDir(false)},
+      {"WinDir", folders.WinDir(true), folders.WinDir(false)},
+      {"SysDir", folders.SysDir(true), folders.SysDir(false)},
       {"TempDir", vx::TempDir(true), vx::TempDir(false)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_TRUE(EndsWithOneBackslash(c.with)) << c.with;
     EXPECT_EQ(c.with, c.without + "\\");
-    EXPECT_TRUE(vx::DirExists(c.without)) << c.without;
+    EXPECT_TRUE(folders.DirExists(c.without)) << c.without;
   }
   EXPECT_EQ(vx::ExeDir(true), TestBinDir());
   EXPECT_EQ(vx::ExeDir(), vx::ExeDir(true));
   EXPECT_EQ(vx::FolderOf(vx::ExePath(), nullptr), TestBinDir());
-  EXPECT_FALSE(vx::DirExists(""));
-  EXPECT_FALSE(vx::DirExists(vx::ExePath()));  // a file is no folder
+  EXPECT_FALSE(folders.DirExists(""));
+  EXPECT_FALSE(folders.DirExists(vx::ExePath()));  // a file is no folder
 }
 
 TEST(Folders, System16FontsAndRegistryFolders) {
-  const std::string sys16 = vx::System16Dir();
-  EXPECT_TRUE(vx::DirExists(sys16)) << sys16;
+  vx::FolderResolver folders = vx::SystemFolders();
+  const std::string sys16 = folders.System16Dir();
+  EXPECT_TRUE(folders.DirExists(sys16)) << sys16;
   EXPECT_NE(sys16.back(), '\\');
-  std::string sys = vx::SysDir(false);
+  std::string sys = folders.SysDir(false);
   const size_t p = sys.rfind("32");
-  if (p != std::string::npos && vx::DirExists(sys.substr(0, p) + sys.substr(p + 2))) {
+  if (p != std::string::npos && folders.DirExists(sys.substr(0, p) + sys.substr(p + 2))) {
     EXPECT_EQ(sys16, sys.substr(0, p) + sys.substr(p + 2));
   }
-  EXPECT_TRUE(vx::DirExists(vx::FontDir())) << vx::FontDir();
-  EXPECT_TRUE(vx::DirExists(vx::ProgramFilesDir())) << vx::ProgramFilesDir();
-  EXPECT_TRUE(vx::DirExists(vx::CommonFilesDir())) << vx::CommonFilesDir();
+  EXPECT_TRUE(folders.DirExists(folders.FontDir())) << folders.FontDir();
+  EXPECT_TRUE(folders.DirExists(folders.ProgramFilesDir())) << folders.ProgramFilesDir();
+  EXPECT_TRUE(folders.DirExists(folders.CommonFilesDir())) << folders.CommonFilesDir();
   std::printf("[ info     ] System16Dir %s, FontDir %s, ProgramFilesDir %s, CommonFilesDir %s, StartMenuDir %s\n",
-              sys16.c_str(), vx::FontDir().c_str(), vx::ProgramFilesDir().c_str(), vx::CommonFilesDir().c_str(),
-              vx::StartMenuDir().c_str());
+              sys16.c_str(), folders.FontDir().c_str(), folders.ProgramFilesDir().c_str(),
+              folders.CommonFilesDir().c_str(), folders.StartMenuDir().c_str());
 }
 
 TEST(Folders, ShellFolderFunctionsAreBound) {
@@ -64,30 +66,33 @@ TEST(Folders, ShellFolderFunctionsAreBound) {
 }
 
 TEST(Folders, SpecialFoldersFollowTheShellOrFallBack) {
-  using Getter = vx::String (*)(bool);
+  using vx::FolderResolver;
+  using Getter = vx::String (FolderResolver::*)(bool);
   struct Case {
     const char* what;
     Getter get;
     std::string shell;  // what the shell answers for the folder itself ("" where it is derived)
   } const cases[] = {
-      {"UserDir", vx::UserDir, ""},
-      {"DocumentsAndSettingsDir", vx::DocumentsAndSettingsDir, ""},
-      {"AllUsersDir", vx::AllUsersDir, ""},
-      {"UserAppDataDir", vx::UserAppDataDir, vx::FolderPath(vx::kFolderUserAppData)},
-      {"AllUsersAppDataDir", vx::AllUsersAppDataDir, vx::FolderPath(vx::kFolderAllUsersAppData)},
-      {"MyDocumentsDir", vx::MyDocumentsDir, vx::FolderPath(vx::kFolderMyDocuments)},
-      {"AllUsersDocumentsDir", vx::AllUsersDocumentsDir, vx::FolderPath(vx::kFolderAllUsersDocuments)},
-      {"UserStartMenuDir", vx::UserStartMenuDir, vx::SpecialFolderPath(vx::kFolderUserStartMenu)},
-      {"AllUsersStartMenuDir", vx::AllUsersStartMenuDir, vx::SpecialFolderPath(vx::kFolderAllUsersStartMenu)},
-      {"UserDesktopDir", vx::UserDesktopDir, vx::SpecialFolderPath(vx::kFolderUserDesktop)},
-      {"AllUsersDesktopDir", vx::AllUsersDesktopDir, vx::SpecialFolderPath(vx::kFolderAllUsersDesktop)},
+      {"UserDir", &FolderResolver::UserDir, ""},
+      {"DocumentsAndSettingsDir", &FolderResolver::DocumentsAndSettingsDir, ""},
+      {"AllUsersDir", &FolderResolver::AllUsersDir, ""},
+      {"UserAppDataDir", &FolderResolver::UserAppDataDir, vx::FolderPath(vx::kFolderUserAppData)},
+      {"AllUsersAppDataDir", &FolderResolver::AllUsersAppDataDir, vx::FolderPath(vx::kFolderAllUsersAppData)},
+      {"MyDocumentsDir", &FolderResolver::MyDocumentsDir, vx::FolderPath(vx::kFolderMyDocuments)},
+      {"AllUsersDocumentsDir", &FolderResolver::AllUsersDocumentsDir, vx::FolderPath(vx::kFolderAllUsersDocuments)},
+      {"UserStartMenuDir", &FolderResolver::UserStartMenuDir, vx::SpecialFolderPath(vx::kFolderUserStartMenu)},
+      {"AllUsersStartMenuDir", &FolderResolver::AllUsersStartMenuDir,
+       vx::SpecialFolderPath(vx::kFolderAllUsersStartMenu)},
+      {"UserDesktopDir", &FolderResolver::UserDesktopDir, vx::SpecialFolderPath(vx::kFolderUserDesktop)},
+      {"AllUsersDesktopDir", &FolderResolver::AllUsersDesktopDir, vx::SpecialFolderPath(vx::kFolderAllUsersDesktop)},
   };
+  FolderResolver folders = vx::SystemFolders();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string with = c.get(true), without = c.get(false);
+    const std::string with = (folders.*c.get)(true), without = (folders.*c.get)(false);
     EXPECT_TRUE(EndsWithOneBackslash(with)) << with;
     EXPECT_EQ(with, vx::SetTrailingBackslash(without, true));
-    const bool answered = vx::DirExists(c.shell);
+    const bool answered = folders.DirExists(c.shell);
     if (answered) {
       EXPECT_EQ(without, vx::SetTrailingBackslash(c.shell, false));
     }
@@ -96,10 +101,10 @@ TEST(Folders, SpecialFoldersFollowTheShellOrFallBack) {
   }
   // The folders derived from the documents folder: its parent and the parent's parent.
   const std::string docs = vx::FolderPath(vx::kFolderMyDocuments);
-  if (vx::DirExists(docs) && vx::DirExists(vx::ParentOf(docs, nullptr))) {
-    EXPECT_EQ(vx::UserDir(false), vx::ParentOf(docs, nullptr));
-    if (vx::DirExists(vx::ParentOf(vx::ParentOf(docs, nullptr), nullptr))) {
-      EXPECT_EQ(vx::DocumentsAndSettingsDir(false), vx::ParentOf(vx::ParentOf(docs, nullptr), nullptr));
+  if (folders.DirExists(docs) && folders.DirExists(vx::ParentOf(docs, nullptr))) {
+    EXPECT_EQ(folders.UserDir(false), vx::ParentOf(docs, nullptr));
+    if (folders.DirExists(vx::ParentOf(vx::ParentOf(docs, nullptr), nullptr))) {
+      EXPECT_EQ(folders.DocumentsAndSettingsDir(false), vx::ParentOf(vx::ParentOf(docs, nullptr), nullptr));
     }
   }
 }

@@ -115,7 +115,7 @@ TEST_F(DownloadTest, HttpsWithTheTrustedTestCa) {
 
 TEST_F(DownloadTest, FailuresGiveTheirTextsAndTraceLines) {
   Serve(100000);
-  vx::DebugOpen();
+  TraceChannelHere channel;
   struct Case {
     const char* what;
     std::string url;
@@ -137,7 +137,6 @@ TEST_F(DownloadTest, FailuresGiveTheirTextsAndTraceLines) {
     vx::DebugFlush();
     EXPECT_TRUE(viewer.HasLineContaining(" HTTP_DownloadFile_Incremental: " + c.error));
   }
-  vx::SetDebugDelivery(nullptr);
 }
 
 TEST_F(DownloadTest, NotFoundPageWithALengthIsDownloadedAndRecognised) {

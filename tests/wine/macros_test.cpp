@@ -25,24 +25,25 @@ class MacrosHere : public ::testing::Test {
 
 TEST_F(MacrosHere, SystemValues) {
   vx::SetInstallFolders("C:\\Prog", "C:\\Shared", "");
+  vx::FolderResolver folders = vx::SystemFolders();
   struct Case {
     const char* text;
     std::string expected;
   } const cases[] = {
       {"<InstallDir>\\bin\\app.exe", "C:\\Prog\\bin\\app.exe"},
       {"<InstallDir>", "C:\\Prog"},
-      {"<InstallDir><Windows Directory>\\notepad.exe", vx::WinDir(false) + "\\notepad.exe"},
-      {"<WinSysDir>\\kernel32.dll", vx::SysDir(false) + "\\kernel32.dll"},
-      {"<WinSys16Dir>x", vx::System16Dir() + "\\x"},
+      {"<InstallDir><Windows Directory>\\notepad.exe", folders.WinDir(false) + "\\notepad.exe"},
+      {"<WinSysDir>\\kernel32.dll", folders.SysDir(false) + "\\kernel32.dll"},
+      {"<WinSys16Dir>x", folders.System16Dir() + "\\x"},
       {"|<SrcDir>|<TempDir>|", "|" + vx::ExeDir(false) + "|" + vx::TempDir(false) + "|"},
-      {"<WinDrive>", vx::WinDir(false).substr(0, 3)},
+      {"<WinDrive>", folders.WinDir(false).substr(0, 3)},
       {"<LoggedUserName>:<UserName>:<CompanyName>", vx::UserName() + ":" + vx::RegisteredOwner() + ":" +
                                                         vx::RegisteredOrganization()},
       {"<ComputerName>", vx::ComputerName()},
-      {"<MyDocumentsDir>\\a.doc", vx::MyDocumentsDir(false) + "\\a.doc"},
-      {"<UserAppDataDir>", vx::UserAppDataDir(false)},
-      {"<AllUsersDesktopDir>", vx::AllUsersDesktopDir(false)},
-      {"<FontDir> <ProgramFilesDir>", vx::FontDir() + " " + vx::ProgramFilesDir()},
+      {"<MyDocumentsDir>\\a.doc", folders.MyDocumentsDir(false) + "\\a.doc"},
+      {"<UserAppDataDir>", folders.UserAppDataDir(false)},
+      {"<AllUsersDesktopDir>", folders.AllUsersDesktopDir(false)},
+      {"<FontDir> <ProgramFilesDir>", folders.FontDir() + " " + folders.ProgramFilesDir()},
       {"<Auxiliary Folder>\\x.exe", "\\\\x.exe"},  // empty folder: the suffix stays, a leading pair
       {"<Date=9>", "<Date=9>"},
       {"C:\\a\\..\\b", "C:\\b"},

@@ -311,7 +311,7 @@ TEST(Process, WaitForProgramEndReturnsAfterTheProgramEnded) {
   FakeApp app("proc_wait", "waited.exe", "VxProcWait");
   ASSERT_TRUE(app.Start("/dialogs=1"));
   vxtest::TraceViewer viewer;
-  DebugOpen();
+  vxtest::TraceChannelHere channel;
   g_viewer = &viewer;
   g_closeTarget = app.MainWindow();
   g_closeAfterLine = "Pid=";  // close only once the wait has found the process

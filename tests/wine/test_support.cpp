@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include "system/debug.h"
+#include "system/platform_win.h"
+
 namespace vxtest {
 
 std::string TestBinDir() {
@@ -289,6 +292,16 @@ bool TraceViewer::HasLineContaining(const std::string& text) const {
   for (const auto& l : Lines())
     if (l.find(text) != std::string::npos) return true;
   return false;
+}
+
+TraceChannelHere::TraceChannelHere() {
+  vx::SetPlatform(&vx::Win32Platform());
+  vx::DebugOpen();
+}
+
+TraceChannelHere::~TraceChannelHere() {
+  vx::DebugFlush();
+  vx::SetPlatform(nullptr);
 }
 
 }  // namespace vxtest

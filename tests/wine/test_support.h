@@ -104,4 +104,15 @@ class TraceViewer {
   std::vector<std::string> chunks_;
 };
 
+// This process's trace channel open to the viewers while the object exists: the running system is
+// the platform then (the launcher's start-up), and a platform without a viewer afterwards, so that
+// trace lines of code run by other tests never reach their viewers.
+class TraceChannelHere {
+ public:
+  TraceChannelHere();
+  ~TraceChannelHere();
+  TraceChannelHere(const TraceChannelHere&) = delete;
+  TraceChannelHere& operator=(const TraceChannelHere&) = delete;
+};
+
 }  // namespace vxtest
