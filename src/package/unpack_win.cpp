@@ -14,6 +14,11 @@ namespace {
 
 int g_writeFailures = 0;  // failed file writes in this process; only the first is shown
 
+// Every message pump asks the system for messages and every drawn progress step invalidates the
+// bars: under Wine each is a round trip to its server, costlier than writing a small file. While
+// data flows the windows are served, and the gathered steps drawn, at most every few milliseconds.
+constexpr DWORD kPumpEveryMs = 10;
+
 class Win32UnpackHost : public UnpackHost {
  public:
   Win32UnpackHost(const String& workFolder, int charset, const String& buttons,
@@ -43,16 +48,41 @@ class Win32UnpackHost : public UnpackHost {
   double FreeSpace(const String&) override { return DiskFreeSpace(work_); }
   int& WriteFailureCount() override { return g_writeFailures; }
   void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) override {
-    if (progress_ != nullptr) progress_(kind, first, max, position, step, String());
+    if (progress_ == nullptr) return;
+    if (kind == 1) {
+      ++steps_;
+      return;
+    }
+    DrawSteps();
+    progress_(kind, first, max, position, step, String());
   }
-  void ShowError(const String& text) override { ErrorBox(nullptr, text, String(), buttons_, charset_); }
+  void ShowError(const String& text) override {
+    DrawSteps();
+    ErrorBox(nullptr, text, String(), buttons_, charset_);
+  }
   bool AskForDisk(const String& text) override {
+    DrawSteps();
     return ConfirmOkBox(nullptr, text, caption_, buttons_, charset_);
   }
   void SuppressAutoPlay() override { SetAutoPlaySuppression(true); }
   void EjectMedium(const String& path) override { EjectCD(path); }
-  void PumpMessages() override { vx::PumpMessages(0); }
-  void Wait(uint32_t ms) override { vx::Wait(ms); }
+  void PumpMessages() override {
+    if (GetTickCount() - pumped_ < kPumpEveryMs) return;
+    DrawSteps();
+    vx::PumpMessages(0);
+    pumped_ = GetTickCount();
+  }
+  void Wait(uint32_t ms) override {
+    DrawSteps();
+    vx::Wait(ms);
+  }
+
+  // Hands the gathered progress steps to the callback in one call.
+  void DrawSteps() {
+    if (steps_ == 0) return;
+    progress_(1, 0, 0, 0, steps_, String());
+    steps_ = 0;
+  }
 
  private:
   String Target(const String& relative) const { return work_ + "\\" + relative; }
@@ -62,6 +92,8 @@ class Win32UnpackHost : public UnpackHost {
   String buttons_;
   String caption_;
   UnpackProgressFn progress_;
+  int32_t steps_ = 0;                             // progress steps not yet drawn
+  DWORD pumped_ = GetTickCount() - kPumpEveryMs;  // the first call pumps
 };
 
 }  // namespace
@@ -78,6 +110,7 @@ bool UnpackPackage(const String& packagePath, const String& workFolder, const St
   request.forcePrompt = forcePrompt;
   request.promptText = promptText;
   const UnpackResult result = UnpackPackageWith(request, host);
+  host.DrawSteps();
   runCommand = result.runCommand;
   checksumOk = result.checksumOk;
   if (result.failure == UnpackFailure::kNone) return true;
