@@ -187,10 +187,10 @@ void StepProgressBar(WindowHandle bar, int32_t stepSize, int32_t steps) {
     const int32_t position = static_cast<int32_t>(SendMessageA(bar, PBM_GETPOS, 0, 0));
     const int32_t top = static_cast<int32_t>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
     const int32_t fit = StepsWithinRange(position, top, stepSize, steps);
-    if (fit > 1) {
+    if (fit > 0) {
       SendMessageA(bar, PBM_DELTAPOS, static_cast<WPARAM>(fit * stepSize), 0);
       steps -= fit;
-    } else {  // one step, or the one that wraps around as only the control knows
+    } else {  // the step that wraps around, as only the control knows
       SendMessageA(bar, PBM_STEPIT, 0, 0);
       --steps;
     }

@@ -22,32 +22,25 @@ inline uint32_t WordAt(const uint8_t* p) {
   return w;
 }
 
-// The sum of count little-endian words at p (modulo 2^32), in four running sums so that the
-// additions do not wait for each other.
+// The sum of count little-endian words at p (modulo 2^32), four words a round in two running
+// sums, so that the additions do not wait for each other.
 uint32_t SumWords(const uint8_t* p, size_t count) {
-  uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  uint32_t s0 = 0, s1 = 0;
   for (; count >= 4; count -= 4, p += 16) {
-    s0 += WordAt(p);
-    s1 += WordAt(p + 4);
-    s2 += WordAt(p + 8);
-    s3 += WordAt(p + 12);
+    s0 += WordAt(p) + WordAt(p + 4);
+    s1 += WordAt(p + 8) + WordAt(p + 12);
   }
   for (; count > 0; --count, p += 4) s0 += WordAt(p);
-  return s0 + s1 + s2 + s3;
+  return s0 + s1;
 }
 
-// Adds the words of one chunk; n counts down by 4 per word and words count only while n > 4.
+// Adds the words of one chunk; n counts down by 4 per word and a word counts only while n, so
+// lowered, is above 4: the first (n - 5) / 4 words of the chunk, all when n stays high enough.
 void AddChunk(const uint8_t* p, size_t len, int64_t& n, uint32_t& sum) {
-  const size_t words = len / 4;
-  if (n - 4 * static_cast<int64_t>(words) > 4) {
-    sum += SumWords(p, words);
-    n -= 4 * static_cast<int64_t>(words);
-  } else {
-    for (size_t i = 0; i < words; ++i) {
-      n -= 4;
-      if (n > 4) sum += WordAt(p + 4 * i);
-    }
-  }
+  const int64_t words = static_cast<int64_t>(len / 4);
+  const int64_t counted = n < 5 ? 0 : (n - 5) / 4;
+  sum += SumWords(p, static_cast<size_t>(counted < words ? counted : words));
+  n -= 4 * words;
   if (n > 4) sum += kChecksumPass;
 }
 

@@ -50,11 +50,10 @@ class Win32UnpackHost : public UnpackHost {
   void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) override {
     if (progress_ == nullptr) return;
     if (kind == 1) {
-      ++steps_;
+      ++steps_;  // drawn with the next pump, box or wait (extraction ends with a wait)
       return;
     }
-    DrawSteps();
-    progress_(kind, first, max, position, step, String());
+    progress_(kind, first, max, position, step, noText_);  // starts come before any step
   }
   void ShowError(const String& text) override {
     DrawSteps();
@@ -77,14 +76,14 @@ class Win32UnpackHost : public UnpackHost {
     vx::Wait(ms);
   }
 
+ private:
   // Hands the gathered progress steps to the callback in one call.
   void DrawSteps() {
     if (steps_ == 0) return;
-    progress_(1, 0, 0, 0, steps_, String());
+    progress_(1, 0, 0, 0, steps_, noText_);
     steps_ = 0;
   }
 
- private:
   String Target(const String& relative) const { return work_ + "\\" + relative; }
 
   String work_;
@@ -92,6 +91,7 @@ class Win32UnpackHost : public UnpackHost {
   String buttons_;
   String caption_;
   UnpackProgressFn progress_;
+  const String noText_;                           // progress calls carry no text
   int32_t steps_ = 0;                             // progress steps not yet drawn
   DWORD pumped_ = GetTickCount() - kPumpEveryMs;  // the first call pumps
 };
@@ -110,7 +110,6 @@ bool UnpackPackage(const String& packagePath, const String& workFolder, const St
   request.forcePrompt = forcePrompt;
   request.promptText = promptText;
   const UnpackResult result = UnpackPackageWith(request, host);
-  host.DrawSteps();
   runCommand = result.runCommand;
   checksumOk = result.checksumOk;
   if (result.failure == UnpackFailure::kNone) return true;
