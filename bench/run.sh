@@ -15,7 +15,8 @@
 # (bench/checksum_rate.cpp) and under Wine as extraction reads pieces (benchunpack checksum).
 # Wine programs run from the tree vx_test_win_tree names, with $VX_WINE (64-bit Wine where the
 # machine cannot run 32-bit programs).
-# Settings: VX_BENCH_ROUNDS (3), VX_BENCH_BIG_MB (1024, size of the very compressible file).
+# Settings: VX_BENCH_ROUNDS (3), VX_BENCH_BIG_MB (1024, size of the very compressible file),
+# VX_BENCH_CORPORA ("many mixed", the corpora to run).
 # Usage: ./vx bench [all|extract|download]; all (the default) runs the download benchmark
 # (bench/download.sh) after the extraction benchmark.
 set -euo pipefail
@@ -35,7 +36,7 @@ CHECKSUM_ROUNDS=5
 B="$VX_BUILD/bench"
 RUNS="$B/runs-$$"
 RESULTS="$B/results.txt"
-CORPORA=(many mixed)
+read -r -a CORPORA <<< "${VX_BENCH_CORPORA:-many mixed}"
 mkdir -p "$B"
 rm -rf "$B/corpus" "$B/corpus.zip" "$B/corpus.stamp" "$B/bench.exe" "$B/bench.ini"  # an older layout
 
@@ -167,7 +168,7 @@ done
 
 log "package checksum over a cached file"
 CSUM="$B/checksum.bin"
-head -c 52428800 "$B/many/bench-many.exe" > "$CSUM"
+head -c 52428800 "$B/${CORPORA[0]}/bench-${CORPORA[0]}.exe" > "$CSUM"
 declare -A GBPS
 res=$("$BUILD_HOST/checksum_rate" "$CSUM" "$CHECKSUM_ROUNDS")
 GBPS[native]=$(echo "$res" | sed -n 's/.*gbps=\([0-9.]*\).*/\1/p')
