@@ -76,3 +76,8 @@ endif()
 add_executable(sample_setup ${CMAKE_SOURCE_DIR}/examples/sample_setup/sample_setup.cpp)
 target_link_libraries(sample_setup PRIVATE vxwin)
 target_link_options(sample_setup PRIVATE -mwindows -static -s)
+
+# The benchmark's plain zlib extractor, the baseline of extraction under Wine.
+add_executable(baseline_inflate ${CMAKE_SOURCE_DIR}/bench/baseline_inflate.cpp)
+target_link_libraries(baseline_inflate PRIVATE ZLIB::ZLIB)
+target_link_options(baseline_inflate PRIVATE -static)

@@ -23,8 +23,13 @@ void ShowStubWindow(bool visible);
 void ShowActivityBar(bool visible = true);
 
 // The progress callback of extraction and downloads: kind 0 starts (range 0 .. max taken as 16
-// bits, position, step; activity bar reset), kind 1 steps; other kinds and the text are ignored.
+// bits, position, step; activity bar reset), kind 1 steps (step steps at once when step is above
+// 1, as extraction gathers them; one otherwise); other kinds and the text are ignored.
 void DownloadProgress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
                       const String& text);
+
+// Advances a progress bar whose step is stepSize exactly as steps PBM_STEPIT messages would,
+// drawing it once for all the steps that stay within its range.
+void StepProgressBar(WindowHandle bar, int32_t stepSize, int32_t steps);
 
 }  // namespace vx

@@ -26,6 +26,11 @@ uint32_t ProgressRangeParam(int32_t max);
 // The upper limit a progress bar takes from ProgressRangeParam(max).
 int32_t ProgressRangeMax(int32_t max);
 
+// How many of steps PBM_STEPIT messages (each stepSize) a bar at position with the upper limit
+// top takes before one would pass top and wrap around; 0 when the next one wraps or stepSize is
+// not above 0. Those steps can be taken as one PBM_DELTAPOS, which draws the bar once.
+int32_t StepsWithinRange(int32_t position, int32_t top, int32_t stepSize, int32_t steps);
+
 constexpr int32_t kActivityTop = 5;
 // The activity counter after one step: 1, 2, 3, 4, 5, 0, 1, ...
 int32_t NextActivityCount(int32_t count);

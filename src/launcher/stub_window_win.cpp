@@ -29,6 +29,7 @@ HWND g_mainBar = nullptr;
 HWND g_activityBar = nullptr;
 HFONT g_statusFont = nullptr;
 int32_t g_activityCount = 0;
+int32_t g_mainStep = 10;  // the step the main bar was given (a progress bar's own is 10)
 
 HWND CreateChild(HWND parent, const char* cls, DWORD style, const ControlRect& r) {
   return CreateWindowExA(0, cls, "", style, r.x, r.y, r.width, r.height, parent, nullptr,
@@ -177,18 +178,35 @@ void ShowActivityBar(bool visible) {
   if (g_activityBar != nullptr) ShowWindow(g_activityBar, visible ? SW_SHOW : SW_HIDE);
 }
 
+void StepProgressBar(WindowHandle bar, int32_t stepSize, int32_t steps) {
+  while (steps > 0) {
+    const int32_t position = static_cast<int32_t>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    const int32_t top = static_cast<int32_t>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    const int32_t fit = StepsWithinRange(position, top, stepSize, steps);
+    if (fit > 0) {
+      SendMessageA(bar, PBM_DELTAPOS, static_cast<WPARAM>(fit * stepSize), 0);
+      steps -= fit;
+    } else {  // the step that wraps around, as only the control knows
+      SendMessageA(bar, PBM_STEPIT, 0, 0);
+      --steps;
+    }
+  }
+}
+
 void DownloadProgress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step,
                       const String&) {
   if (kind == 0) {
     SendMessageA(g_mainBar, PBM_SETRANGE, static_cast<WPARAM>(first), static_cast<LPARAM>(ProgressRangeParam(max)));
     SendMessageA(g_mainBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     SendMessageA(g_mainBar, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+    g_mainStep = step;
     SendMessageA(g_activityBar, PBM_SETRANGE, 0, MAKELPARAM(0, kActivityTop));
     SendMessageA(g_activityBar, PBM_SETPOS, 0, 0);
     SendMessageA(g_activityBar, PBM_SETSTEP, 1, 0);
   } else if (kind == 1) {
-    SendMessageA(g_mainBar, PBM_STEPIT, 0, 0);
-    g_activityCount = NextActivityCount(g_activityCount);
+    const int32_t steps = step > 1 ? step : 1;
+    StepProgressBar(g_mainBar, g_mainStep, steps);
+    for (int32_t i = 0; i < steps; ++i) g_activityCount = NextActivityCount(g_activityCount);
     SendMessageA(g_activityBar, PBM_SETPOS, static_cast<WPARAM>(g_activityCount), 0);
   }
 }

@@ -14,6 +14,11 @@ namespace {
 
 int g_writeFailures = 0;  // failed file writes in this process; only the first is shown
 
+// Every message pump asks the system for messages and every drawn progress step invalidates the
+// bars: under Wine each is a round trip to its server, costlier than writing a small file. While
+// data flows the windows are served, and the gathered steps drawn, at most every few milliseconds.
+constexpr DWORD kPumpEveryMs = 10;
+
 class Win32UnpackHost : public UnpackHost {
  public:
   Win32UnpackHost(const UnpackRequest& request, const UnpackUi& ui, std::unique_ptr<ByteSource> firstPiece)
@@ -47,23 +52,50 @@ class Win32UnpackHost : public UnpackHost {
   double FreeSpace(const String&) override { return DiskFreeSpace(work_); }
   int& WriteFailureCount() override { return g_writeFailures; }
   void Progress(int32_t kind, int32_t first, int32_t max, int32_t position, int32_t step) override {
-    if (ui_.progress != nullptr) ui_.progress(kind, first, max, position, step, String());
+    if (ui_.progress == nullptr) return;
+    if (kind == 1) {
+      ++steps_;  // drawn with the next pump, box or wait (extraction ends with a wait)
+      return;
+    }
+    ui_.progress(kind, first, max, position, step, noText_);  // starts come before any step
   }
-  void ShowError(const String& text) override { ErrorBox(nullptr, text, String(), ui_.buttons, ui_.charset); }
+  void ShowError(const String& text) override {
+    DrawSteps();
+    ErrorBox(nullptr, text, String(), ui_.buttons, ui_.charset);
+  }
   bool AskForDisk(const String& text) override {
+    DrawSteps();
     return ConfirmOkBox(nullptr, text, ui_.caption, ui_.buttons, ui_.charset);
   }
   void SuppressAutoPlay() override { SetAutoPlaySuppression(true); }
   void EjectMedium(const String& path) override { EjectCD(path); }
-  void PumpMessages() override { vx::PumpMessages(0); }
-  void Wait(uint32_t ms) override { vx::Wait(ms); }
+  void PumpMessages() override {
+    if (GetTickCount() - pumped_ < kPumpEveryMs) return;
+    DrawSteps();
+    vx::PumpMessages(0);
+    pumped_ = GetTickCount();
+  }
+  void Wait(uint32_t ms) override {
+    DrawSteps();
+    vx::Wait(ms);
+  }
 
  private:
+  // Hands the gathered progress steps to the callback in one call.
+  void DrawSteps() {
+    if (steps_ == 0) return;
+    ui_.progress(1, 0, 0, 0, steps_, noText_);
+    steps_ = 0;
+  }
+
   String Target(const String& relative) const { return work_ + "\\" + relative; }
 
   String work_;
   const UnpackUi& ui_;
   std::unique_ptr<ByteSource> firstPiece_;
+  const String noText_;                           // progress calls carry no text
+  int32_t steps_ = 0;                             // progress steps not yet drawn
+  DWORD pumped_ = GetTickCount() - kPumpEveryMs;  // the first call pumps
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -421,6 +422,64 @@ TEST(PackageChecksum, Adds1234AfterEachChunkWhileWordsRemain) {
     SCOPED_TRACE(c.size);
     MemorySource src(Bytes(c.size, 0));
     EXPECT_EQ(PackageChecksum(src, 74), c.expect);
+  }
+}
+
+// The checksum as the format defines it, one word at a time: chunks of 4096 bytes until a
+// short one, n counting down by 4 per word, words added while n > 4, 1234 after each chunk
+// while n > 4. The reader adds many words at once; both must agree on every length.
+uint32_t ChecksumByDefinition(const Bytes& file, uint32_t trailerLength) {
+  const bool pe = file.size() >= 258 && file[0] == 'M' && file[1] == 'Z' && file[256] == 'P' && file[257] == 'E';
+  int32_t e = 0;
+  if (pe) e = static_cast<int32_t>(file[252] | file[253] << 8 | file[254] << 16 | static_cast<uint32_t>(file[255]) << 24);
+  int64_t n = e > 0 ? e : static_cast<int64_t>(file.size());
+  n -= trailerLength;
+  size_t offset = 0;
+  if (e > 0) {
+    offset = 512;
+    n -= 512;
+  }
+  uint32_t sum = 0;
+  for (;;) {
+    const size_t got = offset < file.size() ? std::min<size_t>(4096, file.size() - offset) : 0;
+    for (size_t w = 0; w + 4 <= got; w += 4) {
+      n -= 4;
+      const size_t at = offset + w;
+      if (n > 4) sum += file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<uint32_t>(file[at + 3]) << 24;
+    }
+    if (n > 4) sum += 1234;
+    offset += got;
+    if (got < 4096) return sum;
+  }
+}
+
+TEST(PackageChecksum, AgreesWithTheWordByWordDefinitionOnEveryLength) {
+  // Random bytes (fixed seed), so every word counts; lengths around the word, the chunk, the
+  // reader's 256 KiB reads and the trailer, lengths that are no whole number of words, and
+  // package ends inside, at and beyond odd offsets.
+  struct Case {
+    size_t size;
+    int32_t packageEnd;  // -1: a plain file; else a PE file with this package-end field
+  } cases[] = {
+      {0, -1},           {3, -1},           {4, -1},           {74, -1},          {78, -1},
+      {79, -1},          {83, -1},          {4095, -1},        {4096, -1},        {4097, -1},
+      {4096 + 78, -1},   {4096 + 81, -1},   {65535, -1},       {65536 + 77, -1},  {262143, -1},
+      {262144, -1},      {262144 + 74, -1}, {262144 + 82, -1}, {524288 + 4093, -1}, {1048576 + 6, -1},
+      {600, 0},          {600, 600},        {1200, 1000},      {1200, 1001},      {1200, 1003},
+      {5000, 598},       {5000, 599},       {300000, 262144 + 512 + 80}, {300000, 299999}, {300000, 123457}, {5000, 8000},
+  };
+  std::srand(20261210);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.size << " bytes, package end " << c.packageEnd);
+    Bytes b(c.size);
+    for (uint8_t& v : b) v = static_cast<uint8_t>(std::rand() >> 7);
+    if (c.packageEnd >= 0) {
+      Bytes pe = PePrefix(c.size, c.packageEnd);
+      std::copy(pe.begin(), pe.begin() + 258, b.begin());
+    }
+    MemorySource src(b);
+    EXPECT_EQ(PackageSum(src, 74), ChecksumByDefinition(b, 74));
+    EXPECT_EQ(PackageChecksum(src, 74), ChecksumByDefinition(b, 74));
   }
 }
 

@@ -187,6 +187,26 @@ TEST(StubWindowRules, ActivityCounterCycles) {
   EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 3, 4, 5, 0, 1, 2}));
 }
 
+TEST(StubWindowRules, StepsThatStayWithinTheBarsRange) {
+  struct Case {
+    int32_t position, top, stepSize, steps, expect;
+  } cases[] = {
+      {0, 100, 1, 5, 5},     // all fit
+      {95, 100, 1, 5, 5},    // the last lands exactly on the top
+      {96, 100, 1, 5, 4},    // the fifth would pass the top and wrap
+      {100, 100, 1, 3, 0},   // at the top: the next one wraps
+      {0, 100, 10, 20, 10},  // steps of ten
+      {5, 100, 10, 20, 9},   // 95 is the last position within the range
+      {0, 0, 1, 4, 0},       // an empty range
+      {0, 100, 0, 4, 0},     // steps that do not move: taken one by one
+      {50, 100, -1, 4, 0},   // steps backwards: taken one by one
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.position << "/" << c.top << " step " << c.stepSize << " x" << c.steps);
+    EXPECT_EQ(StepsWithinRange(c.position, c.top, c.stepSize, c.steps), c.expect);
+  }
+}
+
 TEST(AgentState, SleepSwitchStartsTheTickCounter) {
   struct Case {
     int64_t sleep;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "launcher/stub_window.h"
 #include "launcher/stub_window_layout.h"
 #include "package_support.h"
 #include "test_support.h"
@@ -261,6 +262,35 @@ TEST(StubWindowRules, ProgressControlTakesTheSixteenBitRange) {
     EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0);
   }
   DestroyWindow(bar);
+}
+
+TEST(StubWindowRules, GatheredStepsLeaveTheBarWhereSingleStepsWould) {
+  // Extraction hands its progress steps over gathered: the bar must end where as many single
+  // PBM_STEPIT messages leave it, wrap-arounds at the top included (the control decides those).
+  InitCommonControls();
+  struct Case {
+    int32_t max, stepSize, start, steps;
+  } cases[] = {
+      {100, 1, 0, 7},  {100, 1, 95, 5}, {10, 1, 8, 5},  {10, 1, 0, 25}, {100, 10, 0, 9},
+      {100, 10, 5, 12}, {100, 3, 90, 4}, {100, 0, 40, 3}, {70000, 1, 4460, 9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "0.." << c.max << " step " << c.stepSize << " from " << c.start << " x"
+                                      << c.steps);
+    HWND bars[2];
+    for (HWND& bar : bars) {
+      bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+      ASSERT_NE(bar, nullptr);
+      SendMessageA(bar, PBM_SETRANGE, 0, static_cast<LPARAM>(vx::ProgressRangeParam(c.max)));
+      SendMessageA(bar, PBM_SETSTEP, static_cast<WPARAM>(c.stepSize), 0);
+      SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(c.start), 0);
+    }
+    for (int32_t i = 0; i < c.steps; ++i) SendMessageA(bars[0], PBM_STEPIT, 0, 0);
+    vx::StepProgressBar(bars[1], c.stepSize, c.steps);
+    EXPECT_EQ(SendMessageA(bars[1], PBM_GETPOS, 0, 0), SendMessageA(bars[0], PBM_GETPOS, 0, 0));
+    for (HWND bar : bars) DestroyWindow(bar);
+  }
 }
 
 }  // namespace

@@ -199,6 +199,54 @@ TEST(UnpackWin, FirstFailedWriteEndsTheExtractionAndIsShownOnce) {
   EXPECT_TRUE(u.boxes.empty());
 }
 
+struct ProgressCall {
+  int32_t kind, max, step;
+};
+std::vector<ProgressCall> g_progress;
+
+void RecordProgress(int32_t kind, int32_t, int32_t max, int32_t, int32_t step, const vx::String&) {
+  g_progress.push_back({kind, max, step});
+}
+
+TEST(UnpackWin, ProgressStepsAddUpToTheNewFilesWhateverTheirGrouping) {
+  // The host hands steps over gathered (step = their number when above 1): the bar must still
+  // get one step per file that did not exist before, after the start calls and before the
+  // extraction returns. Blocks appended to an existing file give no step.
+  const std::string dir = FreshTempDir("unpack_progress");
+  std::vector<std::vector<uint8_t>> blocks;
+  for (int i = 0; i < 300; ++i) blocks.push_back(Stream("|f" + std::to_string(i % 240) + ".txt|0|", Noise(900, i)));
+  blocks.push_back(Stream("|setup.exe*|0|", "s"));
+  ASSERT_TRUE(WriteRawPackage(dir + "p.exe", blocks));
+  struct Case {
+    const char* what;
+    bool existing;  // f0.txt .. f9.txt lie in the work folder already
+    int32_t newFiles;
+  } cases[] = {{"empty work folder", false, 241}, {"ten files there", true, 231}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string work = dir + (c.existing ? "w2" : "w1");
+    CreateDirectoryA(work.c_str(), nullptr);
+    if (c.existing)
+      for (int i = 0; i < 10; ++i) ASSERT_TRUE(WriteWholeFile(work + "\\f" + std::to_string(i) + ".txt", "x"));
+    g_progress.clear();
+    vx::String run;
+    bool checksumOk = false;
+    ASSERT_TRUE(vx::UnpackPackage(dir + "p.exe", work, "", false, 0, kButtons, "Attention", kPrompt,
+                                  RecordProgress, run, checksumOk));
+    ASSERT_GE(g_progress.size(), 2u);
+    EXPECT_EQ(g_progress[0].kind, 0);  // reset, then the file count as the range
+    EXPECT_EQ(g_progress[0].max, 0);
+    EXPECT_EQ(g_progress[1].kind, 0);
+    EXPECT_EQ(g_progress[1].max, 301);
+    int32_t steps = 0;
+    for (size_t i = 2; i < g_progress.size(); ++i) {
+      EXPECT_EQ(g_progress[i].kind, 1);
+      steps += g_progress[i].step > 1 ? g_progress[i].step : 1;
+    }
+    EXPECT_EQ(steps, c.newFiles);
+  }
+}
+
 TEST(UnpackWin, DamagedOrUnsafePackagesStopWithAnErrorBox) {
   const std::string dir = FreshTempDir("unpack_unsafe");
   struct Case {
