@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "package/byte_source.h"
+#include "package/file_source.h"
 #include "package/package.h"
 
 int main(int argc, char** argv) {

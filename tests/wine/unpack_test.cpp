@@ -229,10 +229,15 @@ TEST(UnpackWin, ProgressStepsAddUpToTheNewFilesWhateverTheirGrouping) {
     if (c.existing)
       for (int i = 0; i < 10; ++i) ASSERT_TRUE(WriteWholeFile(work + "\\f" + std::to_string(i) + ".txt", "x"));
     g_progress.clear();
-    vx::String run;
-    bool checksumOk = false;
-    ASSERT_TRUE(vx::UnpackPackage(dir + "p.exe", work, "", false, 0, kButtons, "Attention", kPrompt,
-                                  RecordProgress, run, checksumOk));
+    vx::UnpackRequest request;
+    request.packagePath = dir + "p.exe";
+    request.workFolder = work;
+    request.promptText = kPrompt;
+    vx::UnpackUi ui;
+    ui.buttons = kButtons;
+    ui.caption = "Attention";
+    ui.progress = RecordProgress;
+    ASSERT_EQ(vx::UnpackPackage(request, ui).failure, vx::UnpackFailure::kNone);
     ASSERT_GE(g_progress.size(), 2u);
     EXPECT_EQ(g_progress[0].kind, 0);  // reset, then the file count as the range
     EXPECT_EQ(g_progress[0].max, 0);
