@@ -46,6 +46,7 @@ namespace original_file {
 
 extern const char* const kOriginalSetup;  // "OriginalSetup"
 extern const char* const kUnInstall;      // "UnInstall"
+extern const char* const kMsgBox;         // "MsgBox"
 
 int64_t ProbeSecondsInterval();
 int64_t ProbeSecondsLast();
@@ -56,6 +57,18 @@ int32_t Stamp();
 String ProgramName();
 String StartUpLink();
 String CheckforNewUpdateLink();
+// [Directories]
+String TargetDir();
+String SharedDir();
+String AuxiliaryDir();
+// [MsgBox]: the look of the agent's boxes and status texts.
+String BtnText();    // "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"
+String Error();      // "Error"
+String Confirm();    // "Confirm"
+String Attention();  // "Attention"
+int32_t CharSet();   // 0
+String FontName();   // "Tahoma"
+int32_t FontSize();  // 8
 
 void SetProbeSecondsInterval(int64_t v);
 void SetReAskSecondsInterval(int64_t v);
@@ -67,12 +80,31 @@ void SetStamp(int32_t v);
 
 }  // namespace original_file
 
+// A message text of the original-settings file's [AutoUpdate] section; def when missing.
+String AutoUpdateText(const String& key, const String& def);
+
 // ---- Update-information file ----
 namespace update_info {
 
 extern const char* const kNewSetup;  // "NewSetup"
 
+String DownloadURL_UPDATE();
+String NameOfUpdateFile();
+String ShutDownMethod();
+String RunningProcess();
+String ProgramName();
+String ValidVersions();
+int32_t SizeOfUpdateFile();
 int32_t VersionNew();
+int32_t Stamp();
+// [General] AutoInform: on when the stored integer is 1 ("01" counts, "1.0" does not).
+bool AutoInform();
+// [AutoInform]
+String DownloadURL_INFORM();
+String NameOfInformFile();
+int32_t SizeOfInformFile();
+int32_t AutoInformW();  // 360
+int32_t AutoInformH();  // 360
 // File-only switches: on exactly when the stored text is "1".
 bool RemoveStartUpShortcut();
 bool RemoveCheckForNewUpdateShortcut();

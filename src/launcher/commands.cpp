@@ -83,6 +83,12 @@ String AgentCopyParameters(const String& transientValue, const String& delayValu
   return p;
 }
 
+String RelaunchCommandLine(const String& folder, const String& agentExeName,
+                           const String& transientText) {
+  return "\"" + folder + agentExeName + "\" /_ZZ=99 /WAIT=3" +
+         SwitchArgument("/TRANSIENT=", transientText);
+}
+
 std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
                                                bool agentWindowExisted) {
   std::vector<ControlMessage> out;

@@ -52,6 +52,11 @@ String RelayCommandLine(const String& relayPath, const String& commandTail,
 // value, each one argument (SwitchArgument).
 String AgentCopyParameters(const String& transientValue, const String& delayValue);
 
+// The agent's restart after an update: the agent launcher (folder + agentExeName, quoted), told
+// to make a fresh copy after 3 s and to hand it the transient flags.
+String RelaunchCommandLine(const String& folder, const String& agentExeName,
+                           const String& transientText);
+
 struct ControlMessage {
   uint32_t msg;
   int32_t wParam;

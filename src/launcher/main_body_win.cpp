@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "agent/agent_folder.h"
+#include "agent/agent_win.h"
 #include "agent/settings.h"
 #include "launcher/modes.h"
 #include "launcher/setup_launch.h"
@@ -53,6 +54,7 @@ void DecideMode() {
         // The agent's folder is made ready (a per-user one seeded from the installation) before
         // any setting is read; until then the agent copy only answers its remote-control messages.
         PrepareAgentFolder();
+        InitAgent();
         RunStubWindow();
         WriteSelfDeleteBatch(false);
         break;
