@@ -21,11 +21,11 @@ uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
 String OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
 String InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
 
-String ReadOriginal(const char* section, const String& key, const String& def) {
+String ReadOriginal(const char* section, const char* key, const char* def) {
   return CurrentSettingsStore().Read(OriginalFile(), section, key, def);
 }
 
-void WriteOriginal(const String& key, const String& value) {
+void WriteOriginal(const char* key, const String& value) {
   CurrentSettingsStore().Write(OriginalFile(), original_file::kOriginalSetup, key, value);
 }
 
@@ -38,11 +38,11 @@ void WriteTimeWithCopy(const String& key, int64_t t) {
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
-bool InfoSwitch(const String& key) {
+bool InfoSwitch(const char* key) {
   return CurrentSettingsStore().Read(InfoFile(), update_info::kNewSetup, key, "0") == "1";
 }
 
-bool EffectiveSwitch(int order, const String& key) {
+bool EffectiveSwitch(int order, const char* key) {
   const uint8_t flag = TransientFlag(order);
   return flag == kTransientUntouched ? InfoSwitch(key) : flag == 1;
 }
@@ -104,8 +104,8 @@ void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
 
 }  // namespace original_file
 
-String AutoUpdateText(const String& key, const String& def) {
-  return ReadOriginal("AutoUpdate", key, def);
+String AutoUpdateText(const char* key, const char* def) {
+  return CurrentSettingsStore().Read(OriginalFile(), "AutoUpdate", key, def);
 }
 
 namespace update_info {

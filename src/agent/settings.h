@@ -81,7 +81,7 @@ void SetStamp(int32_t v);
 }  // namespace original_file
 
 // A message text of the original-settings file's [AutoUpdate] section; def when missing.
-String AutoUpdateText(const String& key, const String& def);
+String AutoUpdateText(const char* key, const char* def);
 
 // ---- Update-information file ----
 namespace update_info {

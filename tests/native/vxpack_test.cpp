@@ -346,7 +346,6 @@ struct Sample {
     cfg.blockSize = 4096;
     cfg.threads = 2;
     cfg.makeAgent = true;
-    cfg.allowUnfinished = true;  // make_agent and [web] are not finished yet
     cfg.secondBar = true;
     cfg.updateUrl = "http://updates.example.com/app";
     cfg.infoFile = "App.info";
