@@ -209,6 +209,7 @@ TEST_F(AgentCheckTest, EachChainCodeIsReachedAndAnOfferIsRecorded) {
     Command(31, 1);
     ASSERT_TRUE(WaitForLine(viewer, " GetOkToPerformAU="));
     EXPECT_TRUE(viewer.HasLineContaining(" GetOkToPerformAU=" + std::to_string(r.status)));
+    if (r.status == 6) EXPECT_TRUE(WaitForLine(viewer, " ==== PerformShot-2 ===="));
     EXPECT_EQ(viewer.HasLineContaining(" ==== PerformShot-1 ===="), r.status == 6);
   }
   EXPECT_EQ(OriginalValue("OriginalSetup", "Stamp"), "6");
@@ -224,7 +225,7 @@ TEST_F(AgentCheckTest, InformModeShowsTheNewsAndRecordsTheVersion) {
   ASSERT_TRUE(WriteWholeFile(WebRoot() + "News.txt", news));
   WriteInfo(WebRoot() + "MyApp.info",
             "VersionNew=110\r\nStamp=2\r\nDownloadURL_UPDATE=" + location + "\r\n",
-            "[General]\r\nAutoInform=01\r\n[AutoInform]\r\nNameOfInformFile=News.txt\r\nSizeOfInformFile=" +
+            "[General]\r\nAutoInform=01\r\n[AutoInform]\r\nNameOfInformFile=..\\..\\News.txt\r\nSizeOfInformFile=" +
                 std::to_string(news.size()) + "\r\nAutoInformW=420\r\nAutoInformH=300\r\n");
   TraceViewer viewer;
   Client client;
@@ -241,7 +242,10 @@ TEST_F(AgentCheckTest, InformModeShowsTheNewsAndRecordsTheVersion) {
   PostMessageA(dialog, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitForLine(viewer, " ==== PerformAutoInform-4 ===="));
   EXPECT_EQ(OriginalValue("OriginalSetup", "VersionOriginal"), "110");
-  EXPECT_EQ(ReadWholeFile(dir_ + "News.txt"), news);  // the inform file stays
+  EXPECT_EQ(ReadWholeFile(dir_ + "News.txt"), news);  // the inform file stays, in the agent's folder
+  EXPECT_TRUE(ServedRequests("/plain/agentinform/News.txt").size() >= 1u);
+  const std::string parent = dir_.substr(0, dir_.find_last_of('\\', dir_.size() - 2) + 1);
+  EXPECT_EQ(GetFileAttributesA((parent + "News.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(ServedRequests("/plain/agentinform/MyApp.info").size(), 1u);
   PumpUntil([&] { return client.received.size() >= 6; }, 5000);
   const std::vector<std::pair<WPARAM, LPARAM>> expected = {
@@ -317,6 +321,31 @@ TEST_F(AgentCheckTest, InteractiveCheckForwardedByTheLauncherReportsTheCode) {
   AnswerBox("&No");
   PumpFor(2500);
   EXPECT_FALSE(viewer.HasLineContaining(" Fire  "));
+}
+
+// The agent's folder refuses the fetched file (here a folder of that name stands in its way): the
+// check ends with status 0 and says so, nothing is left behind, the agent keeps running.
+TEST_F(AgentCheckTest, UnwritableFolderEndsTheCheckWithAClearError) {
+  BuildAgent(upd_);
+  InstallOriginal("-1");
+  WriteInfo(upd_ + "\\MyApp.info", "VersionNew=110\r\nStamp=1\r\n");
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "MyApp.info").c_str(), nullptr));
+  TraceViewer viewer;
+  StartAgent();
+  Command(31, 2);
+  AnswerBox("&Yes");
+  const std::string error = AnswerBox("");
+  EXPECT_NE(error.find("Unable to Write File!"), std::string::npos) << error;
+  EXPECT_NE(error.find(dir_ + "MyApp.info"), std::string::npos) << error;
+  EXPECT_TRUE(viewer.HasLineContaining(" DownloadFileAU: cannot write " + dir_ + "MyApp.info"));
+  EXPECT_TRUE(viewer.HasLineContaining(" GetOkToPerformAU=0"));
+  EXPECT_NE(AgentWindow(), nullptr);
+  EXPECT_TRUE(FilesStartingWith(dir_, "MyApp.info").empty());  // only the folder in the way
+  // A later check, once the way is clear, works.
+  RemoveDirectoryA((dir_ + "MyApp.info").c_str());
+  viewer.Clear();
+  Command(31, 1);
+  EXPECT_TRUE(WaitForLine(viewer, " GetOkToPerformAU=5"));
 }
 
 TEST_F(AgentCheckTest, RemoteCommandsReachTheSettingsAndStopEndsTheAgent) {
