@@ -13,19 +13,18 @@ namespace vx {
 
 String FetchFileName(const String& name) {
   const String part = FileNamePart(name);
-  bool onlyDots = true;
+  String stem;  // upper case, up to the first "."
+  bool named = false, inStem = true;
   for (char c : part) {
-    if (static_cast<unsigned char>(c) < 32 || String("<>\"|?*").find(c) != String::npos)
-      return String();
-    if (c != '.' && c != ' ') onlyDots = false;
+    if (static_cast<unsigned char>(c) < 32 || String("<>\"|?*").find(c) != String::npos) return String();
+    if (c != '.' && c != ' ') named = true;
+    if (c == '.') inStem = false;
+    if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
   }
-  if (onlyDots) return String();  // also the empty name
-  // Device names, with or without an extension.
-  const String stem = UpperCase(Trim(TextBefore(part + ".", ".")));
-  static const char* const kDevices = "|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|";
-  if (PosCI("|" + stem + "|", kDevices) > 0) return String();
-  if (stem.size() == 4 && (stem.substr(0, 3) == "COM" || stem.substr(0, 3) == "LPT") &&
-      stem[3] >= '1' && stem[3] <= '9')
+  // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
+  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
+                        (stem.substr(0, 3) == "COM" || stem.substr(0, 3) == "LPT");
+  if (!named || numbered || PosFrom("|" + stem + "|", "|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", 1) > 0)
     return String();
   return part;
 }

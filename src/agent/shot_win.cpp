@@ -66,11 +66,12 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   const bool local = !file.empty() && CurrentAgentHost().FileSize(path) >= 0;
   DebugWriteLnPid(" DownloadFileAU: " + DbgBool(local) + " " + path);
   if (file.empty()) return false;
+  const String saved = AgentFolder() + file;
   if (local) {
     if (kind == 1) {
       content = ReadFilePart(path, 0, 0);
     } else if (CurrentAgentHost().FileSize(path) > 0) {
-      target = AgentFolder() + file;
+      target = saved;
       errorText = CopyFetched(path, target);
     }
   } else if (!test && InternetConnected()) {
@@ -85,7 +86,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
     if (show) ShowStubWindow(true);
-    if (kind != 1) target = AgentFolder() + file;
+    if (kind != 1) target = saved;
     HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, target, content,
                                   DownloadProgress, errorText);
     if (show) ShowStubWindow(false);
@@ -95,11 +96,10 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     if (errorText.empty() && !content.empty())
       errorText = CheckNotFoundPage(String(), content, path, String());
     if (errorText.empty() && !content.empty()) {
-      target = AgentFolder() + file;
-      if (WriteFileText(target, content, 0, false))
+      if (WriteFileText(saved, content, 0, false))
         result = true;
       else
-        errorText = WriteFailed(target);
+        errorText = WriteFailed(saved);
     }
     if (!errorText.empty() && errorText[0] == '3') errorText = String();
     return result;

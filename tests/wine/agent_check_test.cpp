@@ -99,6 +99,8 @@ class AgentCheckTest : public ::testing::Test {
   }
   void TearDown() override {
     CloseAgentCopy();
+    // The ended copy removes itself through the temp folder's batch, which later programs share.
+    EXPECT_TRUE(WaitForSelfDeletion(dir_ + "X_MyAppUpdate.exe", 30000));
     ClearTestMode();
     DeleteFileA((WebRoot() + "MyApp.info").c_str());
     DeleteFileA((WebRoot() + "News.txt").c_str());
