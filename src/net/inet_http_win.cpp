@@ -112,7 +112,6 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
   if (callback != nullptr) callback(0, 0, plan.max, plan.position, 1, text);
   int64_t units = ChunkUnits(done, plan.chunk);
   int64_t steps = 0;  // chunk units reached and not yet handed over
-  String stepText;    // the progress text of the read that reached the last of them
   String buffer(kReadSize, '\0');
   DWORD got = 0;
   DWORD pumped = GetTickCount() - kPumpEveryMs;
@@ -120,7 +119,7 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
     // Keeps the thread's windows answering (a close request sets the abort flag) without waiting;
     // while data flows, at most every few milliseconds.
     if (GetTickCount() - pumped >= kPumpEveryMs) {
-      HandOverSteps(callback, steps, stepText);
+      HandOverSteps(callback, steps, text);
       PumpMessages(0);
       pumped = GetTickCount();
     }
@@ -140,10 +139,9 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
       const int64_t reached = ChunkUnits(done, plan.chunk);
       steps += reached - units;
       units = reached;
-      stepText = text;
     }
   } while (got > 0 && !DownloadAbortFlag());
-  HandOverSteps(callback, steps, stepText);
+  HandOverSteps(callback, steps, text);
 }
 
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
