@@ -10,7 +10,11 @@
 # The many-files corpus holds some 2,700 files and 280 MiB (the cost per file decides there); the
 # mixed corpus is the same with one very compressible file of VX_BENCH_BIG_MB MiB added.
 # Every timed extraction writes into a new folder after a sync (so no run pays for the write-back
-# of the one before); the methods take turns, in a rotated order each round.
+# of the one before); the methods take turns, in a rotated order each round. The launcher gets a
+# new temporary folder (TMP and TEMP) each run for its work folder: on this disk's ext4 (no
+# journal) files made where many files were deleted within the last minutes are slow to create
+# (the free inodes are searched past the recently deleted ones), and the launcher deletes its work
+# folder after every run, so the same work folder again would time the file system.
 # Then the package checksum's throughput over a cached file of the checksum's largest size, natively
 # (bench/checksum_rate.cpp) and under Wine as extraction reads pieces (benchunpack checksum).
 # Wine programs run from the tree vx_test_win_tree names, with $VX_WINE (64-bit Wine where the
@@ -135,8 +139,10 @@ run_method() {  # corpus, method, round
                "$(wpath "$pkg")" "$(wpath "$out")" ;;
     wine) run_wine "$c/$m" "$r" "benchunpack.exe unpack" " ok=1 " "$WTREE/benchunpack.exe" unpack \
             "$(wpath "$pkg")" "$(wpath "$out")" ;;
+    # The launcher extracts into its work folder below the temporary folder and deletes it when
+    # done; a new temporary folder each run gives it a new folder as every other method has.
     launcher) run_wine "$c/$m" "$r" "bench-$c.exe /hide" " total=" "$WTREE/benchunpack.exe" launcher \
-                "$(wpath "$pkg")" ;;
+                "$(wpath "$pkg")" "$(wpath "$out")" ;;
   esac
 }
 
@@ -229,7 +235,7 @@ label() {
   printf '\npeak MiB: maximum resident set (/usr/bin/time -v for Linux programs; VmHWM of the Windows process\n'
   printf 'under Wine, which includes Wine'"'"'s own libraries). Wine rows are timed inside the process (no\n'
   printf 'process start). Launcher: from its "FileInfo.FilesCount=" trace line to its ">>" setup line, less\n'
-  printf 'its fixed 1.5 s of waits; UnpackPackage less its fixed 0.5 s wait.\n'
+  printf 'its fixed 1.5 s of waits, with a new temporary folder each run; UnpackPackage less its fixed 0.5 s wait.\n'
   printf 'user s: CPU seconds in user mode (Linux programs; best run).\n'
 } | tee "$RESULTS"
 log "results in $RESULTS"

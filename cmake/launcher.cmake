@@ -19,12 +19,16 @@ set(VX_LAUNCHER_OUTPUT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder that receives 
 # Whole-program optimisation (LTO) on top: the link step compiles again with the same flags.
 set(VX_LEAN_FLAGS -Oz -flto -ffunction-sections -fno-exceptions -fno-rtti
     -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-inline-functions-called-once -fno-ident ${VX_EXTRA_LEAN_FLAGS})
+    -fno-inline-functions-called-once -fno-ident -fomit-frame-pointer -fconserve-stack -fno-tree-switch-conversion
+    ${VX_EXTRA_LEAN_FLAGS})
 # 32-bit: arguments pushed rather than stored (smaller calls). That needs the stack probe of large
-# frames off, so no function may have a frame near a page: such a frame fails the build.
+# frames off, so no function may have a frame near a page: such a frame fails the build. The
+# stack is kept at the 4-byte alignment that 32-bit Windows guarantees, not realigned to 16 bytes
+# in every function that calls another (the compiler still aligns what needs more on its own).
 set(VX_LEAN_ARCH_FLAGS "")
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  set(VX_LEAN_ARCH_FLAGS -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=3072)
+  set(VX_LEAN_ARCH_FLAGS -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=3072
+      -mpreferred-stack-boundary=2)
 endif()
 list(APPEND VX_LEAN_FLAGS ${VX_LEAN_ARCH_FLAGS})
 target_compile_options(vxcore PRIVATE ${VX_LEAN_FLAGS})

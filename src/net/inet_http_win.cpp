@@ -94,14 +94,24 @@ bool WriteBytes(HANDLE file, const char* bytes, DWORD count) {
   return WriteFile(file, bytes, count, &put, nullptr) && put == count;
 }
 
+// Hands the steps gathered since the last call to the callback at once: one step as a plain
+// step (step 0), more as one call whose step is their number.
+void HandOverSteps(ProgressCallback callback, int64_t& steps, const String& text) {
+  if (steps > 0 && callback != nullptr) callback(1, 0, 0, 0, steps > 1 ? static_cast<int32_t>(steps) : 0, text);
+  steps = 0;
+}
+
 // Reads the body of request into file (or content when file is null) until it ends, a read
-// fails or the abort flag is set, stepping the callback once per chunk unit.
+// fails or the abort flag is set, stepping the callback once per chunk unit. Every drawn step
+// invalidates the bars, under Wine a round trip to its server per call: the steps of the reads
+// between two message pumps are handed over together, just before the pump draws them.
 void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t length, int64_t done,
                   ProgressCallback callback) {
   const ProgressPlan plan = DownloadProgressPlan(length, static_cast<int32_t>(done));
   String text = SpeedText(true, length, static_cast<int32_t>(done), 0);
   if (callback != nullptr) callback(0, 0, plan.max, plan.position, 1, text);
   int64_t units = ChunkUnits(done, plan.chunk);
+  int64_t steps = 0;  // chunk units reached and not yet handed over
   String buffer(kReadSize, '\0');
   DWORD got = 0;
   DWORD pumped = GetTickCount() - kPumpEveryMs;
@@ -109,6 +119,7 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
     // Keeps the thread's windows answering (a close request sets the abort flag) without waiting;
     // while data flows, at most every few milliseconds.
     if (GetTickCount() - pumped >= kPumpEveryMs) {
+      HandOverSteps(callback, steps, text);
       PumpMessages(0);
       pumped = GetTickCount();
     }
@@ -124,11 +135,13 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
       done += got;
     }
     text = SpeedText(false, length, static_cast<int32_t>(done), static_cast<int32_t>(got));
-    if (got > 0 && callback != nullptr) {
-      for (const int64_t reached = ChunkUnits(done, plan.chunk); units < reached; ++units)
-        callback(1, 0, 0, 0, 0, text);
+    if (got > 0) {
+      const int64_t reached = ChunkUnits(done, plan.chunk);
+      steps += reached - units;
+      units = reached;
     }
   } while (got > 0 && !DownloadAbortFlag());
+  HandOverSteps(callback, steps, text);
 }
 
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
