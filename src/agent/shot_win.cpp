@@ -12,6 +12,7 @@
 #include "launcher/stub_window.h"
 #include "net/inet_http.h"
 #include "package/own_package.h"
+#include "package/unpack_files_win.h"
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/platform.h"
@@ -131,7 +132,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
 
 bool MatchesToken(const String& path, int kind) {
   const String own = OwnPackage().AgentToken(true);
-  if (kind == 2) return TGFileInfo(path).AgentToken(true) == own;
+  if (kind == 2) return TGFileInfo(*OpenPieceFile(path)).AgentToken(true) == own;
   if (kind == 3) return InformTokenMatches(ReadFilePart(path, 0, 0), own);
   return false;
 }
