@@ -20,7 +20,7 @@ set(VX_LAUNCHER_OUTPUT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder that receives 
 set(VX_LEAN_FLAGS -Oz -flto -ffunction-sections -fno-exceptions -fno-rtti
     -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-inline-functions-called-once -fno-ident -fomit-frame-pointer -fconserve-stack -fno-tree-switch-conversion
-    -flto-partition=one ${VX_EXTRA_LEAN_FLAGS})
+    -flto-partition=one -malign-data=abi ${VX_EXTRA_LEAN_FLAGS})
 # 32-bit: arguments pushed rather than stored (smaller calls). That needs the stack probe of large
 # frames off, so no function may have a frame near a page: such a frame fails the build. The
 # stack is kept at the 4-byte alignment that 32-bit Windows guarantees, not realigned to 16 bytes

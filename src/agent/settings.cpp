@@ -1,6 +1,7 @@
 #include "agent/settings.h"
 
 #include "text/utils.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 namespace {
@@ -87,7 +88,7 @@ String CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpd
 String TargetDir() { return Dir("TargetDir"); }
 String SharedDir() { return Dir("SharedDir"); }
 String AuxiliaryDir() { return Dir("AuxiliaryDir"); }
-String BtnText() { return Box("BtnText", "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"); }
+String BtnText() { return Box("BtnText", kDefaultButtonList); }
 String Error() { return Box("Error", "Error"); }
 String Confirm() { return Box("Confirm", "Confirm"); }
 String Attention() { return Box("Attention", "Attention"); }

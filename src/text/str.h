@@ -13,7 +13,8 @@ class String {
  public:
   static constexpr size_t npos = static_cast<size_t>(-1);
 
-  String() noexcept;
+  // Constant: a String object of static lifetime needs no start-up code.
+  constexpr String() noexcept : data_(emptyText_), size_(0), capacity_(0) {}
   String(const char* s);  // implicit, as with the standard string
   String(const char* s, size_t n);
   String(size_t n, char c);
@@ -95,6 +96,8 @@ class String {
   void Grow(size_t n);
   // Makes the text n bytes long (contents of the new room undefined) and terminates it.
   void SetSize(size_t n);
+
+  static char emptyText_[1];  // the text of every String without storage of its own
 
   char* data_;
   size_t size_;
