@@ -151,8 +151,7 @@ HANDLE OpenPartialFile(const String& dest, const String& partial, bool append) {
   HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
-  if (append && SetFilePointer(file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-      GetLastError() != NO_ERROR) {
+  if (append && !SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
     CloseHandle(file);
     return nullptr;
   }

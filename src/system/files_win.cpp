@@ -42,8 +42,7 @@ bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, boo
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
-  if (append && SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-    ok = false;
+  if (append && !SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END)) ok = false;
   ok = ok && WriteAll(h, bytes);
   if (ok && fileDate != 0) SetDosDate(h, fileDate);
   CloseHandle(h);
@@ -108,11 +107,12 @@ String ReadFilePart(const String& path, int64_t offset, uint32_t maxLength) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return result;
-  const int64_t size = GetFileSize(h, nullptr);
-  int64_t n = size - offset;
+  LARGE_INTEGER size, start;
+  start.QuadPart = offset;
+  int64_t n = 0;
+  if (GetFileSizeEx(h, &size)) n = size.QuadPart - offset;
   if (maxLength != 0 && n > maxLength) n = maxLength;
-  if (size != INVALID_FILE_SIZE && offset >= 0 && offset < size && n > 0 &&
-      SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+  if (offset >= 0 && n > 0 && SetFilePointerEx(h, start, nullptr, FILE_BEGIN)) {
     result.resize(static_cast<size_t>(n));
     DWORD got = 0;
     if (!ReadFile(h, &result[0], static_cast<DWORD>(n), &got, nullptr) || got < n) result.clear();
