@@ -27,7 +27,7 @@ namespace {
 
 constexpr UINT_PTR kStubTimerId = 1;
 
-String Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
+String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
 
 String OwnName() { return FileNamePart(ModulePath()); }
 String OwnFolder() { return FolderPart(ModulePath()); }

@@ -17,7 +17,7 @@ namespace {
 
 const char* const kDeclined = "!";  // the user said No: nothing to show
 
-String Text(const TGFileInfo& pkg, const char* key) { return pkg.LanguageText(key, LanguageDefault(key)); }
+String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
 
 }  // namespace
 

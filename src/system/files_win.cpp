@@ -168,9 +168,10 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
   if (folder.empty()) return false;
   const String dir = SetTrailingBackslash(folder, false);
   const bool existed = DirectoryExists(dir);
-  DeleteByMask(dir + "\\*.*", clearAttributes);
+  const String everything = dir + "\\*.*";
+  DeleteByMask(everything, clearAttributes);
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
+  HANDLE h = FindFirstFileA(everything.c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
@@ -187,7 +188,8 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
 }
 
 void WriteSelfDeleteBatch(bool removeFolder) {
-  const String batch = TempDir(true) + kSelfDeleteBatchName;
+  const String workDir = TempDir(true);
+  const String batch = workDir + kSelfDeleteBatchName;
   if (!WriteFileText(batch, SelfDeleteBatchText(ExePath(), ExeDir(false), batch, removeFolder), 0, false)) return;
   // The interpreter runs in the temp folder: a folder that is some process's current folder
   // cannot be removed, and the program may have been started from inside the folder it removes.
@@ -210,7 +212,6 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
-  const String workDir = TempDir(true);
   if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, workDir.c_str(),
                      &si, &pi)) {
     CloseHandle(pi.hThread);

@@ -70,17 +70,8 @@ void PaintBox(HWND wnd) {
   const int cw = rc.right, ch = rc.bottom;
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
 
-  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW));
-  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-  HGDIOBJ oldPen = SelectObject(dc, dark);
-  MoveToEx(dc, 0, ch - 37, nullptr);
-  LineTo(dc, cw, ch - 37);
-  SelectObject(dc, white);
-  MoveToEx(dc, 0, ch - 36, nullptr);
-  LineTo(dc, cw, ch - 36);
-  SelectObject(dc, oldPen);
-  DeleteObject(dark);
-  DeleteObject(white);
+  DrawHorizontalLine(dc, GetSysColor(COLOR_3DDKSHADOW), ch - 37, cw);
+  DrawHorizontalLine(dc, RGB(255, 255, 255), ch - 36, cw);
 
   RECT strip = {0, ch - 35, cw, ch};
   FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
@@ -114,8 +105,7 @@ LRESULT CALLBACK BoxProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLORSTATIC:  // the plain-edit fall-back: same background as the rich-edit control
       if (reinterpret_cast<HWND>(lp) == g_box.text) {
-        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        return WindowColourBackground(reinterpret_cast<HDC>(wp));
       }
       break;
     case WM_CLOSE:
@@ -252,20 +242,10 @@ int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
   g_box.requestedWidth = g_box.requestedHeight = 0;
   g_box.instance = GetModuleHandleA(nullptr);
 
-  g_box.font = CreateFontA(-PointsToPixels(g_box.fontSize), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
-                           static_cast<DWORD>(g_box.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, g_box.fontFace.c_str());
+  g_box.font = CreateBoxFont(-PointsToPixels(g_box.fontSize), g_box.charset, g_box.fontFace);
   HMODULE richEdit = LoadRichEditLibrary();
 
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = BoxProc;
-  wc.hInstance = g_box.instance;
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kBoxClass;
-  RegisterClassA(&wc);  // fails harmlessly when a previous box's class is still registered
+  RegisterBoxClass(kBoxClass, BoxProc, g_box.instance);
 
   g_box.box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kBoxClass, caption.c_str(),
                               WS_VISIBLE | WS_CAPTION | WS_SYSMENU, -100, -100, 10, 10, owner, nullptr,
@@ -346,28 +326,35 @@ int MessageBoxCommon(WindowHandle owner, const String& text, const String& capti
   return result;
 }
 
+namespace {
+
+// A box of one kind: an empty caption or button list takes the built-in one of that kind.
+int KindBox(WindowHandle owner, const String& text, const String& caption, int captionItem,
+            const String& buttons, int charset, uint32_t flags) {
+  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, captionItem), ButtonListOrDefault(buttons),
+                          charset, flags);
+}
+
+}  // namespace
+
 void ErrorBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
               int charset) {
-  MessageBoxCommon(owner, text, CaptionOrDefault(caption, 0), ButtonListOrDefault(buttons), charset,
-                   kBoxErrorFlags);
+  KindBox(owner, text, caption, 0, buttons, charset, kBoxErrorFlags);
 }
 
 void AttentionBox(WindowHandle owner, const String& text, const String& caption,
                   const String& buttons, int charset) {
-  MessageBoxCommon(owner, text, CaptionOrDefault(caption, 1), ButtonListOrDefault(buttons), charset,
-                   kBoxAttentionFlags);
+  KindBox(owner, text, caption, 1, buttons, charset, kBoxAttentionFlags);
 }
 
 bool ConfirmBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
                 int charset) {
-  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
-                          kBoxConfirmFlags) == kBoxYes;
+  return KindBox(owner, text, caption, 2, buttons, charset, kBoxConfirmFlags) == kBoxYes;
 }
 
 bool ConfirmOkBox(WindowHandle owner, const String& text, const String& caption,
                   const String& buttons, int charset) {
-  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
-                          kBoxConfirmOkFlags) == kBoxOk;
+  return KindBox(owner, text, caption, 2, buttons, charset, kBoxConfirmOkFlags) == kBoxOk;
 }
 
 }  // namespace vx
