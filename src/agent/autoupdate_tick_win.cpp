@@ -39,9 +39,6 @@ void ConfirmShot(int32_t& status) {
     status = 0;
 }
 
-// The update itself comes with the update unit; until then no update is performed.
-bool PerformAutoUpdate() { return false; }
-
 void RelaunchAgent() {
   if (StopRequest() > 0) return;
   const String line = RelaunchCommandLine(FolderPart(ModulePath()), OwnPackage().AgentExeName(),

@@ -1,0 +1,92 @@
+#include "agent/perform_update.h"
+
+#include "agent/agent_state.h"
+#include "agent/settings.h"
+#include "launcher/remote.h"
+#include "system/debug.h"
+#include "system/macros.h"
+#include "text/paths.h"
+#include "text/utils.h"
+
+namespace vx {
+namespace {
+
+void LogStep(int step) { DebugWriteLnPid(" ==== PerformAutoUpdate-" + IntText(step) + " ===="); }
+
+String WithName(const String& text, const String& name) { return ReplaceAll(text, "PROG_NAME", name); }
+String Text(const char* key) { return AutoUpdateText(key, ""); }
+
+bool Update(UpdateHost& host) {
+  const String location = update_info::DownloadURL_UPDATE();
+  const String name = update_info::NameOfUpdateFile();
+  if (location.empty() || name.empty()) return false;
+  LogStep(5);
+  const String programName = update_info::ProgramName();
+  const bool asking = InteractiveState() != 1;
+  if (asking && ConfirmDownload() &&
+      !host.Ask(WithName(Text("s11") + Text(ConfirmInstall() ? "s13" : "s12"), programName), true))
+    return false;
+  LogStep(6);
+  SetActivityState(2);
+  PostClientNotification(kNotifyFileFetch, 1);
+  // The setup that runs, and is deleted afterwards, is the very file that was fetched and checked.
+  String setupFile;
+  const bool fetched = host.FetchUpdate(location, name, setupFile);
+  PostClientNotification(kNotifyFileFetch, 2);
+  if (!fetched || (asking && ConfirmInstall() && !host.Ask(WithName(Text("s14"), programName), true)))
+    return false;
+  LogStep(7);
+  SetInstallFolders(original_file::TargetDir(), original_file::SharedDir(), original_file::AuxiliaryDir());
+  const String program = host.ProgramPath(update_info::RunningProcess());
+  // 0 not running at the start, 1 running, 2 was running and has ended.
+  int running = host.IsRunning(program) ? 1 : 0;
+  const ShutDown method = ShutDownFor(update_info::ShutDownMethod());
+  if (method == ShutDown::Notice) {
+    const String notice = WithName(Text("s15"), FileNamePart(program));
+    while (host.IsRunning(program)) host.Notice(notice, true);
+  }
+  LogStep(8);
+  if (method >= ShutDown::Close && method <= ShutDown::Terminate) host.Apply(method, program);
+  if (method != ShutDown::None) host.WaitForEnd(program);
+  LogStep(9);
+  if (running == 1 && !host.IsRunning(program)) running = 2;
+  const bool restartAfter = Restart() && running == 2;
+  SetActivityState(3);
+  PostClientNotification(kNotifySetupRun, 1);
+  LogStep(10);
+  const bool result = host.RunSetup(
+      setupFile, "/OriginalInfoFile=\"" + CurrentSettingsStore().InfoFilePath() + "\"", !Background());
+  LogStep(11);
+  PostClientNotification(kNotifySetupRun, 2);
+  if (result) original_file::SetVersionOriginal(update_info::VersionNew());
+  host.Delete(setupFile);
+  bool agree = true;
+  if (result && (InformFinish() || !asking)) {
+    const String finish = WithName(Text("s16"), programName);
+    if (restartAfter)
+      agree = host.Ask(finish + Text("s17"), false);
+    else
+      host.Notice(finish, false);
+  }
+  if (restartAfter && agree) host.Start(program);
+  return result;
+}
+
+}  // namespace
+
+ShutDown ShutDownFor(const String& method) {
+  static const char* const kMethods[] = {"Issue a Message Box", "Using WM_CLOSE", "Using WM_QUIT",
+                                         "Using Terminate Process", "Don't Shut Down"};
+  for (int i = 0; i < 5; ++i)
+    if (method == kMethods[i]) return static_cast<ShutDown>(i + 1);
+  return ShutDown::Wait;
+}
+
+bool PerformAutoUpdateWith(UpdateHost& host) {
+  LogStep(4);
+  const bool result = Update(host);
+  LogStep(12);
+  return result;
+}
+
+}  // namespace vx
