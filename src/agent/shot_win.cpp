@@ -174,7 +174,7 @@ void PerformShot() {
   if (fetched) SetFileAttributesA(info.c_str(), FILE_ATTRIBUTE_HIDDEN);
   original_file::SetProbeSecondsLast(NowSeconds());
   int32_t status = 0;
-  bool offered = false;
+  bool offered = false, relaunch = false;
   if (GetOkToPerformAU(fetched, status)) {
     DebugWriteLnPid(" ==== PerformShot-1 ====");
     offered = true;
@@ -182,8 +182,8 @@ void PerformShot() {
     original_file::SetStamp(update_info::Stamp());
     if (update_info::AutoInform())
       PerformAutoInform();
-    else if (PerformAutoUpdate())
-      RelaunchAgent();
+    else
+      relaunch = PerformAutoUpdate();
     DebugWriteLnPid(" ==== PerformShot-2 ====");
   }
   if (InteractiveState() == 1) {
@@ -206,6 +206,9 @@ void PerformShot() {
     }
   }
   DeleteFileA(info.c_str());
+  // Last: the waits above keep messages flowing and would take the quit request that ends this
+  // copy for its relaunch.
+  if (relaunch) RelaunchAgent();
 }
 
 }  // namespace vx
