@@ -89,20 +89,22 @@ String RelaunchCommandLine(const String& folder, const String& agentExeName,
          SwitchArgument("/TRANSIENT=", transientText);
 }
 
-std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
-                                               bool agentWindowExisted) {
-  std::vector<ControlMessage> out;
-  if (stop >= 0) out.push_back({kMsgStopRequest, static_cast<int32_t>(stop), 0});
+ControlMessages ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test, bool agentWindowExisted) {
+  ControlMessages out;
+  auto add = [&out](uint32_t msg, int64_t wParam, int64_t lParam) {
+    out.items[out.count++] = {msg, static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)};
+  };
+  if (stop >= 0) add(kMsgStopRequest, stop, 0);
   if (!wmMsg.empty()) {
     String list = ":" + wmMsg + ":";
     int64_t w = 0, m = 0;
     if (!TextToInt64(ListItem(list, 0, ""), w)) w = 0;
     if (!TextToInt64(ListItem(list, 1, ""), m)) m = 0;
-    out.push_back({kMsgSubscribe, static_cast<int32_t>(w), static_cast<int32_t>(m)});
+    add(kMsgSubscribe, w, m);
   }
   if (test >= 0) {
-    out.push_back({kMsgCommand, static_cast<int32_t>(kCommandCheckNow), static_cast<int32_t>(test)});
-    if (!agentWindowExisted) out.push_back({kMsgStopRequest, 2, 0});
+    add(kMsgCommand, kCommandCheckNow, test);
+    if (!agentWindowExisted) add(kMsgStopRequest, 2, 0);
   }
   return out;
 }

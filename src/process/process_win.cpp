@@ -119,16 +119,17 @@ BOOL CALLBACK OfferWindow(HWND window, LPARAM analyser) {
 }  // namespace
 
 std::vector<uint32_t> ProcessIdList() {
-  std::vector<DWORD> ids(1024 / sizeof(DWORD));
+  static_assert(sizeof(DWORD) == sizeof(uint32_t), "process ids are 32-bit");
+  std::vector<uint32_t> ids(1024 / sizeof(DWORD));
   DWORD bytes = 0;
   for (;;) {
     const DWORD size = static_cast<DWORD>(ids.size() * sizeof(DWORD));
-    if (!PsEnumProcesses(ids.data(), size, &bytes)) return std::vector<uint32_t>();
+    if (!PsEnumProcesses(reinterpret_cast<DWORD*>(ids.data()), size, &bytes)) bytes = 0;
     if (bytes != size) break;
     ids.resize(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
   }
-  const size_t count = std::min<size_t>(bytes / sizeof(DWORD), ids.size());
-  return std::vector<uint32_t>(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(count));
+  ids.resize(std::min<size_t>(bytes / sizeof(DWORD), ids.size()));
+  return ids;
 }
 
 uint32_t FindProcessByPathPsApi(const String& target, bool fullPathOnly) {
