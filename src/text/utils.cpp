@@ -99,7 +99,7 @@ int ListCount(const String& list) {
   return n;
 }
 
-String ListItem(const String& list, int index, const String& def) {
+String ListItem(const String& list, int index, const char* def) {
   if (list.empty() || index < 0) return def;
   const char sep = list[0];
   size_t start = 1;  // first character of item 0

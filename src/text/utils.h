@@ -9,7 +9,7 @@ namespace vx {
 
 // ---- Delimited lists: first character is the separator, e.g. "|a|b|c|" ----
 int ListCount(const String& list);
-String ListItem(const String& list, int index, const String& def);
+String ListItem(const String& list, int index, const char* def);
 void ListSetItem(String& list, int index, const String& value);
 String ListValue(const String& list, const String& key, const String& def);
 extern const char* const kMonthList;  // "||JAN|FEB|...|DEC|"
