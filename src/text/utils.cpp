@@ -151,10 +151,10 @@ namespace {
 // text is never matched again. An empty replacement leaves no filler, so the text on both sides
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
-String ReplaceImpl(const String& text, const String& find, const String& repl,
-                   bool ignoreCase) {
+String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
   if (find.empty()) return text;
-  const String needle = ignoreCase ? UpperCase(find) : find;
+  String needle = find;
+  if (ignoreCase) needle = UpperCase(needle);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
@@ -165,7 +165,7 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
     size_t from = 0;
     for (size_t p = work.find(needle); p != String::npos; p = work.find(needle, from)) {
       result.append(text, from, p - from);
-      result += repl;
+      result.append(repl.data(), repl.size());
       from = p + needle.size();
     }
     result.append(text, from, String::npos);
@@ -187,11 +187,11 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
 
 }  // namespace
 
-String ReplaceAll(const String& text, const String& find, const String& repl) {
+String ReplaceAll(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, false);
 }
 
-String ReplaceAllCI(const String& text, const String& find, const String& repl) {
+String ReplaceAllCI(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, true);
 }
 

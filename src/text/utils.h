@@ -29,8 +29,8 @@ String TextAfter(const String& text, const String& sub);
 String ReverseText(const String& text);
 
 // ---- Replacing and stripping ----
-String ReplaceAll(const String& text, const String& find, const String& repl);
-String ReplaceAllCI(const String& text, const String& find, const String& repl);
+String ReplaceAll(const String& text, StrView find, StrView repl);
+String ReplaceAllCI(const String& text, StrView find, StrView repl);
 String StripChar(const String& text, char ch, bool loose);
 String Unquote(const String& text, bool loose);
 
