@@ -121,7 +121,10 @@ String&& operator+(String&& a, char b);
 // the caller's bytes, so it lives no longer than the call; a callee that keeps the text copies it.
 class StrView {
  public:
-  StrView(const char* s) : data_(s), size_(s != nullptr ? __builtin_strlen(s) : 0) {}
+  // Always inline, so that the length of a literal is known when compiling the call.
+  __attribute__((always_inline)) StrView(const char* s)
+      : data_(s), size_(s != nullptr ? __builtin_strlen(s) : 0) {}
+  StrView(const char* s, size_t n) : data_(s), size_(n) {}
   template <typename T, typename = std::enable_if_t<
                             std::is_convertible<decltype(std::declval<const T&>().data()), const char*>::value &&
                             std::is_integral<decltype(std::declval<const T&>().size())>::value>>

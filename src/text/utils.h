@@ -15,17 +15,17 @@ String ListValue(const String& list, const String& key, const String& def);
 extern const char* const kMonthList;  // "||JAN|FEB|...|DEC|"
 
 // ---- Searching and comparing ----
-String UpperCase(const String& s);  // ASCII letters only
+String UpperCase(StrView s);  // ASCII letters only
 String Trim(const String& s);       // removes blanks and control characters (<= ' ')
-int PosCI(const String& sub, const String& text);
-int PosFrom(const String& sub, const String& text, int start);
+int PosCI(StrView sub, const String& text);
+int PosFrom(StrView sub, const String& text, int start);
 int PosFromCI(const String& sub, const String& text, int start);
 int LastPos(const String& sub, const String& text);
 int EndPosCI(const String& sub, const String& text);
-bool EndsWith(const String& suffix, const String& text, bool ignoreCase);
+bool EndsWith(StrView suffix, const String& text, bool ignoreCase);
 bool SameTextTrim(const String& a, const String& b);
-String TextBefore(const String& text, const String& sub);
-String TextAfter(const String& text, const String& sub);
+String TextBefore(const String& text, StrView sub);
+String TextAfter(const String& text, StrView sub);
 String ReverseText(const String& text);
 
 // ---- Replacing and stripping ----
