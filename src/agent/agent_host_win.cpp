@@ -20,7 +20,7 @@ class Win32Host final : public AgentHost {
   bool InternetConnected() override { return vx::InternetConnected(); }
   int32_t HttpContentLength(const String& url) override { return vx::HttpContentLength(url); }
   String TestModeValue(const String& name, const String& def) override {
-    return RegReadStr(kTestModeKey, name, def);
+    return RegReadStr(kTestModeKey, name.c_str(), def.c_str());
   }
   uint32_t TickCount() override { return GetTickCount(); }
 };

@@ -40,12 +40,15 @@ String CloseOpenQuote(const String& text) {
   return EndsInsideQuotes(text) ? WithClosingQuote(text) : text;
 }
 
-String SwitchArgument(const String& name, const String& value) {
+String SwitchArgument(const char* name, const String& value) {
   String v;
   for (char c : value)
     if (c != '"') v += c;
-  if (v.find_first_of(" \t/") != String::npos) v = "\"" + WithClosingQuote(v);
-  return " " + name + v;
+  if (v.find_first_of(" \t/") != String::npos) v = '"' + WithClosingQuote(v);
+  String out(1, ' ');
+  out += name;
+  out += v;
+  return out;
 }
 
 SetupCommand BuildSetupCommand(const String& workFolder, const String& runCommand,

@@ -31,7 +31,7 @@ bool EndsInsideQuotes(const String& text);
 String CloseOpenQuote(const String& text);
 // " " + name + value as one argument: the value is quoted when it holds a blank, a tab or a "/"
 // (which would also end it for the switch reader); double quotes inside it are dropped.
-String SwitchArgument(const String& name, const String& value);
+String SwitchArgument(const char* name, const String& value);
 
 // The setup's command line from the package's run command ("name*extra parameters") and the
 // launcher's command tail. The program path is quoted so that blanks in the work folder

@@ -21,7 +21,7 @@ HKEY RootHandle(uint32_t root) {
 
 }  // namespace
 
-String RegReadStr(const String& fullPath, const String& valueName, const String& def) {
+String RegReadStr(const String& fullPath, const char* valueName, const char* def) {
   String result = def;
   const RegPath path = SplitRegPath(fullPath);
   HKEY key = nullptr;
@@ -30,7 +30,7 @@ String RegReadStr(const String& fullPath, const String& valueName, const String&
   DWORD size = sizeof buf;
   DWORD type = REG_NONE;
   // A value larger than the buffer makes the query fail (ERROR_MORE_DATA): the default stands.
-  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, buf, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(key, valueName, nullptr, &type, buf, &size) == ERROR_SUCCESS) {
     if (size > sizeof buf) size = sizeof buf;
     if (type == REG_DWORD && size == 4) {
       DWORD v = 0;

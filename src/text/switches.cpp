@@ -70,8 +70,8 @@ const String& FullCommandLine() { return StoredCommandLine(); }
 const String& ModulePath() { return StoredModulePath(); }
 
 String CommandTail() { return CommandTailOf(StoredCommandLine(), StoredModulePath()); }
-String SwitchValue(const String& name) { return SwitchValueIn(CommandTail(), name); }
-bool SwitchPresent(const String& name) { return SwitchPresentIn(CommandTail(), name); }
-int64_t SwitchInt(const String& name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
+String SwitchValue(const char* name) { return SwitchValueIn(CommandTail(), name); }
+bool SwitchPresent(const char* name) { return SwitchPresentIn(CommandTail(), name); }
+int64_t SwitchInt(const char* name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
 
 }  // namespace vx

@@ -19,8 +19,8 @@ void SetCommandLineSource(const String& commandLine, const String& modulePath);
 const String& FullCommandLine();
 const String& ModulePath();
 String CommandTail();
-String SwitchValue(const String& name);
-bool SwitchPresent(const String& name);
-int64_t SwitchInt(const String& name, int64_t def);
+String SwitchValue(const char* name);
+bool SwitchPresent(const char* name);
+int64_t SwitchInt(const char* name, int64_t def);
 
 }  // namespace vx

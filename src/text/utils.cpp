@@ -2,6 +2,7 @@
 #include "text/utils.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "system/platform.h"
 #include "text/number_text.h"
@@ -13,7 +14,7 @@ const char* const kMonthList = "||JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DE
 // ---------------------------------------------------------------------------
 // Searching and comparing
 
-String UpperCase(const String& s) {
+String UpperCase(StrView s) {
   String r = s;
   for (char& c : r)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -30,19 +31,19 @@ String Trim(const String& s) {
 namespace {
 
 // 1-based position of sub in text at or after the 0-based offset from; 0 when absent.
-int FindFrom(const String& sub, const String& text, size_t from) {
+int FindFrom(StrView sub, const String& text, size_t from) {
   if (sub.empty() || from > text.size()) return 0;
-  size_t p = text.find(sub, from);
+  size_t p = text.find(sub.data(), from, sub.size());
   return p == String::npos ? 0 : static_cast<int>(p) + 1;
 }
 
 }  // namespace
 
-int PosCI(const String& sub, const String& text) {
+int PosCI(StrView sub, const String& text) {
   return FindFrom(UpperCase(sub), UpperCase(text), 0);
 }
 
-int PosFrom(const String& sub, const String& text, int start) {
+int PosFrom(StrView sub, const String& text, int start) {
   if (start < 1 || static_cast<size_t>(start) > text.size()) return 0;
   return FindFrom(sub, text, static_cast<size_t>(start) - 1);
 }
@@ -61,23 +62,23 @@ int EndPosCI(const String& sub, const String& text) {
   return PosCI(ReverseText(sub), ReverseText(text));
 }
 
-bool EndsWith(const String& suffix, const String& text, bool ignoreCase) {
+bool EndsWith(StrView suffix, const String& text, bool ignoreCase) {
   if (suffix.size() > text.size()) return false;
-  String tail = text.substr(text.size() - suffix.size());
+  const StrView tail(text.data() + text.size() - suffix.size(), suffix.size());
   if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
-  return tail == suffix;
+  return std::memcmp(tail.data(), suffix.data(), suffix.size()) == 0;
 }
 
 bool SameTextTrim(const String& a, const String& b) {
   return UpperCase(Trim(a)) == UpperCase(Trim(b));
 }
 
-String TextBefore(const String& text, const String& sub) {
+String TextBefore(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
   return p == 0 ? String() : text.substr(0, static_cast<size_t>(p) - 1);
 }
 
-String TextAfter(const String& text, const String& sub) {
+String TextAfter(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
   return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
 }
@@ -99,7 +100,7 @@ int ListCount(const String& list) {
   return n;
 }
 
-String ListItem(const String& list, int index, const String& def) {
+String ListItem(const String& list, int index, const char* def) {
   if (list.empty() || index < 0) return def;
   const char sep = list[0];
   size_t start = 1;  // first character of item 0
@@ -151,10 +152,10 @@ namespace {
 // text is never matched again. An empty replacement leaves no filler, so the text on both sides
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
-String ReplaceImpl(const String& text, const String& find, const String& repl,
-                   bool ignoreCase) {
+String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
   if (find.empty()) return text;
-  const String needle = ignoreCase ? UpperCase(find) : find;
+  String needle = find;
+  if (ignoreCase) needle = UpperCase(needle);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
@@ -165,7 +166,7 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
     size_t from = 0;
     for (size_t p = work.find(needle); p != String::npos; p = work.find(needle, from)) {
       result.append(text, from, p - from);
-      result += repl;
+      result.append(repl.data(), repl.size());
       from = p + needle.size();
     }
     result.append(text, from, String::npos);
@@ -187,11 +188,11 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
 
 }  // namespace
 
-String ReplaceAll(const String& text, const String& find, const String& repl) {
+String ReplaceAll(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, false);
 }
 
-String ReplaceAllCI(const String& text, const String& find, const String& repl) {
+String ReplaceAllCI(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, true);
 }
 

@@ -42,8 +42,9 @@ String LanguageDefault(const String& key) {
   return String();
 }
 
-String LauncherText(const String& block, const String& key) {
-  return LanguageText(block, key, LanguageDefault(key));
+String LauncherText(const String& block, const char* key) {
+  const String k = key;
+  return LanguageText(block, k, LanguageDefault(k));
 }
 
 }  // namespace vx
