@@ -72,28 +72,26 @@ class Unpacker {
 // is inflated.
 class Unpacker::BlockFile : public FileBlockSink {
  public:
-  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize)
-      : number(number), packedSize(packedSize), unpacker_(unpacker) {}
+  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize) : unpacker_(unpacker) {
+    report.block = number;
+    report.packedSize = packedSize;
+  }
 
   bool Header(const String& header, bool cut) override { return unpacker_.StartFile(*this, header, cut); }
   bool Content(const uint8_t* data, size_t len) override {
     if (ignored) return true;
-    size += len;
+    report.size += len;
     // The first failed write ends the extraction: nothing more is inflated only to be dropped.
     if (out->Ok()) out->Write(data, len);
     return out->Ok() || unpacker_.FinishFile(*this);
   }
   void Breathe() override { unpacker_.host_.PumpMessages(); }
 
-  const int number;
-  const uint64_t packedSize;
+  // What the host is told of the file, filled in as the block is read: its number and packed
+  // size, the names, the date, whether it was appended to, the content size and the outcome.
+  UnpackHost::FileReport report;
   bool ignored = false;  // an empty header: the block is skipped
-  String name;
-  String relative;
-  uint32_t dosDate = 0;
   std::unique_ptr<UnpackOutput> out;
-  bool existed = false;
-  uint64_t size = 0;
 
  private:
   Unpacker& unpacker_;
@@ -246,11 +244,11 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
       return ReadFailed(r.where);
     case FileBlockFault::kDictionary:
       return Damaged(UnpackFailure::kNeedDictionary,
-                     BlockWhere(b.number) + " asks for a preset dictionary" + ZLibNote(r.zlibCode));
+                     BlockWhere(b.report.block) + " asks for a preset dictionary" + ZLibNote(r.zlibCode));
     case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
     case FileBlockFault::kDamaged:
       return Damaged(UnpackFailure::kDamagedData,
-                     BlockWhere(b.number) + " cannot be inflated" +
+                     BlockWhere(b.report.block) + " cannot be inflated" +
                          ZLibNote(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode));
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
@@ -259,57 +257,50 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
 
 bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
   if (cut)
-    return Damaged(UnpackFailure::kLongHeader, "the header of " + BlockWhere(b.number) + " is too long.");
+    return Damaged(UnpackFailure::kLongHeader, "the header of " + BlockWhere(b.report.block) + " is too long.");
   if (header.empty()) {
     b.ignored = true;
     return true;
   }
   if (header.find('*') != String::npos) result_.runCommand = header;
   String name = ListItem(header, 0, "");
-  b.dosDate = ParseDosDate(ListItem(header, 1, ""));
+  b.report.dosDateTime = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
   if (star != String::npos) {
     result_.runCommand = name;
     name.resize(star);
   }
-  b.name = name;
+  b.report.name = name;
   String reason;
-  if (!CheckEntryName(name, b.relative, reason))
+  if (!CheckEntryName(name, b.report.relative, reason))
     return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
-                                             name + "\" (" + reason + ", " + BlockWhere(b.number) + ").");
-  const String folder = EntryFolder(b.relative);
+                                             name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
+  const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);
     lastFolder_ = folder;
   }
-  b.out = host_.OpenOutput(b.relative, true, b.existed);
-  if (!b.existed) host_.Progress(1, 0, 0, 0, 0);
+  b.out = host_.OpenOutput(b.report.relative, true, b.report.appended);
+  if (!b.report.appended) host_.Progress(1, 0, 0, 0, 0);
   return true;
 }
 
 bool Unpacker::FinishFile(BlockFile& b) {
+  UnpackHost::FileReport& report = b.report;
   const bool ok = b.out->Ok();
-  if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
+  if (ok && report.dosDateTime != 0) b.out->SetDosTime(report.dosDateTime);
   const String errorText = b.out->ErrorText();
   b.out.reset();  // closes the file
   ++result_.files;
-  UnpackHost::FileReport report;
-  report.block = b.number;
-  report.name = b.name;
-  report.relative = b.relative;
-  report.packedSize = b.packedSize;
-  report.size = b.size;
-  report.dosDateTime = b.dosDate;
-  report.appended = b.existed;
   report.written = ok;
   host_.NoteFile(report);
   if (ok) return true;
-  const String target = req_.workFolder + "\\" + b.relative;
+  const String target = req_.workFolder + "\\" + report.relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
-                    WriteFailureReport(errorText, b.size, host_.TargetSize(b.relative),
-                                       host_.FreeSpace(b.relative)));
+                    WriteFailureReport(errorText, report.size, host_.TargetSize(report.relative),
+                                       host_.FreeSpace(report.relative)));
   }
   return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
