@@ -363,15 +363,20 @@ CivilTime DecodeDateTime(double dt) {
   return t;
 }
 
-String DateText(double dt) {
-  const CivilTime t = DecodeDateTime(dt);
+namespace {
+
+String DayText(const CivilTime& t) {
   return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
 }
+
+}  // namespace
+
+String DateText(double dt) { return DayText(DecodeDateTime(dt)); }
 
 String DateTimeText(double dt, char timeSeparator) {
   const CivilTime t = DecodeDateTime(dt);
   const String sep(1, timeSeparator);
-  return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
+  return DayText(t) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
 }
 
 int64_t DateTimeToSeconds(double dt) {
