@@ -32,8 +32,7 @@ String SpaceQuestion(const String& folder, double required, double available, bo
   if (confirmExtract) message = LauncherText(languageBlock, "s2");
   if (required >= available) message = LauncherText(languageBlock, "s3");
   if (message.empty()) return message;
-  message += LauncherText(languageBlock, "s4") + LauncherText(languageBlock, "s5") +
-             LauncherText(languageBlock, "s6");
+  for (const char* key : {"s4", "s5", "s6"}) message += LauncherText(languageBlock, key);
   message = ReplaceAll(message, "<DRIVE>", TempDriveText(folder));
   message = ReplaceAll(message, "<SPACE_REQ>", MbText(required));
   return ReplaceAll(message, "<SPACE_AVAIL>", MbText(available));

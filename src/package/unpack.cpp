@@ -15,6 +15,9 @@
 namespace vx {
 namespace {
 
+// " (zlib: <its message>)." after a failure to inflate.
+String ZLibNote(int code) { return " (zlib: " + ZLibMessage(code) + ")."; }
+
 // The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
 uint32_t ParseDosDate(const String& text) {
   int64_t v = 0;
@@ -40,6 +43,14 @@ class Unpacker {
   bool FinishFile(BlockFile& b);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const String& text);
+  bool Damaged(UnpackFailure failure, const String& what) {
+    return Fail(failure, "The package is damaged: " + what);
+  }
+  bool ReadFailed(uint64_t offset) {
+    return Fail(UnpackFailure::kReadError,
+                piecePath_ + " could not be read at offset " + IntText(static_cast<int64_t>(offset)) + ".");
+  }
+  String TrailerGives() const { return "the trailer of " + piecePath_ + " gives "; }
   String BlockWhere(int block) const {
     return "block " + IntText(block) + " of " + piecePath_;
   }
@@ -61,28 +72,26 @@ class Unpacker {
 // is inflated.
 class Unpacker::BlockFile : public FileBlockSink {
  public:
-  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize)
-      : number(number), packedSize(packedSize), unpacker_(unpacker) {}
+  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize) : unpacker_(unpacker) {
+    report.block = number;
+    report.packedSize = packedSize;
+  }
 
   bool Header(const String& header, bool cut) override { return unpacker_.StartFile(*this, header, cut); }
   bool Content(const uint8_t* data, size_t len) override {
     if (ignored) return true;
-    size += len;
+    report.size += len;
     // The first failed write ends the extraction: nothing more is inflated only to be dropped.
     if (out->Ok()) out->Write(data, len);
     return out->Ok() || unpacker_.FinishFile(*this);
   }
   void Breathe() override { unpacker_.host_.PumpMessages(); }
 
-  const int number;
-  const uint64_t packedSize;
+  // What the host is told of the file, filled in as the block is read: its number and packed
+  // size, the names, the date, whether it was appended to, the content size and the outcome.
+  UnpackHost::FileReport report;
   bool ignored = false;  // an empty header: the block is skipped
-  String name;
-  String relative;
-  uint32_t dosDate = 0;
   std::unique_ptr<UnpackOutput> out;
-  bool existed = false;
-  uint64_t size = 0;
 
  private:
   Unpacker& unpacker_;
@@ -132,7 +141,7 @@ UnpackResult Unpacker::Run() {
         // Later pieces without a package trailer are skipped (their blocks are then missing
         // from the count); a first piece without one has nothing to give.
         if (disk_ == 1) {
-          Fail(UnpackFailure::kBadTrailer, "The package is damaged: " + piecePath_ + " has no package trailer.");
+          Damaged(UnpackFailure::kBadTrailer, piecePath_ + " has no package trailer.");
           break;
         }
       } else if (!CheckTrailer() || !ExtractPiece(*src, place.end)) {
@@ -170,15 +179,13 @@ UnpackResult Unpacker::Run() {
 // count, that of the whole package.
 bool Unpacker::CheckTrailer() {
   if (!StringBlockCountFits(rec_))
-    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
-                                                IntText(rec_.stringBlockCount) +
-                                                " string blocks (a package has 2 or 3).");
+    return Damaged(UnpackFailure::kBadTrailer,
+                   TrailerGives() + IntText(rec_.stringBlockCount) + " string blocks (a package has 2 or 3).");
   if (disk_ == 1) {
     first_ = rec_;
   } else if (rec_.fileCount != first_.fileCount) {
-    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
-                                                DbgUInt(rec_.fileCount) + " file blocks, the first piece " +
-                                                DbgUInt(first_.fileCount) + ".");
+    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + DbgUInt(rec_.fileCount) +
+                                                   " file blocks, the first piece " + DbgUInt(first_.fileCount) + ".");
   }
   return true;
 }
@@ -187,8 +194,8 @@ bool Unpacker::CheckTrailer() {
 bool Unpacker::CheckFileBlockCount() {
   const uint32_t found = static_cast<uint32_t>(result_.fileBlocks);
   if (FileBlockCountFits(first_, found)) return true;
-  return Fail(UnpackFailure::kBadTrailer, "The package is damaged: it holds " + DbgUInt(found) +
-                                              " file blocks, its trailer gives " + DbgUInt(first_.fileCount) + ".");
+  return Damaged(UnpackFailure::kBadTrailer, "it holds " + DbgUInt(found) + " file blocks, its trailer gives " +
+                                                 DbgUInt(first_.fileCount) + ".");
 }
 
 bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
@@ -198,8 +205,7 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
   if (!host_.CreateWorkFolder(dirError))
     host_.ShowError(req_.workFolder + "<P><P>Unable to create Directory!<P><P>" + dirError);
   if (pos > end || end - pos < kTrailerLength)
-    return Fail(UnpackFailure::kBlockPastEnd,
-                "The package is damaged: its data start lies past the end of " + piecePath_ + ".");
+    return Damaged(UnpackFailure::kBlockPastEnd, "its data start lies past the end of " + piecePath_ + ".");
   const int stringBlocks = rec_.stringBlockCount;
   // Blocks follow each other while more than the trailer's 74 bytes remain.
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
@@ -207,13 +213,11 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
     PackageBlock block;
     const BlockFault fault = ReadBlockAt(src, pos, end, block);
     if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(pos)) + ".");
+      return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
     if (fault != BlockFault::kNone)
-      return Fail(UnpackFailure::kBlockPastEnd,
-                  "The package is damaged: " + BlockWhere(blockCounter_) + " runs past the end of the file.");
+      return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
     pos = block.End();
     if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
     if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
@@ -235,20 +239,17 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
     case FileBlockFault::kStopped:  // by a failure already recorded
       return false;
     case FileBlockFault::kCannotStart:
-      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + ZLibMessage(r.zlibCode) +
-                                                   ").");
+      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated" + ZLibNote(r.zlibCode));
     case FileBlockFault::kUnreadable:
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(r.where)) + ".");
+      return ReadFailed(r.where);
     case FileBlockFault::kDictionary:
-      return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
-                                                      " asks for a preset dictionary (zlib: " +
-                                                      ZLibMessage(r.zlibCode) + ").");
+      return Damaged(UnpackFailure::kNeedDictionary,
+                     BlockWhere(b.report.block) + " asks for a preset dictionary" + ZLibNote(r.zlibCode));
     case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
     case FileBlockFault::kDamaged:
-      return Fail(UnpackFailure::kDamagedData,
-                  "The package is damaged: " + BlockWhere(b.number) + " cannot be inflated (zlib: " +
-                      ZLibMessage(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode) + ").");
+      return Damaged(UnpackFailure::kDamagedData,
+                     BlockWhere(b.report.block) + " cannot be inflated" +
+                         ZLibNote(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode));
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
   return !b.out || FinishFile(b);
@@ -256,58 +257,50 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
 
 bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
   if (cut)
-    return Fail(UnpackFailure::kLongHeader,
-                "The package is damaged: the header of " + BlockWhere(b.number) + " is too long.");
+    return Damaged(UnpackFailure::kLongHeader, "the header of " + BlockWhere(b.report.block) + " is too long.");
   if (header.empty()) {
     b.ignored = true;
     return true;
   }
   if (header.find('*') != String::npos) result_.runCommand = header;
   String name = ListItem(header, 0, "");
-  b.dosDate = ParseDosDate(ListItem(header, 1, ""));
+  b.report.dosDateTime = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
   if (star != String::npos) {
     result_.runCommand = name;
     name.resize(star);
   }
-  b.name = name;
+  b.report.name = name;
   String reason;
-  if (!CheckEntryName(name, b.relative, reason))
+  if (!CheckEntryName(name, b.report.relative, reason))
     return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
-                                             name + "\" (" + reason + ", " + BlockWhere(b.number) + ").");
-  const String folder = EntryFolder(b.relative);
+                                             name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
+  const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);
     lastFolder_ = folder;
   }
-  b.out = host_.OpenOutput(b.relative, true, b.existed);
-  if (!b.existed) host_.Progress(1, 0, 0, 0, 0);
+  b.out = host_.OpenOutput(b.report.relative, true, b.report.appended);
+  if (!b.report.appended) host_.Progress(1, 0, 0, 0, 0);
   return true;
 }
 
 bool Unpacker::FinishFile(BlockFile& b) {
+  UnpackHost::FileReport& report = b.report;
   const bool ok = b.out->Ok();
-  if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
+  if (ok && report.dosDateTime != 0) b.out->SetDosTime(report.dosDateTime);
   const String errorText = b.out->ErrorText();
   b.out.reset();  // closes the file
   ++result_.files;
-  UnpackHost::FileReport report;
-  report.block = b.number;
-  report.name = b.name;
-  report.relative = b.relative;
-  report.packedSize = b.packedSize;
-  report.size = b.size;
-  report.dosDateTime = b.dosDate;
-  report.appended = b.existed;
   report.written = ok;
   host_.NoteFile(report);
   if (ok) return true;
-  const String target = req_.workFolder + "\\" + b.relative;
+  const String target = req_.workFolder + "\\" + report.relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
-                    WriteFailureReport(errorText, b.size, host_.TargetSize(b.relative),
-                                       host_.FreeSpace(b.relative)));
+                    WriteFailureReport(errorText, report.size, host_.TargetSize(report.relative),
+                                       host_.FreeSpace(report.relative)));
   }
   return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
@@ -327,8 +320,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
     std::vector<uint8_t>& in = buffers_.in;
     const size_t n = rest < in.size() ? static_cast<size_t>(rest) : in.size();
     if (!src.ReadExact(pos, in.data(), n))
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(pos)) + ".");
+      return ReadFailed(pos);
     PatchAgentChunk(pos, in.data(), n);
     out->Write(in.data(), n);
     pos += n;

@@ -65,12 +65,19 @@ String DbgFloat(double v) {
     return String(23 - name.size(), ' ') + name;
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
+  // The exponent of a double has at most 3 digits.
   int exp = 0;
   const String digits = SignificantDigits(v, 15, exp);
-  const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
-  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
-         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
-         expDigits;
+  char text[23];
+  text[0] = std::signbit(v) && v != 0 ? '-' : ' ';
+  text[1] = digits[0];
+  text[2] = '.';
+  std::memcpy(text + 3, digits.data() + 1, 14);
+  text[17] = 'E';
+  text[18] = exp < 0 ? '-' : '+';
+  uint32_t e = static_cast<uint32_t>(exp < 0 ? -exp : exp);
+  for (int i = 22; i > 18; --i, e /= 10) text[i] = static_cast<char>('0' + e % 10);
+  return String(text, sizeof text);
 }
 
 }  // namespace vx

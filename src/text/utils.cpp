@@ -316,15 +316,17 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   return era * 146097 + doe;
 }
 
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  const int64_t era = FloorDiv(z, 146097);
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+// The inverse of DaysFromCivil for the day numbers of DecodeDateTime, which fit 32 bits (so does
+// every intermediate value: the day of the era is below 146097), as do its divisions.
+void CivilFromDays(int32_t z, int& y, int& m, int& d) {
+  const int32_t era = (z >= 0 ? z : z - 146096) / 146097;  // rounded down
+  const int32_t doe = z - era * 146097;
+  const int32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int32_t mp = (5 * doy + 2) / 153;
+  d = doy - (153 * mp + 2) / 5 + 1;
+  m = mp < 10 ? mp + 3 : mp - 9;
+  y = yoe + era * 400 + (m <= 2);
 }
 
 const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
@@ -344,32 +346,38 @@ double EncodeDateTime(const CivilTime& t) {
 CivilTime DecodeDateTime(double dt) {
   CivilTime t{1899, 12, 30, 0, 0, 0};
   if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
+  // Below 1e9 days and a day's milliseconds, everything fits 32 bits.
   double whole = std::trunc(dt);
-  int64_t days = static_cast<int64_t>(whole);
+  int32_t days = static_cast<int32_t>(whole);
   // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
   // off the fraction rounds).
-  int64_t ms = static_cast<int64_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
+  int32_t ms = static_cast<int32_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
   if (ms >= kMsPerDay) {  // rounding reached the next midnight
     ms -= kMsPerDay;
     days += dt < 0 ? -1 : 1;
   }
-  CivilFromDays(days + kDay0, t.year, t.month, t.day);
-  const int64_t secs = ms / 1000;
-  t.hour = static_cast<int>(secs / 3600);
-  t.minute = static_cast<int>(secs / 60 % 60);
-  t.second = static_cast<int>(secs % 60);
+  CivilFromDays(days + static_cast<int32_t>(kDay0), t.year, t.month, t.day);
+  const int32_t secs = ms / 1000;
+  t.hour = secs / 3600;
+  t.minute = secs / 60 % 60;
+  t.second = secs % 60;
   return t;
 }
 
-String DateText(double dt) {
-  const CivilTime t = DecodeDateTime(dt);
+namespace {
+
+String DayText(const CivilTime& t) {
   return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
 }
+
+}  // namespace
+
+String DateText(double dt) { return DayText(DecodeDateTime(dt)); }
 
 String DateTimeText(double dt, char timeSeparator) {
   const CivilTime t = DecodeDateTime(dt);
   const String sep(1, timeSeparator);
-  return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
+  return DayText(t) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
 }
 
 int64_t DateTimeToSeconds(double dt) {
