@@ -50,6 +50,10 @@ void DebugWriteLnPid(const String& eventText) {
   DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
 }
 
+void DebugWriteLnPid(const char* eventText) {
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
+}
+
 String DbgInt(int32_t v) { return DecimalText(v); }
 
 String DbgUInt(uint32_t v) { return UnsignedText(v); }

@@ -17,6 +17,7 @@ void DebugWrite(const String& text);
 void DebugWriteLn(const String& text = String());
 // The usual line: process id (unsigned decimal) followed at once by the event text.
 void DebugWriteLnPid(const String& eventText);
+void DebugWriteLnPid(const char* eventText);
 void DebugFlush();
 
 // Text forms of values in trace lines.
