@@ -254,7 +254,7 @@ void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const 
     Download(session, owner, url, destPath, content, callback, error);
     InetCloseHandle(session);
   }
-  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: " + error);
+  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: ", error);
 }
 
 }  // namespace vx

@@ -170,7 +170,7 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
-    DebugWriteLn("Pid=" + DbgUInt(pid));
+    DebugWriteLn("Pid=", DbgUInt(pid));
     // The started process is watched through its handle (an ended process that someone still
     // holds a handle of may stay in the process list); another one found by path, by its id.
     const uint32_t other = started != nullptr && pid == KGetProcessId(started) ? 0 : pid;
