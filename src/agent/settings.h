@@ -36,8 +36,7 @@ SettingsStore& CurrentSettingsStore();
 SettingsStore& IniSettingsFiles();
 
 // A key read as a signed 64-bit integer: text that does not convert gives def.
-int64_t ReadSettingInt(const String& file, const String& section, const String& key,
-                       int64_t def);
+int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def);
 // Low 32 bits of a 64-bit value, as a signed number.
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
