@@ -95,7 +95,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   }
   if (kind == 1) {
     if (errorText.empty() && !content.empty())
-      errorText = CheckNotFoundPage(String(), content, path, String());
+      errorText = CheckNotFoundPage(String(), content, path, "");
     if (errorText.empty() && !content.empty()) {
       if (WriteFileText(saved, content, 0, false))
         result = true;

@@ -236,7 +236,7 @@ String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
 }
 
 String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
-                         const String& def) {
+                         const char* def) {
   if (!filePath.empty() && FileExists(filePath))
     return NotFoundPageText(ReadFilePart(filePath, 0, kNotFoundProbe), url, def);
   return NotFoundPageText(content, url, def);

@@ -186,9 +186,9 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   }
 }
 
-void WaitWhileWindowClass(const String& className, const String& windowName) {
+void WaitWhileWindowClass(const String& className, const char* windowName) {
   if (className.empty()) return;  // no window has an empty class name
-  const char* name = windowName.empty() ? nullptr : windowName.c_str();
+  const char* name = windowName != nullptr && windowName[0] != '\0' ? windowName : nullptr;
   while (FindWindowA(className.c_str(), name) != nullptr) {
     PumpMessages(0);
     Sleep(100);
