@@ -45,7 +45,7 @@ String SelectEntry(const String& table) {
   return entry;
 }
 
-int IntSetting(const String& block, const String& key, int def) {
+int IntSetting(const String& block, const char* key, int def) {
   int64_t v = 0;
   if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
   if (v < INT32_MIN || v > INT32_MAX) return def;
