@@ -34,8 +34,10 @@ void WriteOriginal(const char* key, const String& value) {
 void WriteTimeWithCopy(const char* key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
   const String file = store.OriginalFilePath();
-  store.Write(file, original_file::kOriginalSetup, key, IntText(t));
-  store.Write(file, original_file::kOriginalSetup, String("__") + key,
+  const String section = original_file::kOriginalSetup;
+  const String name = key;
+  store.Write(file, section, name, IntText(t));
+  store.Write(file, section, "__" + name,
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
