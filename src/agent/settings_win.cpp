@@ -14,11 +14,11 @@ class IniSettingsStore final : public SettingsStore {
   String InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
   String Read(const String& file, const String& section, const String& key,
               const String& def) override {
-    return IniRead(file, section, key, def);
+    return IniRead(file, section.c_str(), key.c_str(), def);
   }
   bool Write(const String& file, const String& section, const String& key,
              const String& value) override {
-    return IniWrite(file, section, key, value);
+    return IniWrite(file, section.c_str(), key.c_str(), value);
   }
   char TimeSeparator() override { return LocaleTimeSeparator(); }
 };
