@@ -10,8 +10,8 @@ class NoSettingsFiles final : public SettingsStore {
  public:
   String OriginalFilePath() override { return String(); }
   String InfoFilePath() override { return String(); }
-  String Read(const String&, const String&, const String&, const String& def) override { return def; }
-  bool Write(const String&, const String&, const String&, const String&) override { return false; }
+  String Read(const String&, const char*, const char*, const char* def) override { return def; }
+  bool Write(const String&, const char*, const char*, const String&) override { return false; }
   char TimeSeparator() override { return ':'; }
 };
 
@@ -34,10 +34,8 @@ void WriteOriginal(const char* key, const String& value) {
 void WriteTimeWithCopy(const char* key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
   const String file = store.OriginalFilePath();
-  const String section = original_file::kOriginalSetup;
-  const String name = key;
-  store.Write(file, section, name, IntText(t));
-  store.Write(file, section, "__" + name,
+  store.Write(file, original_file::kOriginalSetup, key, IntText(t));
+  store.Write(file, original_file::kOriginalSetup, (String("__") + key).c_str(),
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
@@ -57,7 +55,7 @@ void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store
 SettingsStore& CurrentSettingsStore() { return *g_store; }
 
 int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def) {
-  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def));
+  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def).c_str());
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }

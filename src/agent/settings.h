@@ -18,10 +18,8 @@ class SettingsStore {
   virtual String OriginalFilePath() = 0;
   virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
-  virtual String Read(const String& file, const String& section, const String& key,
-                      const String& def) = 0;
-  virtual bool Write(const String& file, const String& section, const String& key,
-                     const String& value) = 0;
+  virtual String Read(const String& file, const char* section, const char* key, const char* def) = 0;
+  virtual bool Write(const String& file, const char* section, const char* key, const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).
   virtual char TimeSeparator() = 0;
 

@@ -39,7 +39,7 @@ String RegReadStr(const String& fullPath, const char* valueName, const char* def
 bool IniWrite(const String& file, const char* section, const char* key, const String& value);
 bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value);
 String IniRead(const String& file, const char* section, const char* key,
-               const String& def);  // at most 10240 characters
+               const char* def);  // at most 10240 characters
 // Decimal, or hexadecimal after "$", "x" or "0x"; a text that does not convert gives def.
 int64_t IniReadInt(const String& file, const char* section, const char* key, int64_t def);
 

@@ -54,15 +54,15 @@ bool IniWriteInt(const String& file, const char* section, const char* key, int64
   return IniWrite(file, section, key, IntText(value));
 }
 
-String IniRead(const String& file, const char* section, const char* key, const String& def) {
+String IniRead(const String& file, const char* section, const char* key, const char* def) {
   std::vector<char> buf(kIniBufferSize);
-  const DWORD n = GetPrivateProfileStringA(section, key, def.c_str(), buf.data(),
+  const DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(),
                                            kIniBufferSize, file.c_str());
   return String(buf.data(), n < kIniBufferSize ? n : kIniBufferSize - 1);
 }
 
 int64_t IniReadInt(const String& file, const char* section, const char* key, int64_t def) {
-  const String text = IniRead(file, section, key, IntText(def));
+  const String text = IniRead(file, section, key, IntText(def).c_str());
   int64_t n = 0;
   if (text.empty() || text == "TRUE" || !TextToInt64(text, n)) return def;
   return n;
