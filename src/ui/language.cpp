@@ -74,9 +74,10 @@ String LanguageFontName(const String& block) { return LanguageText(block, "FontN
 
 String LanguageNameForId(int languageId) {
   const String digits = ZeroPad(languageId, 2);
-  const int n = ListCount(kLanguageIdTable);
+  const String table = kLanguageIdTable;
+  const int n = ListCount(table);
   for (int i = 0; i < n; ++i) {
-    const String item = ListItem(kLanguageIdTable, i, "");
+    const String item = ListItem(table, i, "");
     if (item.find(digits) != String::npos) return Trim(TextBefore(item + "=", "="));
   }
   return String();
