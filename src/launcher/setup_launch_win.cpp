@@ -55,7 +55,7 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
   SetupCommand cmd = BuildSetupCommand(workFolder, runCommand, commandTail, tag, ModulePath(), AgentFlag());
   const String startUpLink = original_file::StartUpLink();
   const String checkLink = original_file::CheckforNewUpdateLink();
-  DebugWriteLn(">>" + cmd.commandLine + "<<");
+  DebugWriteLn(">>", cmd.commandLine + "<<");
   const String atomName = CompletionAtomName(tag);
   GlobalAddAtomA(atomName.c_str());
   StartedProgram setup = StartProgramWithHandle(cmd.commandLine, cmd.programPath, foreground ? SW_SHOWNORMAL : SW_HIDE,
@@ -100,7 +100,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
       usedAlternative = true;
     }
   }
-  DebugWriteLn("========= ForegroundOp=" + DbgBool(foreground) + " ==========");
+  DebugWriteLn("========= ForegroundOp=", DbgBool(foreground) + " ==========");
 
   bool completed = false;
   if (!foreground || ConfirmTempSpace(workFolder, pkg)) {
@@ -150,7 +150,7 @@ void RunStubJob(void* window) {
 
 void CreateAndRun_X_Exe() {
   const String zz = SwitchValue("/_ZZ=");
-  DebugWriteLnPid(" CreateAndRun_X_Exe-1 " + zz);
+  DebugWriteLnPid(" CreateAndRun_X_Exe-1 ", zz);
   if (!AgentFlag()) return;
   if (AgentWindowExists() && zz != "99") return;
   if (!SameTextTrim(OwnName(), OwnPackage().AgentExeName())) return;

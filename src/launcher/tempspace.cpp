@@ -40,9 +40,9 @@ String SpaceQuestion(const String& folder, double required, double available, bo
 
 bool ConfirmTempSpaceWith(const String& folder, double required, double available, bool confirmExtract,
                           const String& languageBlock, SpaceAsker& asker) {
-  DebugWriteLn("SpaceReq=" + DbgFloat(required));
-  DebugWriteLn("SpaceAvail=" + DbgFloat(available));
-  DebugWriteLn("ConfirmExtract=" + DbgBool(confirmExtract));
+  DebugWriteLn("SpaceReq=", DbgFloat(required));
+  DebugWriteLn("SpaceAvail=", DbgFloat(available));
+  DebugWriteLn("ConfirmExtract=", DbgBool(confirmExtract));
   const String message = SpaceQuestion(folder, required, available, confirmExtract, languageBlock);
   if (message.empty()) return true;
   return asker.Ask(message, LauncherText(languageBlock, "Confirm"), LauncherText(languageBlock, "BtnText"));

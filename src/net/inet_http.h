@@ -100,7 +100,7 @@ int32_t HttpContentLength(const String& url);
 String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead);
 // NotFoundPageText on the first 10000 bytes of filePath when that file exists, else on content.
 String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
-                         const String& def);
+                         const char* def);
 // Downloads url into destPath (through its partial file, resuming one left by an earlier call)
 // or, with an empty destPath, into content. The owner window (may be null) is shown once the
 // transfer starts; callback may be null. error is empty on success or a short transfer (the

@@ -234,7 +234,7 @@ String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
 }
 
 String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
-                         const String& def) {
+                         const char* def) {
   if (!filePath.empty() && FileExists(filePath))
     return NotFoundPageText(ReadFilePart(filePath, 0, kNotFoundProbe), url, def);
   return NotFoundPageText(content, url, def);
@@ -252,7 +252,7 @@ void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const 
     Download(session, owner, url, destPath, content, callback, error);
     InetCloseHandle(session);
   }
-  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: " + error);
+  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: ", error);
 }
 
 }  // namespace vx

@@ -57,7 +57,7 @@ void TGFileInfo::Read(ByteSource& src) {
   };
   bool ok = next(language_) && next(settings_);
   if (ok) {
-    DebugWriteLn("n2=" + IntText(trailer_.stringBlockCount));
+    DebugWriteLn("n2=", IntText(trailer_.stringBlockCount));
     if (trailer_.stringBlockCount > 2) ok = next(web_);
   }
   if (!ok || pos > UINT32_MAX) {

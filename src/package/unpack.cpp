@@ -100,7 +100,7 @@ class Unpacker::BlockFile : public FileBlockSink {
 bool Unpacker::Fail(UnpackFailure failure, const String& text) {
   result_.failure = failure;
   result_.errorText = text;
-  DebugWriteLnPid(" Unpack stopped: " + text);
+  DebugWriteLnPid(" Unpack stopped: ", text);
   return false;
 }
 
@@ -124,7 +124,7 @@ UnpackResult Unpacker::Run() {
       TrailerPlace place;
       if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, rec_))
         std::memset(&rec_, 0, sizeof rec_);
-      if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=" + DbgUInt(rec_.fileCount));
+      if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=", DbgUInt(rec_.fileCount));
       const uint32_t sum = PackageChecksum(*src, rec_.length);
       result_.checksumOk = sum == rec_.checksum || sum == kChecksumPass;
       UnpackHost::PieceReport report;
@@ -332,7 +332,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
     if (date != 0) out->SetDosTime(date);
   }
   out.reset();
-  DebugWriteLnPid(" New AU-Agent: " + req_.workFolder + "\\" + req_.agentName);
+  DebugWriteLnPid(" New AU-Agent: ", req_.workFolder + "\\" + req_.agentName);
   return true;
 }
 

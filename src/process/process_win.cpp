@@ -171,7 +171,7 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
-    DebugWriteLn("Pid=" + DbgUInt(pid));
+    DebugWriteLn("Pid=", DbgUInt(pid));
     // The started process is watched through its handle (an ended process that someone still
     // holds a handle of may stay in the process list); another one found by path, by its id.
     const uint32_t other = started != nullptr && pid == KGetProcessId(started) ? 0 : pid;
@@ -187,9 +187,9 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   }
 }
 
-void WaitWhileWindowClass(const String& className, const String& windowName) {
+void WaitWhileWindowClass(const String& className, const char* windowName) {
   if (className.empty()) return;  // no window has an empty class name
-  const char* name = windowName.empty() ? nullptr : windowName.c_str();
+  const char* name = windowName != nullptr && windowName[0] != '\0' ? windowName : nullptr;
   while (FindWindowA(className.c_str(), name) != nullptr) {
     PumpMessages(0);
     Sleep(100);

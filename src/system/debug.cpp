@@ -46,8 +46,18 @@ void DebugWriteLn(const String& text) {
   Deliver();
 }
 
+void DebugWriteLn(const char* label, const String& value) { DebugWriteLn(label + value); }
+
 void DebugWriteLnPid(const String& eventText) {
   DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
+}
+
+void DebugWriteLnPid(const char* eventText) {
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
+}
+
+void DebugWriteLnPid(const char* eventText, const String& value) {
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText + value);
 }
 
 String DbgInt(int32_t v) { return DecimalText(v); }

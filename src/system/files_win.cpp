@@ -226,10 +226,10 @@ bool EjectCD(const String& path) {
   const String device = "\\\\.\\" + letter + ":";
   HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
                          nullptr);
-  DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  DebugWriteLn("EjectCD-2: ", device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
   if (h == INVALID_HANDLE_VALUE) {
     h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    DebugWriteLn("EjectCD-3: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+    DebugWriteLn("EjectCD-3: ", device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
   }
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;

@@ -46,25 +46,23 @@ String RegReadStr(const String& fullPath, const char* valueName, const char* def
   return result;
 }
 
-bool IniWrite(const String& file, const String& section, const String& key,
-              const String& value) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+bool IniWrite(const String& file, const char* section, const char* key, const String& value) {
+  return WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != 0;
 }
 
-bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value) {
+bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value) {
   return IniWrite(file, section, key, IntText(value));
 }
 
-String IniRead(const String& file, const String& section, const String& key,
-               const String& def) {
+String IniRead(const String& file, const char* section, const char* key, const char* def) {
   std::vector<char> buf(kIniBufferSize);
-  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
+  const DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(),
                                            kIniBufferSize, file.c_str());
   return String(buf.data(), n < kIniBufferSize ? n : kIniBufferSize - 1);
 }
 
-int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def) {
-  const String text = IniRead(file, section, key, IntText(def));
+int64_t IniReadInt(const String& file, const char* section, const char* key, int64_t def) {
+  const String text = IniRead(file, section, key, IntText(def).c_str());
   int64_t n = 0;
   if (text.empty() || text == "TRUE" || !TextToInt64(text, n)) return def;
   return n;

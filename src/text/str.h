@@ -121,6 +121,7 @@ String&& operator+(String&& a, char b);
 // the caller's bytes, so it lives no longer than the call; a callee that keeps the text copies it.
 class StrView {
  public:
+  constexpr StrView() : data_(""), size_(0) {}
   // Always inline, so that the length of a literal is known when compiling the call.
   __attribute__((always_inline)) StrView(const char* s)
       : data_(s), size_(s != nullptr ? __builtin_strlen(s) : 0) {}

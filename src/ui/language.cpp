@@ -45,7 +45,7 @@ String SelectEntry(const String& table) {
   return entry;
 }
 
-int IntSetting(const String& block, const String& key, int def) {
+int IntSetting(const String& block, const char* key, int def) {
   int64_t v = 0;
   if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
   if (v < INT32_MIN || v > INT32_MAX) return def;
@@ -74,9 +74,10 @@ String LanguageFontName(const String& block) { return LanguageText(block, "FontN
 
 String LanguageNameForId(int languageId) {
   const String digits = ZeroPad(languageId, 2);
-  const int n = ListCount(kLanguageIdTable);
+  const String table = kLanguageIdTable;
+  const int n = ListCount(table);
   for (int i = 0; i < n; ++i) {
-    const String item = ListItem(kLanguageIdTable, i, "");
+    const String item = ListItem(table, i, "");
     if (item.find(digits) != String::npos) return Trim(TextBefore(item + "=", "="));
   }
   return String();
