@@ -336,9 +336,8 @@ bool Unpacker::BuildAgent(ByteSource& src) {
 String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
                           double bytesFree) {
   const int64_t freeBytes = bytesFree < -9.2e18 || bytesFree > 9.2e18 ? 0 : static_cast<int64_t>(bytesFree);
-  return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
-         "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
-         IntText(freeBytes) + " Bytes";
+  return errorText + "<P>Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>File Size: <T>" +
+         IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>Bytes Free: <T>" + IntText(freeBytes) + " Bytes";
 }
 
 String UnsafeAgentNameText(const String& agentName, const String& reason) {
