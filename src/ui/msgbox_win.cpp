@@ -185,11 +185,11 @@ BoxSize MeasureText(const String& text) {
   GetTextMetricsA(dc, &tm);
   const int lineHeight = BoxLineHeight(tm.tmHeight, tm.tmExternalLeading, g_box.fontFace);
   std::vector<int> widths;
-  for (const String& line : MessageLines(text)) {
+  ForEachMessageLine(text, [&](const char* line, size_t length) {
     SIZE sz = {0, 0};
-    GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &sz);
+    GetTextExtentPoint32A(dc, line, static_cast<int>(length), &sz);
     widths.push_back(sz.cx);
-  }
+  });
   SelectObject(dc, old);
   ReleaseDC(g_box.text, dc);
   return MeasureMessage(widths, lineHeight);
