@@ -18,11 +18,9 @@ bool IsDeviceName(const String& part) {
   String base = part.substr(0, part.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   base = UpperAscii(base);
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
-      base == "CONOUT$")
-    return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '0' && base[3] <= '9';
+  // A digit after three letters stands as "*", which no part that gets here holds.
+  if (base.size() == 4 && base[3] >= '0' && base[3] <= '9') base[3] = '*';
+  return String("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|COM*|LPT*|").find("|" + base + "|") != String::npos;
 }
 
 bool OnlyDotsAndBlanks(const String& part) {
