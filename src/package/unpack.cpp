@@ -3,6 +3,7 @@
 #include "package/unpack.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "package/blocks.h"
@@ -128,7 +129,7 @@ UnpackResult Unpacker::Run() {
       result_.checksumOk = sum == piece_.trailer.checksum || sum == kChecksumPass;
       piece_.size = src->Size();
       piece_.checksumOk = result_.checksumOk;
-      piece_.checksumSkipped = src->Size() > kChecksumSizeLimit;
+      piece_.checksumSkipped = piece_.size > kChecksumSizeLimit;
       piece_.isPackage = piece_.trailer.magic == kPackageMagic;
       host_.NotePiece(piece_);
       if (!result_.checksumOk) break;
@@ -166,7 +167,7 @@ UnpackResult Unpacker::Run() {
   }
   if (result_.failure != UnpackFailure::kNone) result_.runCommand.clear();
   host_.Wait(500);
-  return result_;
+  return std::move(result_);  // an unpacker runs once
 }
 
 // The trailer is outside the checksum, so its counts are checked against the format and the
