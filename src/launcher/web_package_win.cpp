@@ -24,6 +24,7 @@ String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.La
 void DownloadWebPackage(const String& workFolder, const String& sourceFolder, const String& fileName) {
   const TGFileInfo& own = OwnPackage();
   const String buttons = Text(own, "BtnText");
+  const int charset = own.LanguageCharset();
   const String url = WebPackageUrl(sourceFolder, fileName);
   String error;
   bool downloaded = false;
@@ -32,9 +33,9 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
     // A name with folder parts would place the download outside the temporary folder.
     error = NotFoundErrorText(url);
   } else if (!FileExists(packagePath)) {
-    SetStatusLine(Text(own, "s10"), own.LanguageFontName(), own.LanguageCharset(), own.LanguageFontSize());
+    SetStatusLine(Text(own, "s10"), own.LanguageFontName(), charset, own.LanguageFontSize());
     if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(Text(own, "s11"), own.WebSizeText()),
-                                             Text(own, "Confirm"), buttons, own.LanguageCharset()))
+                                             Text(own, "Confirm"), buttons, charset))
       error = kDeclined;
     if (!InternetConnected()) error = Text(own, "s12");
     SetDownloadAbortFlag(false);
@@ -52,7 +53,7 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   if (error.empty()) RunSetup(workFolder, packagePath, String(), String(), true);
   if (downloaded) DeleteFileA(packagePath.c_str());
   if (!error.empty() && error != kDeclined)
-    ErrorBox(StubWindowHandle(), error, Text(own, "Error"), buttons, own.LanguageCharset());
+    ErrorBox(StubWindowHandle(), error, Text(own, "Error"), buttons, charset);
 }
 
 }  // namespace vx

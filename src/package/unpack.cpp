@@ -3,6 +3,7 @@
 #include "package/unpack.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "package/blocks.h"
@@ -48,20 +49,19 @@ class Unpacker {
   }
   bool ReadFailed(uint64_t offset) {
     return Fail(UnpackFailure::kReadError,
-                piecePath_ + " could not be read at offset " + IntText(static_cast<int64_t>(offset)) + ".");
+                piece_.path + " could not be read at offset " + IntText(static_cast<int64_t>(offset)) + ".");
   }
-  String TrailerGives() const { return "the trailer of " + piecePath_ + " gives "; }
+  String TrailerGives() const { return "the trailer of " + piece_.path + " gives "; }
   String BlockWhere(int block) const {
-    return "block " + IntText(block) + " of " + piecePath_;
+    return "block " + IntText(block) + " of " + piece_.path;
   }
 
   const UnpackRequest& req_;
   UnpackHost& host_;
   BlockBuffers buffers_;
   UnpackResult result_;
-  String piecePath_;
-  int disk_ = 1;
-  TrailerRecord rec_{};
+  // The piece being read (its path, disk number and trailer), and what the host is told of it.
+  UnpackHost::PieceReport piece_;
   int blockCounter_ = 0;
   uint64_t firstFileBlock_ = 0;
   TrailerRecord first_{};  // the first piece's trailer
@@ -106,58 +106,54 @@ bool Unpacker::Fail(UnpackFailure failure, const String& text) {
 
 UnpackResult Unpacker::Run() {
   const String base = PieceBase(req_.packagePath);
-  piecePath_ = req_.packagePath;
-  disk_ = 1;
-  std::memset(&rec_, 0, sizeof rec_);
+  piece_.path = req_.packagePath;
+  piece_.disk = 1;
+  std::memset(&piece_.trailer, 0, sizeof piece_.trailer);
   host_.Progress(0, 0, 0, 0, 1);
   blockCounter_ = 0;
   bool goOn = true;
 
   for (;;) {
-    if (host_.PieceExists(piecePath_)) {
-      std::unique_ptr<ByteSource> src = host_.OpenPiece(piecePath_);
+    if (host_.PieceExists(piece_.path)) {
+      std::unique_ptr<ByteSource> src = host_.OpenPiece(piece_.path);
       if (!src || !src->IsOpen()) {  // unreadable: fails its checksum test like a damaged piece
         result_.checksumOk = false;
         break;
       }
       ++result_.pieces;
       TrailerPlace place;
-      if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, rec_))
-        std::memset(&rec_, 0, sizeof rec_);
-      if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=", DbgUInt(rec_.fileCount));
-      const uint32_t sum = PackageChecksum(*src, rec_.length);
-      result_.checksumOk = sum == rec_.checksum || sum == kChecksumPass;
-      UnpackHost::PieceReport report;
-      report.path = piecePath_;
-      report.disk = disk_;
-      report.size = src->Size();
-      report.checksumOk = result_.checksumOk;
-      report.checksumSkipped = src->Size() > kChecksumSizeLimit;
-      report.isPackage = rec_.magic == kPackageMagic;
-      report.trailer = rec_;
-      host_.NotePiece(report);
+      if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, piece_.trailer))
+        std::memset(&piece_.trailer, 0, sizeof piece_.trailer);
+      if (piece_.disk == 1) DebugWriteLn("FileInfo.FilesCount=", DbgUInt(piece_.trailer.fileCount));
+      const uint32_t sum = PackageChecksum(*src, piece_.trailer.length);
+      result_.checksumOk = sum == piece_.trailer.checksum || sum == kChecksumPass;
+      piece_.size = src->Size();
+      piece_.checksumOk = result_.checksumOk;
+      piece_.checksumSkipped = piece_.size > kChecksumSizeLimit;
+      piece_.isPackage = piece_.trailer.magic == kPackageMagic;
+      host_.NotePiece(piece_);
       if (!result_.checksumOk) break;
-      if (rec_.magic != kPackageMagic) {
+      if (piece_.trailer.magic != kPackageMagic) {
         // Later pieces without a package trailer are skipped (their blocks are then missing
         // from the count); a first piece without one has nothing to give.
-        if (disk_ == 1) {
-          Damaged(UnpackFailure::kBadTrailer, piecePath_ + " has no package trailer.");
+        if (piece_.disk == 1) {
+          Damaged(UnpackFailure::kBadTrailer, piece_.path + " has no package trailer.");
           break;
         }
       } else if (!CheckTrailer() || !ExtractPiece(*src, place.end)) {
         break;
       }
     }
-    if ((rec_.flags & kFlagContinuation) == 0) break;
+    if ((piece_.trailer.flags & kFlagContinuation) == 0) break;
     host_.SuppressAutoPlay();
-    ++disk_;
-    piecePath_ = PiecePath(base, disk_);
-    if (req_.forcePrompt || !host_.PieceExists(piecePath_)) {
-      host_.EjectMedium(piecePath_);
+    ++piece_.disk;
+    piece_.path = PiecePath(base, piece_.disk);
+    if (req_.forcePrompt || !host_.PieceExists(piece_.path)) {
+      host_.EjectMedium(piece_.path);
       do {
-        if (!host_.AskForDisk(ReplaceAllCI(req_.promptText, "<DISK_NUM>", IntText(disk_)))) goOn = false;
+        if (!host_.AskForDisk(ReplaceAllCI(req_.promptText, "<DISK_NUM>", IntText(piece_.disk)))) goOn = false;
         host_.Wait(500);
-      } while (goOn && !host_.PieceExists(piecePath_));
+      } while (goOn && !host_.PieceExists(piece_.path));
     }
     host_.Progress(1, 0, 0, 0, 0);
     if (!goOn) break;
@@ -171,20 +167,20 @@ UnpackResult Unpacker::Run() {
   }
   if (result_.failure != UnpackFailure::kNone) result_.runCommand.clear();
   host_.Wait(500);
-  return result_;
+  return std::move(result_);  // an unpacker runs once
 }
 
 // The trailer is outside the checksum, so its counts are checked against the format and the
 // first piece: 2 or 3 string blocks (0 has been read as 2), and in every piece the same file
 // count, that of the whole package.
 bool Unpacker::CheckTrailer() {
-  if (!StringBlockCountFits(rec_))
-    return Damaged(UnpackFailure::kBadTrailer,
-                   TrailerGives() + IntText(rec_.stringBlockCount) + " string blocks (a package has 2 or 3).");
-  if (disk_ == 1) {
-    first_ = rec_;
-  } else if (rec_.fileCount != first_.fileCount) {
-    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + DbgUInt(rec_.fileCount) +
+  if (!StringBlockCountFits(piece_.trailer))
+    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + IntText(piece_.trailer.stringBlockCount) +
+                                                   " string blocks (a package has 2 or 3).");
+  if (piece_.disk == 1) {
+    first_ = piece_.trailer;
+  } else if (piece_.trailer.fileCount != first_.fileCount) {
+    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + DbgUInt(piece_.trailer.fileCount) +
                                                    " file blocks, the first piece " + DbgUInt(first_.fileCount) + ".");
   }
   return true;
@@ -199,14 +195,14 @@ bool Unpacker::CheckFileBlockCount() {
 }
 
 bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
-  uint64_t pos = rec_.dataStart;
-  if (disk_ == 1) host_.Progress(0, 0, static_cast<int32_t>(rec_.fileCount), 0, 1);
+  uint64_t pos = piece_.trailer.dataStart;
+  if (piece_.disk == 1) host_.Progress(0, 0, static_cast<int32_t>(piece_.trailer.fileCount), 0, 1);
   String dirError;
   if (!host_.CreateWorkFolder(dirError))
     host_.ShowError(req_.workFolder + "<P><P>Unable to create Directory!<P><P>" + dirError);
   if (pos > end || end - pos < kTrailerLength)
-    return Damaged(UnpackFailure::kBlockPastEnd, "its data start lies past the end of " + piecePath_ + ".");
-  const int stringBlocks = rec_.stringBlockCount;
+    return Damaged(UnpackFailure::kBlockPastEnd, "its data start lies past the end of " + piece_.path + ".");
+  const int stringBlocks = piece_.trailer.stringBlockCount;
   // Blocks follow each other while more than the trailer's 74 bytes remain.
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
@@ -224,7 +220,7 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
     ++result_.fileBlocks;
     if (!FileBlock(src, block)) return false;
   }
-  if (disk_ == 1 && !FileNamePart(req_.agentName).empty() &&
+  if (piece_.disk == 1 && !FileNamePart(req_.agentName).empty() &&
       (EndsWith(".exe", req_.packagePath, true) || EndsWith(".exe.001", req_.packagePath, true)))
     return BuildAgent(src);
   return true;
@@ -341,9 +337,8 @@ bool Unpacker::BuildAgent(ByteSource& src) {
 String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
                           double bytesFree) {
   const int64_t freeBytes = bytesFree < -9.2e18 || bytesFree > 9.2e18 ? 0 : static_cast<int64_t>(bytesFree);
-  return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
-         "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
-         IntText(freeBytes) + " Bytes";
+  return errorText + "<P>Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>File Size: <T>" +
+         IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>Bytes Free: <T>" + IntText(freeBytes) + " Bytes";
 }
 
 String UnsafeAgentNameText(const String& agentName, const String& reason) {

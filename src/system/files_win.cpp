@@ -27,14 +27,6 @@ bool WriteAll(HANDLE h, const String& bytes) {
   return done == total;
 }
 
-// Sets the last-write time from a packed local DOS date (high word) and time (low word).
-void SetDosDate(HANDLE h, uint32_t fileDate) {
-  FILETIME local, utc;
-  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
-      LocalFileTimeToFileTime(&local, &utc))
-    SetFileTime(h, nullptr, nullptr, &utc);
-}
-
 bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
   HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -56,6 +48,13 @@ String RootOf(const String& path) {
 }
 
 }  // namespace
+
+void SetDosDate(HANDLE h, uint32_t fileDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(h, nullptr, nullptr, &utc);
+}
 
 bool FileExists(const String& path) {
   DWORD a = GetFileAttributesA(path.c_str());

@@ -30,6 +30,9 @@ Fn GetProcFromLibraryAs(const char* library, const char* procName) {
   return reinterpret_cast<Fn>(GetProcFromLibrary(library, procName));
 }
 
+// Sets an open file's last-write time from a packed local DOS date (high word) and time (low word).
+void SetDosDate(HANDLE file, uint32_t fileDate);
+
 bool IsWinNT();
 String LastErrorText();
 String WindowText(HWND window);  // at most 1000 characters; empty for a null handle
