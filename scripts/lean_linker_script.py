@@ -5,8 +5,7 @@ output of `ld --verbose`, read from standard input) with two changes:
 - the read-only data (.rdata) and the import tables (.idata) go into the code section, so the
   image has two sections fewer and loses the padding that rounds each one up to 512 bytes in the
   file. Both are read-only once the loader has filled in the import addresses, as in the images
-  of other Windows toolchains, which keep the import tables among their read-only data. The
-  linker then finds the import directory through symbols that mark the import tables (below);
+  of other Windows toolchains, which keep the import tables among their read-only data;
 - the call-frame tables (.eh_frame) are dropped: they serve only an exception unwinder, and the
   launcher links none (the C library parts and zlib bring them along regardless).
 
@@ -40,20 +39,15 @@ def main():
     start, end, _ = section_block(script, ".eh_frame")
     script = script[:start] + script[end:]
 
-    # Without an output section named .idata the linker finds the import directory through the
-    # symbols .idata$2 (its start) and .idata$4 (its end), and the address table through .idata$5
-    # and .idata$6; it stores their values as they are, so they are given as image-relative
-    # addresses. Without them the image has an address table but no import directory, and the
-    # loader binds none of its imports.
-    for sub in ("2", "4", "6"):
-        keep = "    KEEP (SORT(*)(.idata$" + sub + "))\n"
-        if idata.count(keep) != 1:
-            sys.exit(f"lean_linker_script: no .idata${sub} in the default script")
-        idata = idata.replace(keep, f'    ".idata${sub}" = ABSOLUTE(.) - __image_base__;\n' + keep)
-    iat = "    __IAT_start__ = .;\n"
-    if idata.count(iat) != 1:
-        sys.exit("lean_linker_script: no __IAT_start__ in the default script")
-    idata = idata.replace(iat, iat + '    ".idata$5" = ABSOLUTE(.) - __image_base__;\n')
+    # Without an output section named .idata the linker finds the import directory and the
+    # import address table through symbols of these names, which it takes for addresses
+    # relative to the image (RVAs): they mark the parts here.
+    for part in ("2", "4", "5", "6"):
+        keep = f"KEEP (SORT(*)(.idata${part}))"
+        if keep not in idata and f"SORT(*)(.idata${part})" not in idata:
+            sys.exit(f"lean_linker_script: no .idata${part} in the import tables")
+        idata = re.sub(r"(\n\s*)((?:KEEP \()?SORT\(\*\)\(\.idata\$" + part + r"\)\)?)",
+                       r'\1".idata$' + part + r'" = ABSOLUTE(. - __image_base__);\1\2', idata, count=1)
 
     code_end = "     KEEP (*(.gcc_except_table))\n  }"
     if script.count(code_end) != 1:

@@ -239,13 +239,14 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
     case FileBlockFault::kUnreadable:
       return ReadFailed(r.where);
     case FileBlockFault::kDictionary:
-      return Damaged(UnpackFailure::kNeedDictionary,
-                     BlockWhere(b.report.block) + " asks for a preset dictionary" + ZLibNote(r.zlibCode));
     case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
-    case FileBlockFault::kDamaged:
-      return Damaged(UnpackFailure::kDamagedData,
-                     BlockWhere(b.report.block) + " cannot be inflated" +
+    case FileBlockFault::kDamaged: {
+      const bool dictionary = r.fault == FileBlockFault::kDictionary;
+      const char* const what = dictionary ? " asks for a preset dictionary" : " cannot be inflated";
+      return Damaged(dictionary ? UnpackFailure::kNeedDictionary : UnpackFailure::kDamagedData,
+                     BlockWhere(b.report.block) + what +
                          ZLibNote(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode));
+    }
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
   return !b.out || FinishFile(b);
