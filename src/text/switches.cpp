@@ -36,7 +36,7 @@ String CommandTailOf(const String& commandLine, const String& modulePath) {
   return Trim(s);
 }
 
-String SwitchValueIn(const String& tail, const String& name) {
+String SwitchValueIn(const String& tail, StrView name) {
   const int p = PosCI(name, tail);
   if (p == 0) return String();
   const String rest = tail.substr(static_cast<size_t>(p) - 1 + name.size());
@@ -52,9 +52,9 @@ String SwitchValueIn(const String& tail, const String& name) {
   return Trim(value);
 }
 
-bool SwitchPresentIn(const String& tail, const String& name) { return PosCI(name, tail) > 0; }
+bool SwitchPresentIn(const String& tail, StrView name) { return PosCI(name, tail) > 0; }
 
-int64_t SwitchIntIn(const String& tail, const String& name, int64_t def) {
+int64_t SwitchIntIn(const String& tail, StrView name, int64_t def) {
   const String v = SwitchValueIn(tail, name);
   int64_t n = 0;
   if (v.empty() || v == "TRUE" || !TextToInt64(v, n)) return def;
