@@ -65,13 +65,22 @@ int EndPosCI(const String& sub, const String& text) {
 bool EndsWith(StrView suffix, const String& text, bool ignoreCase) {
   if (suffix.size() > text.size()) return false;
   const StrView tail(text.data() + text.size() - suffix.size(), suffix.size());
-  if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
+  if (ignoreCase) return SameTextCI(tail, suffix);
   return std::memcmp(tail.data(), suffix.data(), suffix.size()) == 0;
 }
 
-bool SameTextTrim(const String& a, const String& b) {
-  return UpperCase(Trim(a)) == UpperCase(Trim(b));
+bool SameTextCI(StrView a, StrView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a.data()[i], y = b.data()[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
+
+bool SameTextTrim(const String& a, const String& b) { return SameTextCI(Trim(a), Trim(b)); }
 
 String TextBefore(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
