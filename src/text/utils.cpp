@@ -40,7 +40,10 @@ int FindFrom(StrView sub, const String& text, size_t from) {
 }  // namespace
 
 int PosCI(StrView sub, const String& text) {
-  return FindFrom(UpperCase(sub), UpperCase(text), 0);
+  if (sub.empty()) return 0;
+  for (size_t i = 0; i + sub.size() <= text.size(); ++i)
+    if (SameTextCI(StrView(text.data() + i, sub.size()), sub)) return static_cast<int>(i) + 1;
+  return 0;
 }
 
 int PosFrom(StrView sub, const String& text, int start) {
