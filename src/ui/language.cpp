@@ -2,6 +2,7 @@
 
 #include "system/platform.h"
 #include "text/utils.h"
+#include "ui/lang_defaults.h"
 
 namespace vx {
 
@@ -70,7 +71,7 @@ String LanguageText(const String& block, const String& key, const String& def) {
 
 int LanguageCharset(const String& block) { return IntSetting(block, "Charset", 0); }
 int LanguageFontSize(const String& block) { return IntSetting(block, "FontSize", 8); }
-String LanguageFontName(const String& block) { return LanguageText(block, "FontName", "Tahoma"); }
+String LanguageFontName(const String& block) { return LauncherText(block, "FontName"); }  // "Tahoma" by default
 
 String LanguageNameForId(int languageId) {
   const String digits = ZeroPad(languageId, 2);
