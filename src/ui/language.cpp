@@ -46,9 +46,10 @@ String SelectEntry(const String& table) {
   return entry;
 }
 
+// The built-in text of each of these keys is def's decimal form.
 int IntSetting(const String& block, const char* key, int def) {
   int64_t v = 0;
-  if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
+  if (!TextToInt64(LauncherText(block, key), v)) return def;
   if (v < INT32_MIN || v > INT32_MAX) return def;
   return static_cast<int>(v);
 }
