@@ -141,16 +141,17 @@ void ListSetItem(String& list, int index, const String& value) {
 
 String ListValue(const String& list, const String& key, const String& def) {
   if (list.size() <= 2 || list.front() != list.back()) return def;
-  const String sep(1, list[0]);
-  String needle = sep + key;
+  const char sep[2] = {list[0], ' '};  // the separator, and the separator with a blank
+  String needle(sep, 1);
+  needle += key;
   if (key.empty() || key.back() != '=') needle += '=';
-  String work = ReplaceAll(list, sep + " ", sep);
+  String work = ReplaceAll(list, StrView(sep, 2), StrView(sep, 1));
   work = ReplaceAll(work, " =", "=");
-  int p = PosCI(needle, work);
+  const int p = PosCI(needle, work);
   if (p == 0) return def;
-  String rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
-  size_t end = rest.find(sep[0]);
-  return end == String::npos ? rest : rest.substr(0, end);
+  const size_t from = static_cast<size_t>(p) - 1 + needle.size();
+  const size_t end = work.find(sep[0], from);
+  return work.substr(from, end == String::npos ? String::npos : end - from);
 }
 
 // ---------------------------------------------------------------------------
