@@ -13,7 +13,7 @@ namespace vx {
 namespace {
 
 // Replaces the extension of a file name (the part from its last "."), or appends one.
-String ChangeExtension(const String& name, const String& ext) {
+String ChangeExtension(const String& name, const char* ext) {
   const size_t p = name.rfind('.');
   return (p == String::npos ? name : name.substr(0, p)) + ext;
 }
