@@ -78,9 +78,15 @@ String DbgFloat(double v) {
   int exp = 0;
   const String digits = SignificantDigits(v, 15, exp);
   const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
-  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
-         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
-         expDigits;
+  String out(1, std::signbit(v) && v != 0 ? '-' : ' ');
+  out.append(digits, 0, 1);
+  out += '.';
+  out.append(digits, 1, String::npos);
+  out += 'E';
+  out += exp < 0 ? '-' : '+';
+  out.append(4 - expDigits.size(), '0');
+  out += expDigits;
+  return out;
 }
 
 }  // namespace vx
