@@ -376,13 +376,24 @@ CivilTime DecodeDateTime(double dt) {
 
 String DateText(double dt) {
   const CivilTime t = DecodeDateTime(dt);
-  return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
+  String out = ZeroPad(t.day, 2);
+  out += '-';
+  out += ListItem(kMonthList, t.month, "");
+  out += '-';
+  out += ZeroPad(t.year, 4);
+  return out;
 }
 
 String DateTimeText(double dt, char timeSeparator) {
   const CivilTime t = DecodeDateTime(dt);
-  const String sep(1, timeSeparator);
-  return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
+  String out = DateText(dt);
+  out += "  ";
+  out += ZeroPad(t.hour, 2);
+  out += timeSeparator;
+  out += ZeroPad(t.minute, 2);
+  out += timeSeparator;
+  out += ZeroPad(t.second, 2);
+  return out;
 }
 
 int64_t DateTimeToSeconds(double dt) {
