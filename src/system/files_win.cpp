@@ -195,15 +195,25 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   // cannot be removed, and the program may have been started from inside the folder it removes.
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
-  String command;
-  if (IsWinNT()) {
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "cmd.exe";
-    command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
+  const bool nt = IsWinNT();
+  String command;  // the shell, then its arguments
+  if (n > 0 && n < sizeof comspec)
+    command.assign(comspec, n);
+  else
+    command = nt ? "cmd.exe" : "command.com";
+  if (nt) {
+    command.insert(0, 1, '"');
+    command += "\" /c \"\"";
+    command += batch;
+    command += "\"\"";
   } else {
     char shortPath[MAX_PATH + 1];
     const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "command.com";
-    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? String(shortPath, s) : batch);
+    command += " /c ";
+    if (s > 0 && s < sizeof shortPath)
+      command.append(shortPath, s);
+    else
+      command += batch;
   }
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
