@@ -31,6 +31,13 @@ String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.La
 
 String OwnName() { return FileNamePart(ModulePath()); }
 String OwnFolder() { return FolderPart(ModulePath()); }
+// The agent copy beside the launcher: X_ and the launcher's own file name.
+String AgentCopyPath() {
+  String path = OwnFolder();
+  path += "X_";
+  path += OwnName();
+  return path;
+}
 
 // Starts a command line with the given show state; the result is not tested.
 void StartProgram(const String& commandLine, bool shown) {
@@ -156,7 +163,7 @@ void CreateAndRun_X_Exe() {
   if (!SameTextTrim(OwnName(), OwnPackage().AgentExeName())) return;
   DebugWriteLnPid(" CreateAndRun_X_Exe-2");
   Wait(static_cast<uint32_t>(Clamp(static_cast<int32_t>(SwitchInt("/WAIT=", 0)), 0, 86400)) * 1000u);
-  const String copyPath = OwnFolder() + "X_" + OwnName();
+  const String copyPath = AgentCopyPath();
   CopyFileA(ModulePath().c_str(), copyPath.c_str(), FALSE);
   const String params = AgentCopyParameters(SwitchValue("/TRANSIENT="), SwitchValue("/DELAY="));
   StartProgram("\"" + copyPath + "\"" + params, false);
@@ -170,7 +177,7 @@ void CreateAndRun_X_Exe() {
 }
 
 bool ForwardControlSwitches(bool agentWindowExisted) {
-  const String target = OwnFolder() + "X_" + OwnName();
+  const String target = AgentCopyPath();
   if (!FileExists(target)) return false;
   bool posted = false;
   for (const ControlMessage& m : ControlMessagesFor(SwitchInt("/STOP=", -1), SwitchValue("/WM_MSG="),
