@@ -189,7 +189,7 @@ bool ForwardControlSwitches(bool agentWindowExisted) {
 }
 
 void SpanRelay() {
-  const String relayPath = WorkFolder() + "\\" + "Y_" + OwnName();
+  const String relayPath = WorkFolder() + "\\Y_" + OwnName();
   CopyFileA(ModulePath().c_str(), relayPath.c_str(), FALSE);
   StartProgram(RelayCommandLine(relayPath, CommandTail(), ModulePath()), false);
 }
