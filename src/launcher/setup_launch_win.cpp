@@ -23,11 +23,21 @@
 #include "ui/msgbox.h"
 
 namespace vx {
+
+String PackageText(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
+
+void ShowPackageStatus(const TGFileInfo& pkg, const char* key) {
+  SetStatusLine(PackageText(pkg, key), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
+}
+
+void PackageErrorBox(WindowHandle owner, const TGFileInfo& pkg, const String& text) {
+  ErrorBox(owner, text, PackageText(pkg, "Error"), PackageText(pkg, "BtnText"), pkg.LanguageCharset());
+}
+
 namespace {
 
 constexpr UINT_PTR kStubTimerId = 1;
 
-String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
 
 String OwnName() { return FileNamePart(ModulePath()); }
 String OwnFolder() { return FolderPart(ModulePath()); }
@@ -71,7 +81,7 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
   if (setup.error == ERROR_CANCELLED && setup.elevated) {
     // The user refused the administrator rights the setup asks for: nothing runs.
     TakeCompletionAtom(atomName);
-    ErrorBox(nullptr, Text(pkg, "s13"), Text(pkg, "Error"), Text(pkg, "BtnText"), pkg.LanguageCharset());
+    PackageErrorBox(nullptr, pkg, PackageText(pkg, "s13"));
     return false;
   }
   Wait(1000);
@@ -96,7 +106,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
   std::unique_ptr<ByteSource> piece = OpenPieceFile(packagePath);
   const TGFileInfo pkg(*piece);
   if (pkg.SecondBarFlag()) ShowActivityBar(true);
-  SetStatusLine(Text(pkg, "s1"), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
+  ShowPackageStatus(pkg, "s1");
 
   String workFolder = workFolderIn;
   bool usedAlternative = false;
@@ -115,11 +125,11 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
     request.packagePath = packagePath;
     request.workFolder = workFolder;
     request.agentName = agentName;
-    request.promptText = Text(pkg, "s8");
+    request.promptText = PackageText(pkg, "s8");
     UnpackUi ui;
     ui.charset = pkg.LanguageCharset();
-    ui.buttons = Text(pkg, "BtnText");
-    ui.caption = Text(pkg, "Attention");
+    ui.buttons = PackageText(pkg, "BtnText");
+    ui.caption = PackageText(pkg, "Attention");
     ui.progress = DownloadProgress;
     if (foreground) ShowStubWindow(true);
     Wait(1000, 1);
@@ -131,7 +141,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
     }
     if (!unpacked.checksumOk) {
       // Ownerless like the extraction's boxes: the caption is repeated as the bold heading.
-      ErrorBox(nullptr, Text(pkg, "s7"), Text(pkg, "Error"), ui.buttons, ui.charset);
+      PackageErrorBox(nullptr, pkg, PackageText(pkg, "s7"));
     }
   }
   if (usedAlternative) RemoveAlternativeWorkFolder();
