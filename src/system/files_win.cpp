@@ -230,17 +230,22 @@ void WriteSelfDeleteBatch(bool removeFolder) {
 }
 
 bool EjectCD(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
-  if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
-  const String device = "\\\\.\\" + letter + ":";
-  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  DebugWriteLn("EjectCD-2: ", device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  if (h == INVALID_HANDLE_VALUE) {
-    h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    DebugWriteLn("EjectCD-3: ", device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  }
+  char letter = path.empty() ? '\0' : path[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return false;
+  char root[] = "?:\\";
+  root[0] = letter;
+  if (GetDriveTypeA(root) != DRIVE_CDROM) return false;
+  char device[] = "\\\\.\\?:";
+  device[4] = letter;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  // Opens the device, then traces the handle it got.
+  const auto open = [&](const char* step, DWORD access) {
+    h = CreateFileA(device, access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    DebugWriteLn(step, String(device) + ' ' + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  };
+  open("EjectCD-2: ", GENERIC_READ | GENERIC_WRITE);
+  if (h == INVALID_HANDLE_VALUE) open("EjectCD-3: ", GENERIC_READ);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
   const bool ok = DeviceIoControl(h, 0x2D4808 /* IOCTL_STORAGE_EJECT_MEDIA */, nullptr, 0, nullptr, 0, &returned,
