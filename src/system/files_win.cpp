@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -51,8 +53,9 @@ bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, boo
 
 // "X:\" from a path's upper-cased first letter.
 String RootOf(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  return letter + ":\\";
+  String root = UpperCase(StrView(path.data(), path.empty() ? 0 : 1));
+  root += ":\\";
+  return root;
 }
 
 }  // namespace
@@ -175,9 +178,8 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      const String name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const String sub = dir + "\\" + name;
+      if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+      const String sub = dir + "\\" + fd.cFileName;
       DeleteTree(sub, clearAttributes);
       RemoveDirectoryA(sub.c_str());
     } while (FindNextFileA(h, &fd));
