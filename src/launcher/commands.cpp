@@ -62,21 +62,39 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
     parameters = Trim(parameters + " " + CloseOpenQuote(Trim(runCommand.substr(star + 1))));
   }
   SetupCommand out;
-  out.programPath = workFolder + "\\" + program;
-  out.commandLine = "\"" + out.programPath + "\"";
-  if (!parameters.empty()) out.commandLine += " " + parameters;
-  out.commandLine += " /TH_ID=" + threadTag;
-  out.commandLine += " /OriginExe=" + OriginExeValue(ownPath);
-  if (agentFlag) out.commandLine += " /AutoUpdateProg";
+  out.programPath = workFolder;
+  out.programPath += '\\';
+  out.programPath += program;
+  String& line = out.commandLine;
+  line += '"';
+  line += out.programPath;
+  line += '"';
+  if (!parameters.empty()) {
+    line += ' ';
+    line += parameters;
+  }
+  line += " /TH_ID=";
+  line += threadTag;
+  line += " /OriginExe=";
+  line += OriginExeValue(ownPath);
+  if (agentFlag) line += " /AutoUpdateProg";
   return out;
 }
 
 String RelayCommandLine(const String& relayPath, const String& commandTail,
                         const String& ownPath) {
-  String line = "\"" + relayPath + "\"";
+  String line(1, '"');
+  line += relayPath;
+  line += '"';
   const String tail = CloseOpenQuote(Trim(commandTail));
-  if (!tail.empty()) line += " " + tail;
-  return line + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"";
+  if (!tail.empty()) {
+    line += ' ';
+    line += tail;
+  }
+  line += " /SpanCdLvl=2 /SpanDiskFName1=\"";
+  line += ownPath;
+  line += ".001\"";
+  return line;
 }
 
 String AgentCopyParameters(const String& transientValue, const String& delayValue) {
@@ -88,8 +106,12 @@ String AgentCopyParameters(const String& transientValue, const String& delayValu
 
 String RelaunchCommandLine(const String& folder, const String& agentExeName,
                            const String& transientText) {
-  return "\"" + folder + agentExeName + "\" /_ZZ=99 /WAIT=3" +
-         SwitchArgument("/TRANSIENT=", transientText);
+  String line(1, '"');
+  line += folder;
+  line += agentExeName;
+  line += "\" /_ZZ=99 /WAIT=3";
+  line += SwitchArgument("/TRANSIENT=", transientText);
+  return line;
 }
 
 ControlMessages ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test, bool agentWindowExisted) {

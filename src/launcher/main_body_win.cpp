@@ -74,7 +74,7 @@ void DecideMode() {
 
 const String& WindowClassName() { return g_windowClassName; }
 
-String WorkFolder() {
+const String& WorkFolder() {
   if (g_workFolder.empty()) {
     uint32_t dos = 0;
     bool have = FileDosDateTime(ModulePath(), dos);

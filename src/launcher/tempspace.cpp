@@ -23,7 +23,9 @@ String MbText(double bytes) {
 
 String TempDriveText(const String& folder) {
   if (folder.empty()) return String();
-  return UpperCase(folder.substr(0, 1)) + ":";
+  String drive = UpperCase(StrView(folder.data(), 1));
+  drive += ':';
+  return drive;
 }
 
 String SpaceQuestion(const String& folder, double required, double available, bool confirmExtract,
@@ -32,7 +34,8 @@ String SpaceQuestion(const String& folder, double required, double available, bo
   if (confirmExtract) message = LauncherText(languageBlock, "s2");
   if (required >= available) message = LauncherText(languageBlock, "s3");
   if (message.empty()) return message;
-  for (const char* key : {"s4", "s5", "s6"}) message += LauncherText(languageBlock, key);
+  static const char* const kTail[] = {"s4", "s5", "s6"};
+  for (const char* key : kTail) message += LauncherText(languageBlock, key);
   message = ReplaceAll(message, "<DRIVE>", TempDriveText(folder));
   message = ReplaceAll(message, "<SPACE_REQ>", MbText(required));
   return ReplaceAll(message, "<SPACE_AVAIL>", MbText(available));

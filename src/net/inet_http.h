@@ -47,7 +47,7 @@ bool PartialKeyOf(const String& dest, const String& name, int32_t& key);
 
 // A web server's "404" page: the content holds "<TITLE" and "</TITLE" (any case) and "404".
 // Returns the not-found message with url for such content, else def.
-String NotFoundPageText(const String& content, const String& url, const String& def);
+String NotFoundPageText(const String& content, const String& url, const char* def);
 
 // The progress plan of a transfer of length bytes of which done are already there: chunk units
 // of min(10240, length / 10) bytes (at least 1), the bar's maximum round(length / chunk) + 1 and

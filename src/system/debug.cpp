@@ -71,8 +71,8 @@ String DbgChar(char c) { return String(1, c); }
 String DbgFloat(double v) {
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
-    const String name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    return String(23 - name.size(), ' ') + name;
+    const char* const name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    return String(23 - std::strlen(name), ' ') + name;
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
   // The exponent of a double has at most 3 digits.

@@ -49,8 +49,7 @@ String ApplyWithSuffix(String text, const Macro* macros, size_t count, const Mac
 
 // Fills a date pattern: dd, mm, mmmm, yy, yyyy, hh, nn, ss; "/" and ":" become the locale's
 // separators; anything else stays.
-String FillDatePattern(MacroEnvironment& env, const char* patternText, const CivilTime& t) {
-  const String pattern = patternText;
+String FillDatePattern(MacroEnvironment& env, const String& pattern, const CivilTime& t) {
   String out;
   size_t i = 0;
   auto at = [&](const char* token) { return pattern.compare(i, std::strlen(token), token) == 0; };

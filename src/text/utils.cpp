@@ -40,7 +40,10 @@ int FindFrom(StrView sub, const String& text, size_t from) {
 }  // namespace
 
 int PosCI(StrView sub, const String& text) {
-  return FindFrom(UpperCase(sub), UpperCase(text), 0);
+  if (sub.empty()) return 0;
+  for (size_t i = 0; i + sub.size() <= text.size(); ++i)
+    if (SameTextCI(StrView(text.data() + i, sub.size()), sub)) return static_cast<int>(i) + 1;
+  return 0;
 }
 
 int PosFrom(StrView sub, const String& text, int start) {
@@ -65,13 +68,22 @@ int EndPosCI(const String& sub, const String& text) {
 bool EndsWith(StrView suffix, const String& text, bool ignoreCase) {
   if (suffix.size() > text.size()) return false;
   const StrView tail(text.data() + text.size() - suffix.size(), suffix.size());
-  if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
+  if (ignoreCase) return SameTextCI(tail, suffix);
   return std::memcmp(tail.data(), suffix.data(), suffix.size()) == 0;
 }
 
-bool SameTextTrim(const String& a, const String& b) {
-  return UpperCase(Trim(a)) == UpperCase(Trim(b));
+bool SameTextCI(StrView a, StrView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a.data()[i], y = b.data()[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
+
+bool SameTextTrim(const String& a, const String& b) { return SameTextCI(Trim(a), Trim(b)); }
 
 String TextBefore(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
@@ -129,16 +141,17 @@ void ListSetItem(String& list, int index, const String& value) {
 
 String ListValue(const String& list, const String& key, const String& def) {
   if (list.size() <= 2 || list.front() != list.back()) return def;
-  const String sep(1, list[0]);
-  String needle = sep + key;
+  const char sep[2] = {list[0], ' '};  // the separator, and the separator with a blank
+  String needle(sep, 1);
+  needle += key;
   if (key.empty() || key.back() != '=') needle += '=';
-  String work = ReplaceAll(list, sep + " ", sep);
+  String work = ReplaceAll(list, StrView(sep, 2), StrView(sep, 1));
   work = ReplaceAll(work, " =", "=");
-  int p = PosCI(needle, work);
+  const int p = PosCI(needle, work);
   if (p == 0) return def;
-  String rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
-  size_t end = rest.find(sep[0]);
-  return end == String::npos ? rest : rest.substr(0, end);
+  const size_t from = static_cast<size_t>(p) - 1 + needle.size();
+  const size_t end = work.find(sep[0], from);
+  return work.substr(from, end == String::npos ? String::npos : end - from);
 }
 
 // ---------------------------------------------------------------------------

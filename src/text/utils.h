@@ -23,6 +23,7 @@ int PosFromCI(const String& sub, const String& text, int start);
 int LastPos(const String& sub, const String& text);
 int EndPosCI(const String& sub, const String& text);
 bool EndsWith(StrView suffix, const String& text, bool ignoreCase);
+bool SameTextCI(StrView a, StrView b);  // equal but for the letter case of ASCII letters
 bool SameTextTrim(const String& a, const String& b);
 String TextBefore(const String& text, StrView sub);
 String TextAfter(const String& text, StrView sub);

@@ -36,9 +36,8 @@ const LanguageKeyDefault kLanguageDefaults[] = {
 const int kLanguageDefaultCount = static_cast<int>(sizeof kLanguageDefaults / sizeof kLanguageDefaults[0]);
 
 String LanguageDefault(const String& key) {
-  const String upper = UpperCase(key);
   for (int i = 0; i < kLanguageDefaultCount; ++i)
-    if (UpperCase(kLanguageDefaults[i].key) == upper) return kLanguageDefaults[i].value;
+    if (SameTextCI(kLanguageDefaults[i].key, key)) return kLanguageDefaults[i].value;
   return String();
 }
 
