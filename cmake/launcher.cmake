@@ -20,7 +20,7 @@ set(VX_LAUNCHER_OUTPUT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder that receives 
 set(VX_LEAN_FLAGS -Oz -flto -ffunction-sections -fno-exceptions -fno-rtti
     -fno-threadsafe-statics -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-inline-functions-called-once -fno-ident -fomit-frame-pointer -fconserve-stack -fno-tree-switch-conversion
-    ${VX_EXTRA_LEAN_FLAGS})
+    -flto-partition=one -malign-data=abi ${VX_EXTRA_LEAN_FLAGS})
 # 32-bit: arguments pushed rather than stored (smaller calls). That needs the stack probe of large
 # frames off, so no function may have a frame near a page: such a frame fails the build. The
 # stack is kept at the 4-byte alignment that 32-bit Windows guarantees, not realigned to 16 bytes
@@ -47,10 +47,23 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp
                             ${CMAKE_SOURCE_DIR}/src/runtime/divide64_i386.cpp
                             PROPERTIES COMPILE_OPTIONS -fno-lto)
 enable_language(RC)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The launcher's linker script: the linker's own, with the read-only data and import tables in the
+# code section and the call-frame tables dropped (scripts/lean_linker_script.py says why).
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-prog-name=ld OUTPUT_VARIABLE VX_LD
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(VX_LAUNCHER_LD ${CMAKE_BINARY_DIR}/launcher.ld)
+execute_process(COMMAND ${VX_LD} --verbose
+                COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/lean_linker_script.py
+                OUTPUT_FILE ${VX_LAUNCHER_LD} COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/lean_linker_script.py)
+# The resource script includes these files; the compiler's dependency scan does not see them.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/launcher/stub.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/src/launcher/stub.manifest;${CMAKE_SOURCE_DIR}/src/launcher/stub.ico")
 # A launcher program: the entry, the lean runtime, the resources and any further sources given.
 # Own entry point (src/runtime/entry.cpp) instead of the C runtime's start-up files, so nothing
 # may need run-time pseudo relocations (no auto-import); no base relocations (an exe is always
-# loaded at its preferred base); unused sections and the call-frame tables dropped.
+# loaded at its preferred base); unused sections dropped; the linker script above.
 function(vx_launcher_program name)
   add_executable(${name} ${CMAKE_SOURCE_DIR}/src/launcher/main_win.cpp ${VX_RUNTIME_SRC}
                          ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc ${ARGN})
@@ -59,15 +72,14 @@ function(vx_launcher_program name)
   target_link_options(${name} PRIVATE ${VX_LEAN_FLAGS} -mwindows -static -s -nostartfiles
                       -Wl,-e,${VX_ENTRY_SYMBOL} -Wl,--disable-auto-import
                       -Wl,--disable-dynamicbase,--disable-reloc-section -Wl,--gc-sections
-                      -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/launcher_sections.ld)
-  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/launcher_sections.ld)
+                      -Wl,-T,${VX_LAUNCHER_LD})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${VX_LAUNCHER_LD})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VX_LAUNCHER_OUTPUT_DIR})
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/pe_relocate.py $<TARGET_FILE:${name}>
     COMMENT "Moving the PE header of ${name} to offset 256")
 endfunction()
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 vx_launcher_program(vxstub)
 set(VX_LAUNCHER_MAP ${VX_LAUNCHER_OUTPUT_DIR}/vxstub.map)
 target_link_options(vxstub PRIVATE -Wl,-Map,${VX_LAUNCHER_MAP})

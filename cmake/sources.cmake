@@ -4,8 +4,10 @@
 # its lean runtime (src/runtime) belong to the launcher's own tree (cmake/launcher.cmake).
 set(VX_CORE_SRC
     src/agent/agent_folder.cpp
+    src/agent/agent_host.cpp
     src/agent/agent_state.cpp
-    src/agent/autoupdate_tick.cpp
+    src/agent/check_chain.cpp
+    src/agent/schedule.cpp
     src/agent/settings.cpp
     src/launcher/commands.cpp
     src/launcher/modes.cpp
@@ -51,7 +53,10 @@ set(VX_CORE_SRC
 
 set(VX_WIN_SRC
     src/agent/agent_folder_win.cpp
+    src/agent/agent_host_win.cpp
+    src/agent/autoupdate_tick_win.cpp
     src/agent/settings_win.cpp
+    src/agent/shot_win.cpp
     src/launcher/main_body_win.cpp
     src/launcher/program_start_win.cpp
     src/launcher/setup_launch_win.cpp

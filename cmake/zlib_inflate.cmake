@@ -30,6 +30,6 @@ add_library(vxzlib STATIC ${VX_ZLIB_DIR}/adler32.c ${VX_ZLIB_DIR}/inffast.c ${VX
                           ${VX_ZLIB_DIR}/inftrees.c ${VX_ZLIB_DIR}/zutil.c)
 # BUILDFIXED: the fixed-code tables (2 KB) are computed on first use instead of stored.
 target_compile_definitions(vxzlib PRIVATE NO_GZIP BUILDFIXED)
-target_compile_options(vxzlib PRIVATE -Oz ${VX_LEAN_ARCH_FLAGS} -ffunction-sections -fno-ident
+target_compile_options(vxzlib PRIVATE -Oz -flto -malign-data=abi ${VX_LEAN_ARCH_FLAGS} -ffunction-sections -fno-ident
                        -fno-asynchronous-unwind-tables -fno-unwind-tables)
 target_include_directories(vxzlib PUBLIC ${VX_ZLIB_DIR})

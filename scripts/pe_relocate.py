@@ -37,6 +37,13 @@ def main(path):
             data[i] = 0
         data[TARGET:TARGET + block_len] = block
         struct.pack_into("<I", data, 0x3C, TARGET)
+    # An image that has an import address table must have an import directory, or the loader
+    # binds nothing (the launcher's linker script keeps the import tables in the code section).
+    magic = struct.unpack_from("<H", data, TARGET + 24)[0]
+    directories = TARGET + 24 + (96 if magic == 0x10B else 112)
+    imports, iat = (struct.unpack_from("<I", data, directories + 8 * i)[0] for i in (1, 12))
+    if iat != 0 and imports == 0:
+        sys.exit(f"pe_relocate: {path}: import address table without an import directory")
     data[252:256] = b"\0\0\0\0"
     # The checksum field is not used by the loader for user-mode programs; clear it.
     struct.pack_into("<I", data, TARGET + 24 + 64, 0)

@@ -1,5 +1,7 @@
 #include "agent/agent_state.h"
 
+#include "agent/schedule.h"
+
 namespace vx {
 namespace {
 
@@ -35,6 +37,7 @@ void ResetAgentState() {
   g_checkNow = false;
   g_interactiveState = 0;
   g_activityState = 0;
+  SetProbingEnabled(true);
 }
 
 }  // namespace vx

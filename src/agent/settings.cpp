@@ -1,6 +1,7 @@
 #include "agent/settings.h"
 
 #include "text/utils.h"
+#include "ui/msgbox_buttons.h"
 
 namespace vx {
 namespace {
@@ -9,8 +10,8 @@ class NoSettingsFiles final : public SettingsStore {
  public:
   String OriginalFilePath() override { return String(); }
   String InfoFilePath() override { return String(); }
-  String Read(const String&, const String&, const String&, const String& def) override { return def; }
-  bool Write(const String&, const String&, const String&, const String&) override { return false; }
+  String Read(const String&, const char*, const char*, const char* def) override { return def; }
+  bool Write(const String&, const char*, const char*, const String&) override { return false; }
   char TimeSeparator() override { return ':'; }
 };
 
@@ -21,28 +22,28 @@ uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
 String OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
 String InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
 
-String ReadOriginal(const char* section, const String& key, const String& def) {
+String ReadOriginal(const char* section, const char* key, const char* def) {
   return CurrentSettingsStore().Read(OriginalFile(), section, key, def);
 }
 
-void WriteOriginal(const String& key, const String& value) {
+void WriteOriginal(const char* key, const String& value) {
   CurrentSettingsStore().Write(OriginalFile(), original_file::kOriginalSetup, key, value);
 }
 
 // Writes a time of the agent's time base and its readable copy beside it.
-void WriteTimeWithCopy(const String& key, int64_t t) {
+void WriteTimeWithCopy(const char* key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
   const String file = store.OriginalFilePath();
   store.Write(file, original_file::kOriginalSetup, key, IntText(t));
-  store.Write(file, original_file::kOriginalSetup, "__" + key,
+  store.Write(file, original_file::kOriginalSetup, (String("__") + key).c_str(),
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
-bool InfoSwitch(const String& key) {
+bool InfoSwitch(const char* key) {
   return CurrentSettingsStore().Read(InfoFile(), update_info::kNewSetup, key, "0") == "1";
 }
 
-bool EffectiveSwitch(int order, const String& key) {
+bool EffectiveSwitch(int order, const char* key) {
   const uint8_t flag = TransientFlag(order);
   return flag == kTransientUntouched ? InfoSwitch(key) : flag == 1;
 }
@@ -53,9 +54,8 @@ void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store
 
 SettingsStore& CurrentSettingsStore() { return *g_store; }
 
-int64_t ReadSettingInt(const String& file, const String& section, const String& key,
-                       int64_t def) {
-  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def));
+int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def) {
+  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def).c_str());
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }
@@ -64,9 +64,15 @@ namespace original_file {
 
 const char* const kOriginalSetup = "OriginalSetup";
 const char* const kUnInstall = "UnInstall";
+const char* const kMsgBox = "MsgBox";
 
 namespace {
 int64_t ReadInt(const char* key) { return ReadSettingInt(OriginalFile(), kOriginalSetup, key, 0); }
+String Dir(const char* key) { return ReadOriginal("Directories", key, ""); }
+String Box(const char* key, const char* def) { return ReadOriginal(kMsgBox, key, def); }
+int32_t BoxInt(const char* key, int64_t def) {
+  return Low32(ReadSettingInt(OriginalFile(), kMsgBox, key, def));
+}
 }  // namespace
 
 int64_t ProbeSecondsInterval() { return ReadInt("ProbeSecondsInterval"); }
@@ -78,6 +84,16 @@ int32_t Stamp() { return Low32(ReadInt("Stamp")); }
 String ProgramName() { return ReadOriginal(kOriginalSetup, "ProgramName", ""); }
 String StartUpLink() { return ReadOriginal(kUnInstall, "StartUpLink", ""); }
 String CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpdateLink", ""); }
+String TargetDir() { return Dir("TargetDir"); }
+String SharedDir() { return Dir("SharedDir"); }
+String AuxiliaryDir() { return Dir("AuxiliaryDir"); }
+String BtnText() { return Box("BtnText", kDefaultButtonList); }
+String Error() { return Box("Error", "Error"); }
+String Confirm() { return Box("Confirm", "Confirm"); }
+String Attention() { return Box("Attention", "Attention"); }
+int32_t CharSet() { return BoxInt("CharSet", 0); }
+String FontName() { return Box("FontName", "Tahoma"); }
+int32_t FontSize() { return BoxInt("FontSize", 8); }
 
 void SetProbeSecondsInterval(int64_t v) { WriteOriginal("ProbeSecondsInterval", IntText(v)); }
 void SetReAskSecondsInterval(int64_t v) { WriteOriginal("ReAskSecondsInterval", IntText(v)); }
@@ -88,11 +104,38 @@ void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
 
 }  // namespace original_file
 
+String AutoUpdateText(const char* key, const char* def) {
+  return CurrentSettingsStore().Read(OriginalFile(), "AutoUpdate", key, def);
+}
+
 namespace update_info {
 
 const char* const kNewSetup = "NewSetup";
 
-int32_t VersionNew() { return Low32(ReadSettingInt(InfoFile(), kNewSetup, "VersionNew", 0)); }
+namespace {
+String Text(const char* section, const char* key) {
+  return CurrentSettingsStore().Read(InfoFile(), section, key, "");
+}
+int32_t Int(const char* section, const char* key, int64_t def) {
+  return Low32(ReadSettingInt(InfoFile(), section, key, def));
+}
+}  // namespace
+
+String DownloadURL_UPDATE() { return Text(kNewSetup, "DownloadURL_UPDATE"); }
+String NameOfUpdateFile() { return Text(kNewSetup, "NameOfUpdateFile"); }
+String ShutDownMethod() { return Text(kNewSetup, "ShutDownMethod"); }
+String RunningProcess() { return Text(kNewSetup, "RunningProcess"); }
+String ProgramName() { return Text(kNewSetup, "ProgramName"); }
+String ValidVersions() { return Text(kNewSetup, "ValidVersions"); }
+int32_t SizeOfUpdateFile() { return Int(kNewSetup, "SizeOfUpdateFile", 0); }
+int32_t VersionNew() { return Int(kNewSetup, "VersionNew", 0); }
+int32_t Stamp() { return Int(kNewSetup, "Stamp", 0); }
+bool AutoInform() { return ReadSettingInt(InfoFile(), "General", "AutoInform", 0) == 1; }
+String DownloadURL_INFORM() { return Text("AutoInform", "DownloadURL_INFORM"); }
+String NameOfInformFile() { return Text("AutoInform", "NameOfInformFile"); }
+int32_t SizeOfInformFile() { return Int("AutoInform", "SizeOfInformFile", 0); }
+int32_t AutoInformW() { return Int("AutoInform", "AutoInformW", 360); }
+int32_t AutoInformH() { return Int("AutoInform", "AutoInformH", 360); }
 bool RemoveStartUpShortcut() { return InfoSwitch("RemoveStartUpShortcut"); }
 bool RemoveCheckForNewUpdateShortcut() { return InfoSwitch("RemoveCheckForNewUpdateShortcut"); }
 

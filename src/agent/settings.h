@@ -18,10 +18,8 @@ class SettingsStore {
   virtual String OriginalFilePath() = 0;
   virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
-  virtual String Read(const String& file, const String& section, const String& key,
-                      const String& def) = 0;
-  virtual bool Write(const String& file, const String& section, const String& key,
-                     const String& value) = 0;
+  virtual String Read(const String& file, const char* section, const char* key, const char* def) = 0;
+  virtual bool Write(const String& file, const char* section, const char* key, const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).
   virtual char TimeSeparator() = 0;
 
@@ -36,8 +34,7 @@ SettingsStore& CurrentSettingsStore();
 SettingsStore& IniSettingsFiles();
 
 // A key read as a signed 64-bit integer: text that does not convert gives def.
-int64_t ReadSettingInt(const String& file, const String& section, const String& key,
-                       int64_t def);
+int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def);
 // Low 32 bits of a 64-bit value, as a signed number.
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
@@ -46,6 +43,7 @@ namespace original_file {
 
 extern const char* const kOriginalSetup;  // "OriginalSetup"
 extern const char* const kUnInstall;      // "UnInstall"
+extern const char* const kMsgBox;         // "MsgBox"
 
 int64_t ProbeSecondsInterval();
 int64_t ProbeSecondsLast();
@@ -56,6 +54,18 @@ int32_t Stamp();
 String ProgramName();
 String StartUpLink();
 String CheckforNewUpdateLink();
+// [Directories]
+String TargetDir();
+String SharedDir();
+String AuxiliaryDir();
+// [MsgBox]: the look of the agent's boxes and status texts.
+String BtnText();    // "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"
+String Error();      // "Error"
+String Confirm();    // "Confirm"
+String Attention();  // "Attention"
+int32_t CharSet();   // 0
+String FontName();   // "Tahoma"
+int32_t FontSize();  // 8
 
 void SetProbeSecondsInterval(int64_t v);
 void SetReAskSecondsInterval(int64_t v);
@@ -67,12 +77,31 @@ void SetStamp(int32_t v);
 
 }  // namespace original_file
 
+// A message text of the original-settings file's [AutoUpdate] section; def when missing.
+String AutoUpdateText(const char* key, const char* def);
+
 // ---- Update-information file ----
 namespace update_info {
 
 extern const char* const kNewSetup;  // "NewSetup"
 
+String DownloadURL_UPDATE();
+String NameOfUpdateFile();
+String ShutDownMethod();
+String RunningProcess();
+String ProgramName();
+String ValidVersions();
+int32_t SizeOfUpdateFile();
 int32_t VersionNew();
+int32_t Stamp();
+// [General] AutoInform: on when the stored integer is 1 ("01" counts, "1.0" does not).
+bool AutoInform();
+// [AutoInform]
+String DownloadURL_INFORM();
+String NameOfInformFile();
+int32_t SizeOfInformFile();
+int32_t AutoInformW();  // 360
+int32_t AutoInformH();  // 360
 // File-only switches: on exactly when the stored text is "1".
 bool RemoveStartUpShortcut();
 bool RemoveCheckForNewUpdateShortcut();

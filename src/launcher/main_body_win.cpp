@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "agent/agent_folder.h"
+#include "agent/agent_win.h"
 #include "agent/settings.h"
 #include "launcher/modes.h"
 #include "launcher/setup_launch.h"
@@ -53,6 +54,7 @@ void DecideMode() {
         // The agent's folder is made ready (a per-user one seeded from the installation) before
         // any setting is read; until then the agent copy only answers its remote-control messages.
         PrepareAgentFolder();
+        InitAgent();
         RunStubWindow();
         WriteSelfDeleteBatch(false);
         break;
@@ -72,7 +74,7 @@ void DecideMode() {
 
 const String& WindowClassName() { return g_windowClassName; }
 
-String WorkFolder() {
+const String& WorkFolder() {
   if (g_workFolder.empty()) {
     uint32_t dos = 0;
     bool have = FileDosDateTime(ModulePath(), dos);
@@ -99,13 +101,13 @@ int StubMain() {
   SecureDllSearch();
   InitCommandLineFromProcess();
   DebugOpen();
-  DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
+  DebugWriteLnPid(" ==== STUB START ====> ", FullCommandLine() + "<");
   OpenOwnPackage(*OpenPieceFile(ModulePath()));
   g_modeInputs = TakeModeInputs();
-  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(AgentFlag()));
+  DebugWriteLnPid(" ThisIs_AutoUpdateProg=", DbgBool(AgentFlag()));
   DecideMode();
   ReleaseOwnPackage();
-  DebugWriteLnPid(" ==== STUB END ====> " + FullCommandLine() + "<");
+  DebugWriteLnPid(" ==== STUB END ====> ", FullCommandLine() + "<");
   DebugWriteLn();
   return 0;
 }

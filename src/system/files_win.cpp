@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -27,14 +29,6 @@ bool WriteAll(HANDLE h, const String& bytes) {
   return done == total;
 }
 
-// Sets the last-write time from a packed local DOS date (high word) and time (low word).
-void SetDosDate(HANDLE h, uint32_t fileDate) {
-  FILETIME local, utc;
-  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
-      LocalFileTimeToFileTime(&local, &utc))
-    SetFileTime(h, nullptr, nullptr, &utc);
-}
-
 bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
   HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -42,8 +36,7 @@ bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, boo
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
-  if (append && SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-    ok = false;
+  if (append && !SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END)) ok = false;
   ok = ok && WriteAll(h, bytes);
   if (ok && fileDate != 0) SetDosDate(h, fileDate);
   CloseHandle(h);
@@ -52,11 +45,19 @@ bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, boo
 
 // "X:\" from a path's upper-cased first letter.
 String RootOf(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  return letter + ":\\";
+  String root = UpperCase(StrView(path.data(), path.empty() ? 0 : 1));
+  root += ":\\";
+  return root;
 }
 
 }  // namespace
+
+void SetDosDate(HANDLE h, uint32_t fileDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(h, nullptr, nullptr, &utc);
+}
 
 bool FileExists(const String& path) {
   DWORD a = GetFileAttributesA(path.c_str());
@@ -108,11 +109,12 @@ String ReadFilePart(const String& path, int64_t offset, uint32_t maxLength) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return result;
-  const int64_t size = GetFileSize(h, nullptr);
-  int64_t n = size - offset;
+  LARGE_INTEGER size, start;
+  start.QuadPart = offset;
+  int64_t n = 0;
+  if (GetFileSizeEx(h, &size)) n = size.QuadPart - offset;
   if (maxLength != 0 && n > maxLength) n = maxLength;
-  if (size != INVALID_FILE_SIZE && offset >= 0 && offset < size && n > 0 &&
-      SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+  if (offset >= 0 && n > 0 && SetFilePointerEx(h, start, nullptr, FILE_BEGIN)) {
     result.resize(static_cast<size_t>(n));
     DWORD got = 0;
     if (!ReadFile(h, &result[0], static_cast<DWORD>(n), &got, nullptr) || got < n) result.clear();
@@ -168,15 +170,15 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
   if (folder.empty()) return false;
   const String dir = SetTrailingBackslash(folder, false);
   const bool existed = DirectoryExists(dir);
-  DeleteByMask(dir + "\\*.*", clearAttributes);
+  const String everything = dir + "\\*.*";
+  DeleteByMask(everything, clearAttributes);
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
+  HANDLE h = FindFirstFileA(everything.c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      const String name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const String sub = dir + "\\" + name;
+      if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+      const String sub = dir + "\\" + fd.cFileName;
       DeleteTree(sub, clearAttributes);
       RemoveDirectoryA(sub.c_str());
     } while (FindNextFileA(h, &fd));
@@ -187,21 +189,32 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
 }
 
 void WriteSelfDeleteBatch(bool removeFolder) {
-  const String batch = TempDir(true) + kSelfDeleteBatchName;
+  const String workDir = TempDir(true);
+  const String batch = workDir + kSelfDeleteBatchName;
   if (!WriteFileText(batch, SelfDeleteBatchText(ExePath(), ExeDir(false), batch, removeFolder), 0, false)) return;
   // The interpreter runs in the temp folder: a folder that is some process's current folder
   // cannot be removed, and the program may have been started from inside the folder it removes.
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
-  String command;
-  if (IsWinNT()) {
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "cmd.exe";
-    command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
+  const bool nt = IsWinNT();
+  String command;  // the shell, then its arguments
+  if (n > 0 && n < sizeof comspec)
+    command.assign(comspec, n);
+  else
+    command = nt ? "cmd.exe" : "command.com";
+  if (nt) {
+    command.insert(0, 1, '"');
+    command += "\" /c \"\"";
+    command += batch;
+    command += "\"\"";
   } else {
     char shortPath[MAX_PATH + 1];
     const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "command.com";
-    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? String(shortPath, s) : batch);
+    command += " /c ";
+    if (s > 0 && s < sizeof shortPath)
+      command.append(shortPath, s);
+    else
+      command += batch;
   }
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
@@ -210,7 +223,6 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
-  const String workDir = TempDir(true);
   if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, workDir.c_str(),
                      &si, &pi)) {
     CloseHandle(pi.hThread);
@@ -219,17 +231,22 @@ void WriteSelfDeleteBatch(bool removeFolder) {
 }
 
 bool EjectCD(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
-  if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
-  const String device = "\\\\.\\" + letter + ":";
-  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  if (h == INVALID_HANDLE_VALUE) {
-    h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    DebugWriteLn("EjectCD-3: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  }
+  char letter = path.empty() ? '\0' : path[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return false;
+  char root[] = "?:\\";
+  root[0] = letter;
+  if (GetDriveTypeA(root) != DRIVE_CDROM) return false;
+  char device[] = "\\\\.\\?:";
+  device[4] = letter;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  // Opens the device, then traces the handle it got.
+  const auto open = [&](const char* step, DWORD access) {
+    h = CreateFileA(device, access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    DebugWriteLn(step, String(device) + ' ' + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  };
+  open("EjectCD-2: ", GENERIC_READ | GENERIC_WRITE);
+  if (h == INVALID_HANDLE_VALUE) open("EjectCD-3: ", GENERIC_READ);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
   const bool ok = DeviceIoControl(h, 0x2D4808 /* IOCTL_STORAGE_EJECT_MEDIA */, nullptr, 0, nullptr, 0, &returned,

@@ -4,9 +4,10 @@
 #include <cstring>
 
 namespace vx {
-namespace {
 
-char g_emptyText[1] = {'\0'};
+char String::emptyText_[1] = {'\0'};
+
+namespace {
 
 char* Allocate(size_t capacity) {
   char* p = static_cast<char*>(std::malloc(capacity + 1));
@@ -21,8 +22,6 @@ size_t Clip(size_t pos, size_t n, size_t size) {
 
 }  // namespace
 
-String::String() noexcept : data_(g_emptyText), size_(0), capacity_(0) {}
-
 String::String(const char* s) : String() {
   if (s != nullptr) append(s, std::strlen(s));
 }
@@ -34,7 +33,7 @@ String::String(size_t n, char c) : String() { append(n, c); }
 String::String(const String& other) : String() { append(other.data_, other.size_); }
 
 String::String(String&& other) noexcept : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
-  other.data_ = g_emptyText;
+  other.data_ = emptyText_;
   other.size_ = 0;
   other.capacity_ = 0;
 }
@@ -54,7 +53,7 @@ String& String::operator=(String&& other) noexcept {
     data_ = other.data_;
     size_ = other.size_;
     capacity_ = other.capacity_;
-    other.data_ = g_emptyText;
+    other.data_ = emptyText_;
     other.size_ = 0;
     other.capacity_ = 0;
   }

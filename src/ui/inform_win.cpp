@@ -48,12 +48,7 @@ void Paint(HWND wnd) {
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
   if (!g_inform.link.empty()) {
     const int cw = rc.right, ch = rc.bottom;
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW));
-    HGDIOBJ old = SelectObject(dc, pen);
-    MoveToEx(dc, 0, ch - 43, nullptr);
-    LineTo(dc, cw, ch - 43);
-    SelectObject(dc, old);
-    DeleteObject(pen);
+    DrawHorizontalLine(dc, GetSysColor(COLOR_3DDKSHADOW), ch - 43, cw);
     RECT strip = {0, ch - 42, cw, ch};
     FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
   }
@@ -77,8 +72,7 @@ LRESULT CALLBACK InformProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CTLCOLORSTATIC:  // the plain-edit fall-back keeps the window colour
       if (reinterpret_cast<HWND>(lp) == g_inform.text) {
-        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        return WindowColourBackground(reinterpret_cast<HDC>(wp));
       }
       break;
     case WM_DESTROY:
@@ -90,12 +84,6 @@ LRESULT CALLBACK InformProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-HFONT MakeFont(int height, int charset, const String& face) {
-  return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
-                     face.c_str());
-}
-
 void ShowInformDialog(HWND owner, const String& caption, const String& buttonCaption,
                       const String& content, int width, int height, bool rightToLeft,
                       const String& fontName, int fontSize, int charset) {
@@ -105,19 +93,11 @@ void ShowInformDialog(HWND owner, const String& caption, const String& buttonCap
   g_inform.button = nullptr;
   HMODULE richEdit = LoadRichEditLibrary();
 
-  g_inform.buttonFont = MakeFont(-PointsToPixels(fontSize), charset, fontName);
+  g_inform.buttonFont = CreateBoxFont(-PointsToPixels(fontSize), charset, fontName);
   const String textFace = (!fontName.empty() && fontName != "Tahoma") ? fontName : String("Verdana");
-  g_inform.textFont = MakeFont(15, charset, textFace);
+  g_inform.textFont = CreateBoxFont(15, charset, textFace);
 
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = InformProc;
-  wc.hInstance = g_inform.instance;
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kInformClass;
-  RegisterClassA(&wc);
+  RegisterBoxClass(kInformClass, InformProc, g_inform.instance);
 
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;

@@ -4,7 +4,7 @@
 
 namespace vx {
 
-const char* const kDefaultButtonList = "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|";
+const char kDefaultButtonList[] = "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|";
 const char* const kBoxCaptionList = "|Error|Attention|Confirm|";
 
 ButtonSet ButtonSetFor(uint32_t flags) {

@@ -32,7 +32,7 @@ constexpr uint32_t kBoxConfirmOkFlags = 0x21;     // question icon, OK/Cancel
 constexpr int kHebrewCharset = 177;
 constexpr int kArabicCharset = 178;
 
-extern const char* const kDefaultButtonList;  // "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"
+extern const char kDefaultButtonList[];  // "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"
 extern const char* const kBoxCaptionList;     // "|Error|Attention|Confirm|"
 
 struct BoxButton {

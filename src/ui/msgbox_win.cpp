@@ -70,17 +70,8 @@ void PaintBox(HWND wnd) {
   const int cw = rc.right, ch = rc.bottom;
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
 
-  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW));
-  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-  HGDIOBJ oldPen = SelectObject(dc, dark);
-  MoveToEx(dc, 0, ch - 37, nullptr);
-  LineTo(dc, cw, ch - 37);
-  SelectObject(dc, white);
-  MoveToEx(dc, 0, ch - 36, nullptr);
-  LineTo(dc, cw, ch - 36);
-  SelectObject(dc, oldPen);
-  DeleteObject(dark);
-  DeleteObject(white);
+  DrawHorizontalLine(dc, GetSysColor(COLOR_3DDKSHADOW), ch - 37, cw);
+  DrawHorizontalLine(dc, RGB(255, 255, 255), ch - 36, cw);
 
   RECT strip = {0, ch - 35, cw, ch};
   FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
@@ -114,8 +105,7 @@ LRESULT CALLBACK BoxProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLORSTATIC:  // the plain-edit fall-back: same background as the rich-edit control
       if (reinterpret_cast<HWND>(lp) == g_box.text) {
-        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        return WindowColourBackground(reinterpret_cast<HDC>(wp));
       }
       break;
     case WM_CLOSE:
@@ -195,11 +185,11 @@ BoxSize MeasureText(const String& text) {
   GetTextMetricsA(dc, &tm);
   const int lineHeight = BoxLineHeight(tm.tmHeight, tm.tmExternalLeading, g_box.fontFace);
   std::vector<int> widths;
-  for (const String& line : MessageLines(text)) {
+  ForEachMessageLine(text, [&](const char* line, size_t length) {
     SIZE sz = {0, 0};
-    GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &sz);
+    GetTextExtentPoint32A(dc, line, static_cast<int>(length), &sz);
     widths.push_back(sz.cx);
-  }
+  });
   SelectObject(dc, old);
   ReleaseDC(g_box.text, dc);
   return MeasureMessage(widths, lineHeight);
@@ -234,51 +224,8 @@ void CreateButtons(const String& buttons, uint32_t flags, int cw, int ch) {
   }
 }
 
-}  // namespace
-
-void SetBoxFont(const String& face, int points, int charset) {
-  g_box.fontFace = face;
-  g_box.charset = charset;
-  if (points != 0) g_box.fontSize = points;
-}
-
-int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
-                  const String& buttons, uint32_t flags) {
-  g_box.previousActive = GetActiveWindow();
-  if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, FALSE);
-  g_box.result = 0;
-  for (HWND& s : g_box.slots) s = nullptr;
-  g_box.done = false;
-  g_box.requestedWidth = g_box.requestedHeight = 0;
-  g_box.instance = GetModuleHandleA(nullptr);
-
-  g_box.font = CreateFontA(-PointsToPixels(g_box.fontSize), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
-                           static_cast<DWORD>(g_box.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, g_box.fontFace.c_str());
-  HMODULE richEdit = LoadRichEditLibrary();
-
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = BoxProc;
-  wc.hInstance = g_box.instance;
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kBoxClass;
-  RegisterClassA(&wc);  // fails harmlessly when a previous box's class is still registered
-
-  g_box.box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kBoxClass, caption.c_str(),
-                              WS_VISIBLE | WS_CAPTION | WS_SYSMENU, -100, -100, 10, 10, owner, nullptr,
-                              g_box.instance, nullptr);
-  if (g_box.box == nullptr) {
-    if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, TRUE);
-    if (g_box.font != nullptr) DeleteObject(g_box.font);
-    g_box.font = nullptr;
-    UnregisterClassA(kBoxClass, g_box.instance);
-    if (richEdit != nullptr) FreeLibrary(richEdit);
-    return 0;
-  }
-
+// Fills the created box (text, size, place, buttons) and runs its message loop until it closes.
+void LayOutAndRunBox(HMODULE richEdit, const String& text, const String& buttons, uint32_t flags) {
   DWORD style = WS_CHILD | WS_VISIBLE | ES_READONLY | ES_MULTILINE;
   if (flags & kBoxRightAlign) style |= ES_RIGHT;
   const DWORD exStyle = (flags & kBoxRtlReading) ? WS_EX_RTLREADING : 0;
@@ -328,8 +275,43 @@ int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
+}
 
-  UnregisterClassA(kBoxClass, g_box.instance);  // the box is gone now, so this one succeeds
+}  // namespace
+
+void SetBoxFont(const String& face, int points, int charset) {
+  g_box.fontFace = face;
+  g_box.charset = charset;
+  if (points != 0) g_box.fontSize = points;
+}
+
+int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, uint32_t flags) {
+  g_box.previousActive = GetActiveWindow();
+  if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, FALSE);
+  g_box.result = 0;
+  for (HWND& s : g_box.slots) s = nullptr;
+  g_box.done = false;
+  g_box.requestedWidth = g_box.requestedHeight = 0;
+  g_box.instance = GetModuleHandleA(nullptr);
+
+  g_box.font = CreateBoxFont(-PointsToPixels(g_box.fontSize), g_box.charset, g_box.fontFace);
+  HMODULE richEdit = LoadRichEditLibrary();
+
+  RegisterBoxClass(kBoxClass, BoxProc, g_box.instance);
+
+  g_box.box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kBoxClass, caption.c_str(),
+                              WS_VISIBLE | WS_CAPTION | WS_SYSMENU, -100, -100, 10, 10, owner, nullptr,
+                              g_box.instance, nullptr);
+  if (g_box.box == nullptr) {
+    if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, TRUE);
+    if (g_box.font != nullptr) DeleteObject(g_box.font);
+    g_box.font = nullptr;
+  } else {
+    LayOutAndRunBox(richEdit, text, buttons, flags);
+  }
+
+  UnregisterClassA(kBoxClass, g_box.instance);  // no box of the class is left, so this one succeeds
   g_box.box = nullptr;
   g_box.text = nullptr;
   if (richEdit != nullptr) FreeLibrary(richEdit);
@@ -346,28 +328,35 @@ int MessageBoxCommon(WindowHandle owner, const String& text, const String& capti
   return result;
 }
 
+namespace {
+
+// A box of one kind: an empty caption or button list takes the built-in one of that kind.
+int KindBox(WindowHandle owner, const String& text, const String& caption, int captionItem,
+            const String& buttons, int charset, uint32_t flags) {
+  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, captionItem), ButtonListOrDefault(buttons),
+                          charset, flags);
+}
+
+}  // namespace
+
 void ErrorBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
               int charset) {
-  MessageBoxCommon(owner, text, CaptionOrDefault(caption, 0), ButtonListOrDefault(buttons), charset,
-                   kBoxErrorFlags);
+  KindBox(owner, text, caption, 0, buttons, charset, kBoxErrorFlags);
 }
 
 void AttentionBox(WindowHandle owner, const String& text, const String& caption,
                   const String& buttons, int charset) {
-  MessageBoxCommon(owner, text, CaptionOrDefault(caption, 1), ButtonListOrDefault(buttons), charset,
-                   kBoxAttentionFlags);
+  KindBox(owner, text, caption, 1, buttons, charset, kBoxAttentionFlags);
 }
 
 bool ConfirmBox(WindowHandle owner, const String& text, const String& caption, const String& buttons,
                 int charset) {
-  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
-                          kBoxConfirmFlags) == kBoxYes;
+  return KindBox(owner, text, caption, 2, buttons, charset, kBoxConfirmFlags) == kBoxYes;
 }
 
 bool ConfirmOkBox(WindowHandle owner, const String& text, const String& caption,
                   const String& buttons, int charset) {
-  return MessageBoxCommon(owner, text, CaptionOrDefault(caption, 2), ButtonListOrDefault(buttons), charset,
-                          kBoxConfirmOkFlags) == kBoxOk;
+  return KindBox(owner, text, caption, 2, buttons, charset, kBoxConfirmOkFlags) == kBoxOk;
 }
 
 }  // namespace vx

@@ -1,6 +1,5 @@
 #include "ui/richedit_win.h"
 
-#include "text/str.h"
 namespace vx {
 
 namespace {
@@ -29,6 +28,38 @@ HWND CreateTextControl(HMODULE richEdit, HWND parent, DWORD style, DWORD exStyle
   if (control == nullptr)
     control = CreateWindowExA(exStyle, "EDIT", "", style, x, y, cx, cy, parent, nullptr, instance, nullptr);
   return control;
+}
+
+HFONT CreateBoxFont(int height, int charset, const String& face) {
+  return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
+                     face.c_str());
+}
+
+void RegisterBoxClass(const char* className, WNDPROC proc, HINSTANCE instance) {
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+}
+
+void DrawHorizontalLine(HDC dc, COLORREF colour, int y, int width) {
+  HPEN pen = CreatePen(PS_SOLID, 1, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  MoveToEx(dc, 0, y, nullptr);
+  LineTo(dc, width, y);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+LRESULT WindowColourBackground(HDC dc) {
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
 }  // namespace vx

@@ -1,6 +1,9 @@
-// Loading of the rich-edit control library for one box or dialog.
+// Pieces shared by the message box and the inform dialog: the rich-edit control library and the
+// text control, the font, the window class and the painting of separator lines and backgrounds.
 #pragma once
 #include <windows.h>
+
+#include "text/str.h"
 
 namespace vx {
 
@@ -11,5 +14,16 @@ HMODULE LoadRichEditLibrary();
 HWND CreateTextControl(HMODULE richEdit, HWND parent, DWORD style, DWORD exStyle, int x, int y, int cx, int cy);
 // Library name used by LoadRichEditLibrary (tests use a missing name to exercise the fall-back).
 void SetRichEditLibraryName(const char* name);
+
+// The font of a box (any weight, Swiss family) with the given height in pixels (negative: the
+// character height) and character set.
+HFONT CreateBoxFont(int height, int charset, const String& face);
+// Registers a box's window class: arrow cursor, button-face background, redrawn on resizing.
+// Fails harmlessly when the class is still registered.
+void RegisterBoxClass(const char* className, WNDPROC proc, HINSTANCE instance);
+// A line of one pixel across the width at y, in the colour.
+void DrawHorizontalLine(HDC dc, COLORREF colour, int y, int width);
+// The answer to WM_CTLCOLORSTATIC for a text control on the window colour.
+LRESULT WindowColourBackground(HDC dc);
 
 }  // namespace vx

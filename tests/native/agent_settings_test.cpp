@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "agent/settings.h"
 #include "settings_fake.h"
 
@@ -169,6 +171,84 @@ TEST(AgentSettings, InfoFileSwitchesAndVersion) {
   EXPECT_EQ(update_info::VersionNew(), 23);
   EXPECT_TRUE(update_info::RemoveStartUpShortcut());
   EXPECT_FALSE(update_info::RemoveCheckForNewUpdateShortcut());
+}
+
+}  // namespace
+
+namespace {
+
+// Every key of both files: its default when missing, and a stored value read back.
+TEST(AgentSettings, EveryKeyHasItsDefault) {
+  using Getter = std::string (*)();
+  struct Case {
+    const char* file;  // "o" original-settings, "i" update-information
+    const char* section;
+    const char* key;
+    Getter get;
+    const char* def;
+    const char* stored;
+    const char* read;
+  };
+  const Case cases[] = {
+      {"o", "Directories", "TargetDir", [] { return std::string(original_file::TargetDir()); }, "", "C:\\A", "C:\\A"},
+      {"o", "Directories", "SharedDir", [] { return std::string(original_file::SharedDir()); }, "", "C:\\S", "C:\\S"},
+      {"o", "Directories", "AuxiliaryDir", [] { return std::string(original_file::AuxiliaryDir()); }, "", "C:\\X", "C:\\X"},
+      {"o", "UnInstall", "StartUpLink", [] { return std::string(original_file::StartUpLink()); }, "", "l.lnk", "l.lnk"},
+      {"o", "UnInstall", "CheckforNewUpdateLink", [] { return std::string(original_file::CheckforNewUpdateLink()); }, "", "c.lnk", "c.lnk"},
+      {"o", "OriginalSetup", "ProgramName", [] { return std::string(original_file::ProgramName()); }, "", "App", "App"},
+      {"o", "MsgBox", "BtnText", [] { return std::string(original_file::BtnText()); },
+       "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|", "|O|C|J|N|A|R|I|", "|O|C|J|N|A|R|I|"},
+      {"o", "MsgBox", "Error", [] { return std::string(original_file::Error()); }, "Error", "Fehler", "Fehler"},
+      {"o", "MsgBox", "Confirm", [] { return std::string(original_file::Confirm()); }, "Confirm", "Frage", "Frage"},
+      {"o", "MsgBox", "Attention", [] { return std::string(original_file::Attention()); }, "Attention", "Achtung", "Achtung"},
+      {"o", "MsgBox", "FontName", [] { return std::string(original_file::FontName()); }, "Tahoma", "Arial", "Arial"},
+      {"o", "MsgBox", "CharSet", [] { return std::to_string(original_file::CharSet()); }, "0", "177", "177"},
+      {"o", "MsgBox", "FontSize", [] { return std::to_string(original_file::FontSize()); }, "8", "x", "8"},
+      {"o", "AutoUpdate", "s3", [] { return std::string(AutoUpdateText("s3", "File Download Aborted!")); },
+       "File Download Aborted!", "Stop", "Stop"},
+      {"i", "NewSetup", "DownloadURL_UPDATE", [] { return std::string(update_info::DownloadURL_UPDATE()); }, "", "http://h/u", "http://h/u"},
+      {"i", "NewSetup", "NameOfUpdateFile", [] { return std::string(update_info::NameOfUpdateFile()); }, "", "S.exe", "S.exe"},
+      {"i", "NewSetup", "ShutDownMethod", [] { return std::string(update_info::ShutDownMethod()); }, "", "Using WM_CLOSE", "Using WM_CLOSE"},
+      {"i", "NewSetup", "RunningProcess", [] { return std::string(update_info::RunningProcess()); }, "", "$TARGETDIR$\\a.exe", "$TARGETDIR$\\a.exe"},
+      {"i", "NewSetup", "ProgramName", [] { return std::string(update_info::ProgramName()); }, "", "App 2", "App 2"},
+      {"i", "NewSetup", "ValidVersions", [] { return std::string(update_info::ValidVersions()); }, "", "1, 2", "1, 2"},
+      {"i", "NewSetup", "SizeOfUpdateFile", [] { return std::to_string(update_info::SizeOfUpdateFile()); }, "0", "4294967297", "1"},
+      {"i", "NewSetup", "VersionNew", [] { return std::to_string(update_info::VersionNew()); }, "0", "7", "7"},
+      {"i", "NewSetup", "Stamp", [] { return std::to_string(update_info::Stamp()); }, "0", "-3", "-3"},
+      {"i", "General", "AutoInform", [] { return std::to_string(update_info::AutoInform()); }, "0", "01", "1"},
+      {"i", "General", "AutoInform", [] { return std::to_string(update_info::AutoInform()); }, "0", "1.0", "0"},
+      {"i", "General", "AutoInform", [] { return std::to_string(update_info::AutoInform()); }, "0", "2", "0"},
+      {"i", "AutoInform", "DownloadURL_INFORM", [] { return std::string(update_info::DownloadURL_INFORM()); }, "", "http://h/n", "http://h/n"},
+      {"i", "AutoInform", "NameOfInformFile", [] { return std::string(update_info::NameOfInformFile()); }, "", "N.txt", "N.txt"},
+      {"i", "AutoInform", "SizeOfInformFile", [] { return std::to_string(update_info::SizeOfInformFile()); }, "0", "-1", "-1"},
+      {"i", "AutoInform", "AutoInformW", [] { return std::to_string(update_info::AutoInformW()); }, "360", "500", "500"},
+      {"i", "AutoInform", "AutoInformH", [] { return std::to_string(update_info::AutoInformH()); }, "360", "wide", "360"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "." + c.key + "=" + c.stored);
+    FakeSettingsStore store;
+    SettingsFixtureScope scope(store);
+    EXPECT_EQ(c.get(), c.def);
+    const char* file = c.file[0] == 'o' ? FakeSettingsStore::kOriginal : FakeSettingsStore::kInfo;
+    store.values[FakeSettingsStore::Key(file, c.section, c.key)] = c.stored;
+    EXPECT_EQ(c.get(), c.read);
+    // The other file never answers for this key.
+    const char* other = c.file[0] == 'o' ? FakeSettingsStore::kInfo : FakeSettingsStore::kOriginal;
+    store.values.clear();
+    store.values[FakeSettingsStore::Key(other, c.section, c.key)] = c.stored;
+    EXPECT_EQ(c.get(), c.def);
+  }
+}
+
+TEST(AgentSettings, MessageTextsHaveTheirBuiltInDefaultsOnlyWhereGiven) {
+  FakeSettingsStore store;
+  SettingsFixtureScope scope(store);
+  EXPECT_EQ(AutoUpdateText("s21", ""), "");
+  store.values[FakeSettingsStore::Key(FakeSettingsStore::kOriginal, "AutoUpdate", "s21")] = "No update <B>now</B>";
+  EXPECT_EQ(AutoUpdateText("s21", ""), "No update <B>now</B>");
+  // The update-information file never supplies message texts.
+  store.values[FakeSettingsStore::Key(FakeSettingsStore::kInfo, "AutoUpdate", "s34")] = "Other";
+  EXPECT_EQ(AutoUpdateText("s34", "New Version"), "New Version");
 }
 
 }  // namespace

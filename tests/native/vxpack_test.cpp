@@ -346,7 +346,6 @@ struct Sample {
     cfg.blockSize = 4096;
     cfg.threads = 2;
     cfg.makeAgent = true;
-    cfg.allowUnfinished = true;  // make_agent and [web] are not finished yet
     cfg.secondBar = true;
     cfg.updateUrl = "http://updates.example.com/app";
     cfg.infoFile = "App.info";
@@ -629,34 +628,40 @@ TEST(BuildPackage, RefusesBadInput) {
   }
 }
 
-// Until the launcher downloads web-hosted packages and the agent checks for updates, building
-// them is refused with one line, unless asked for by tests.
-TEST(BuildPackage, RefusesUnfinishedFeatures) {
+// Agent packages (make_agent, agent, the settings list with the agent token) are built without
+// any flag, and the launcher's reader finds what was asked for.
+TEST(BuildPackage, BuildsAgentPackagesWithoutAFlag) {
   struct Case {
     const char* name;
-    void (*change)(BuildConfig&);
-    const char* expect;
+    bool makeAgent, agent;
   } cases[] = {
-      {"make_agent", [](BuildConfig& c) { c.makeAgent = true; },
-       "make_agent is not available yet: the update agent does not check for updates yet"},
-      {"agent", [](BuildConfig& c) { c.agent = true; },
-       "agent is not available yet: the update agent does not check for updates yet"},
+      {"make_agent", true, false},
+      {"agent", false, true},
+      {"both", true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Sample s;
-    s.cfg.makeAgent = false;
     s.cfg.allowUnfinished = false;
+    s.cfg.makeAgent = c.makeAgent;
+    s.cfg.agent = c.agent;
+    s.cfg.updateUrl = "http://h/upd";
+    s.cfg.infoFile = "sub\\App.info";
+    s.cfg.agentExe = "AppUpdate.exe";
+    s.cfg.agentToken = "SECRET";
     EXPECT_EQ(UnfinishedFeature(s.cfg), "");
-    c.change(s.cfg);
-    EXPECT_EQ(UnfinishedFeature(s.cfg), c.expect);
     BuildReport report;
     std::string error;
-    EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
-    EXPECT_EQ(error, std::string(c.expect) + " (--allow-unfinished builds it anyway, for tests)");
-    EXPECT_FALSE(fs::exists(s.cfg.output));
-    s.cfg.allowUnfinished = true;
-    EXPECT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
+    ASSERT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
+    vx::TGFileInfo info(vx::String(s.cfg.output));
+    EXPECT_EQ(info.MakeAgentFlag(), c.makeAgent);
+    EXPECT_EQ(info.AgentFlag(), c.agent);
+    EXPECT_EQ(info.UpdateUrl(), "http://h/upd");
+    EXPECT_EQ(info.InfoFileName(), "App.info");
+    EXPECT_EQ(info.OriginalFileName(), "App.original");
+    EXPECT_EQ(info.AgentExeName(), "AppUpdate.exe");
+    EXPECT_EQ(info.AgentToken(true), "SECRET");
+    EXPECT_NE(info.AgentToken(false), "SECRET");
   }
   // Web-hosted installers work: [web] needs no flag.
   Sample web;

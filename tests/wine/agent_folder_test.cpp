@@ -67,7 +67,6 @@ class AgentFolderTest : public ::testing::Test {
     cfg.launcher = TestBinDir() + "vxstub_seams.exe";
     cfg.agent = true;
     cfg.agentExe = "FolderAgent.exe";
-    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.infoFile = "folderapp.inf";
     ASSERT_TRUE(BuildTestPackage(cfg));
     installed_ = install_ + "folderapp.original";

@@ -55,7 +55,6 @@ class AgentLauncherTest : public ::testing::Test {
     dir_ = FreshTempDir("agentlauncher");
     auto cfg = LauncherPackageConfig(dir_ + "MyAppUpdate.exe");
     cfg.agent = true;
-    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.agentExe = "MyAppUpdate.exe";
     cfg.infoFile = "myapp.inf";
     ASSERT_TRUE(BuildTestPackage(cfg));

@@ -130,7 +130,6 @@ TEST_P(HandshakeArgs, EverySwitchIsOneArgument) {
   if (c.run == Run::kAgentCopy) {
     CloseAgentCopy();
     cfg.agent = true;
-    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.agentExe = kAgentName;
     cfg.infoFile = "myapp.inf";
   } else {

@@ -172,7 +172,6 @@ TEST_F(InstallTest, CorruptedPackageShowsBadCrcAndStartsNothing) {
 TEST_F(InstallTest, WebJobRefusesAnAgentNameOutsideTheWorkFolder) {
   const std::string temp = FreshTempDir("web job temp");
   auto cfg = Config("");
-  cfg.allowUnfinished = true;  // web-hosted packages and the agent are not finished yet
   cfg.hasWeb = true;
   cfg.web.folder = "http://127.0.0.1:9/none";
   cfg.web.launcherOutput = dir_ + "Web Setup.exe";

@@ -25,7 +25,6 @@ class ModesTest : public ::testing::Test {
     dir_ = FreshTempDir("modes");
     auto cfg = LauncherPackageConfig(dir_ + "agent.pkg.exe");
     cfg.agent = true;
-    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.agentExe = "MyAppUpdate.exe";
     cfg.infoFile = "myapp.inf";
     cfg.updateUrl = "http://127.0.0.1:1/updates";

@@ -63,7 +63,6 @@ class StubWindowTest : public ::testing::Test {
                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     auto cfg = LauncherPackageConfig(dir_ + "X_StubWinAgent.exe");
     cfg.agent = true;
-    cfg.allowUnfinished = true;  // the agent itself is not finished yet
     cfg.agentExe = "StubWinAgent.exe";
     cfg.infoFile = "sub\\StubWin.cfg";
     cfg.updateUrl = "http://127.0.0.1:1/updates";

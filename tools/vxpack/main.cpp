@@ -16,6 +16,7 @@
 #include "extract.h"
 #include "inspect.h"
 #include "manifest.h"
+#include "token_encode.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ const char kUsage[] =
     "       vxpack inspect FILE\n"
     "       vxpack verify PACKAGE\n"
     "       vxpack extract PACKAGE DIR\n"
+    "       vxpack token TEXT\n"
     "       vxpack version\n";
 
 bool StderrIsTerminal() {
@@ -168,6 +170,12 @@ int main(int argc, char** argv) {
   if (cmd == "inspect") return Inspect(args);
   if (cmd == "verify") return vxpack::VerifyCommand(args);
   if (cmd == "extract") return vxpack::ExtractCommand(args);
+  if (cmd == "token") {
+    // The stored form of a secret token, for the token field of an inform file.
+    if (args.size() != 1 || args[0].empty() || args[0].size() > 240) return Usage("token needs one text of 1 to 240 bytes");
+    std::printf("%s\n", vxpack::EncodeToken(args[0], vxpack::FreshSeed()).c_str());
+    return 0;
+  }
   if (cmd == "version" || cmd == "--version") {
     std::printf("vxpack 1.0 (%s)\n", vxpack::CompressorName());
     return 0;

@@ -316,11 +316,7 @@ int ThreadCount(const BuildConfig& cfg) {
 
 }  // namespace
 
-std::string UnfinishedFeature(const BuildConfig& cfg) {
-  if (cfg.makeAgent) return "make_agent is not available yet: the update agent does not check for updates yet";
-  if (cfg.agent) return "agent is not available yet: the update agent does not check for updates yet";
-  return std::string();
-}
+std::string UnfinishedFeature(const BuildConfig&) { return std::string(); }
 
 bool SpaceTable(const std::vector<uint64_t>& sizes, uint32_t table[9]) {
   for (int i = 0; i < 9; ++i) {

@@ -40,13 +40,13 @@ struct BuildConfig {
   WebOptions web;
   std::vector<LanguageEntry> languages;
   uint32_t tokenSeed = 0;   // 0: fresh random tokens on every build
-  // Build packages with features the launcher does not carry out yet ([web], make_agent,
-  // agent), for tests of the parts that exist.
+  // Build packages with features the launcher does not carry out yet (none at present), for
+  // tests of the parts that exist.
   bool allowUnfinished = false;
 };
 
-// The first option of cfg that the launcher does not carry out yet, as the manifest names it
-// ("[web]", "make_agent", "agent"), with what is missing; empty when there is none.
+// The first option of cfg that the launcher does not carry out yet, as the manifest names it,
+// with what is missing; empty when there is none (every option is carried out today).
 std::string UnfinishedFeature(const BuildConfig& cfg);
 
 struct BuildReport {

@@ -1,0 +1,103 @@
+#include "agent/check_chain.h"
+
+#include "agent/agent_host.h"
+#include "agent/agent_state.h"
+#include "agent/settings.h"
+#include "package/package.h"
+#include "system/debug.h"
+#include "text/paths.h"
+#include "text/scramble.h"
+#include "text/utils.h"
+
+namespace vx {
+
+String FetchFileName(const String& name) {
+  const String part = FileNamePart(name);
+  String stem;  // upper case, up to the first "."
+  bool named = false, inStem = true;
+  for (char c : part) {
+    if (static_cast<unsigned char>(c) < 32 || String("<>\"|?*").find(c) != String::npos) return String();
+    if (c != '.' && c != ' ') named = true;
+    if (c == '.') inStem = false;
+    if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  }
+  // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
+  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
+                        (stem.substr(0, 3) == "COM" || stem.substr(0, 3) == "LPT");
+  if (!named || numbered || PosFrom("|" + stem + "|", "|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", 1) > 0)
+    return String();
+  return part;
+}
+
+InformFile ParseInformFile(const String& content) {
+  String rest = content;
+  if (rest.substr(0, 12) == "Scrambled=01") rest = ScrambleValue(rest, false);
+  InformFile f;
+  rest = TextAfter(rest, "|");
+  f.token = TextBefore(rest, "|");
+  rest = TextAfter(rest, "|");
+  rest = TextAfter(rest, "|");
+  f.text = TextAfter(rest, "|");
+  return f;
+}
+
+bool InformTokenMatches(const String& content, const String& decodedAgentToken) {
+  return DecodeToken(ParseInformFile(content).token) == decodedAgentToken;
+}
+
+bool IsReAskDue() {
+  const int64_t interval = original_file::ReAskSecondsInterval();
+  return NowSeconds() > original_file::ReAskSecondsLast() + interval && interval > 0;
+}
+
+bool IsValidVersion() {
+  const String valid = update_info::ValidVersions();
+  return valid.empty() ||
+         PosFrom("," + IntText(original_file::VersionOriginal()) + ",", "," + valid + ",", 1) > 0;
+}
+
+bool CheckUpdateSize(const String& location, const String& updateName, const String& informName) {
+  int32_t expected = update_info::SizeOfUpdateFile();
+  String name = updateName;
+  if (update_info::AutoInform()) {
+    name = informName;
+    expected = update_info::SizeOfInformFile();
+  }
+  int64_t actual = -1;
+  name = FetchFileName(name);
+  const String where = TestMode() ? TestModeURL() : location;
+  AgentHost& host = CurrentAgentHost();
+  if (!name.empty()) {
+    actual = host.FileSize(where + "\\" + name);
+    if (actual < 0 && !TestMode() && host.InternetConnected())
+      actual = host.HttpContentLength(where + "/" + name);
+  }
+  return expected == Low32(actual);
+}
+
+bool GetOkToPerformAU(bool infoObtained, int32_t& status) {
+  status = 0;
+  if (infoObtained) {
+    ++status;
+    const int32_t installed = original_file::VersionOriginal();
+    if (installed > 0) {
+      ++status;
+      if (update_info::Stamp() != original_file::Stamp() || IsReAskDue() || InteractiveState() == 1) {
+        ++status;
+        if (update_info::VersionNew() > installed) {
+          ++status;
+          if (IsValidVersion()) {
+            ++status;
+            if (CheckUpdateSize(update_info::DownloadURL_UPDATE(), update_info::NameOfUpdateFile(),
+                                update_info::NameOfInformFile()))
+              ++status;
+          }
+        }
+      }
+    }
+  }
+  DebugWriteLnPid(" GetOkToPerformAU=", IntText(status));
+  return status == kOfferStatus;
+}
+
+}  // namespace vx
