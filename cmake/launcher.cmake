@@ -57,6 +57,9 @@ execute_process(COMMAND ${VX_LD} --verbose
                 COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/lean_linker_script.py
                 OUTPUT_FILE ${VX_LAUNCHER_LD} COMMAND_ERROR_IS_FATAL ANY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/lean_linker_script.py)
+# The resource script includes these files; the compiler's dependency scan does not see them.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/launcher/stub.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/src/launcher/stub.manifest;${CMAKE_SOURCE_DIR}/src/launcher/stub.ico")
 # A launcher program: the entry, the lean runtime, the resources and any further sources given.
 # Own entry point (src/runtime/entry.cpp) instead of the C runtime's start-up files, so nothing
 # may need run-time pseudo relocations (no auto-import); no base relocations (an exe is always

@@ -2,7 +2,8 @@
 # Builds the sample installer from examples/ with vxpack, runs it under Wine and tells what
 # happened: the launcher's trace lines, the sample setup's report, and whether the work folder
 # was removed. Saves a screenshot of the launcher's window in the build folder; with
-# --screenshots it also refreshes docs/screenshots/stub_window.png.
+# --screenshots it also refreshes docs/screenshots/stub_window.png. Then shows the update agent
+# in inform mode (scripts/demo_agent.sh).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
@@ -134,3 +135,8 @@ if [ -s "$update_log" ]; then
 fi
 [ "$relaunched" = 1 ] && [ "$(cat "$app/version.txt")" = 110 ] || { echo "The update cycle did not complete."; exit 1; }
 echo "Version 110 runs and the agent relaunched itself."
+
+# Part two: the update agent of such an installation finds news in inform mode.
+wine_env_stop
+say "The update agent in inform mode"
+bash "$ROOT/scripts/demo_agent.sh" "$@"

@@ -39,6 +39,16 @@ def main():
     start, end, _ = section_block(script, ".eh_frame")
     script = script[:start] + script[end:]
 
+    # Without an output section named .idata the linker finds the import directory and the
+    # import address table through symbols of these names, which it takes for addresses
+    # relative to the image (RVAs): they mark the parts here.
+    for part in ("2", "4", "5", "6"):
+        keep = f"KEEP (SORT(*)(.idata${part}))"
+        if keep not in idata and f"SORT(*)(.idata${part})" not in idata:
+            sys.exit(f"lean_linker_script: no .idata${part} in the import tables")
+        idata = re.sub(r"(\n\s*)((?:KEEP \()?SORT\(\*\)\(\.idata\$" + part + r"\)\)?)",
+                       r'\1".idata$' + part + r'" = ABSOLUTE(. - __image_base__);\1\2', idata, count=1)
+
     code_end = "     KEEP (*(.gcc_except_table))\n  }"
     if script.count(code_end) != 1:
         sys.exit("lean_linker_script: the end of the .text section was not found")

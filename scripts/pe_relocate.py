@@ -4,58 +4,11 @@ to file offset 256 and point e_lfanew there, leaving bytes 252..255 zero.
 
 Packages appended to the launcher find the PE signature at the fixed offset 256 and keep
 their package-end field in the four bytes before it. Fails loudly when the headers do not fit.
-
-Also fills in the import directory when the linker left it empty: GNU ld takes it from an
-output section named .idata, and the launcher's linker script puts the import tables into the
-code section (scripts/lean_linker_script.py). Without it the loader binds no import at all.
 """
 import struct
 import sys
 
 TARGET = 256
-
-
-def rva_to_offset(data, opt, opt_size, nsect, rva):
-    """File offset of an RVA, or None when no section holds it."""
-    table = opt + opt_size
-    for i in range(nsect):
-        vsize, vaddr, rawsize, rawptr = struct.unpack_from("<IIII", data, table + 40 * i + 8)
-        if vaddr <= rva < vaddr + max(vsize, rawsize):
-            return rawptr + rva - vaddr
-    return None
-
-
-def fill_import_directory(path, data, opt, opt_size, nsect):
-    """The import descriptors are the table, ended by an empty one, whose first entry's import
-    address list (FirstThunk, at +16) is the start of the import address table (directory 12)
-    and every entry's list lies inside that table."""
-    magic = struct.unpack_from("<H", data, opt)[0]
-    dirs = opt + (96 if magic == 0x10B else 112)
-    imp_rva, imp_size = struct.unpack_from("<II", data, dirs + 8 * 1)
-    iat_rva, iat_size = struct.unpack_from("<II", data, dirs + 8 * 12)
-    if imp_rva != 0 or iat_rva == 0:
-        return
-    iat_off = rva_to_offset(data, opt, opt_size, nsect, iat_rva)
-    needle = struct.pack("<I", iat_rva)
-    pos = data.find(needle, 16)
-    while pos >= 0:
-        start = pos - 16
-        count, off = 0, start
-        while True:
-            ilt, _, _, name, thunk = struct.unpack_from("<IIIII", data, off)
-            if (ilt, name, thunk) == (0, 0, 0):
-                break
-            if not (iat_rva <= thunk < iat_rva + iat_size and name != 0):
-                count = 0
-                break
-            count += 1
-            off += 20
-        if count > 0 and start < iat_off:
-            delta = iat_rva - iat_off
-            struct.pack_into("<II", data, dirs + 8 * 1, start + delta, 20 * (count + 1))
-            return
-        pos = data.find(needle, pos + 1)
-    sys.exit(f"pe_relocate: {path}: the import directory is empty and no import table was found")
 
 
 def main(path):
@@ -75,7 +28,6 @@ def main(path):
                      if struct.unpack_from("<I", data, lfanew + 24 + opt_size + 40 * i + 20)[0]),
                     default=size_of_headers)
     limit = min(size_of_headers, first_raw)
-    fill_import_directory(path, data, opt, opt_size, nsect)
     if TARGET + block_len > limit:
         sys.exit(f"pe_relocate: {path}: headers ({block_len} bytes) do not fit between "
                  f"{TARGET} and {limit}")
@@ -85,6 +37,13 @@ def main(path):
             data[i] = 0
         data[TARGET:TARGET + block_len] = block
         struct.pack_into("<I", data, 0x3C, TARGET)
+    # An image that has an import address table must have an import directory, or the loader
+    # binds nothing (the launcher's linker script keeps the import tables in the code section).
+    magic = struct.unpack_from("<H", data, TARGET + 24)[0]
+    directories = TARGET + 24 + (96 if magic == 0x10B else 112)
+    imports, iat = (struct.unpack_from("<I", data, directories + 8 * i)[0] for i in (1, 12))
+    if iat != 0 and imports == 0:
+        sys.exit(f"pe_relocate: {path}: import address table without an import directory")
     data[252:256] = b"\0\0\0\0"
     # The checksum field is not used by the loader for user-mode programs; clear it.
     struct.pack_into("<I", data, TARGET + 24 + 64, 0)

@@ -8,7 +8,7 @@ class NothingHost final : public AgentHost {
   int64_t FileSize(const String&) override { return -1; }
   bool InternetConnected() override { return false; }
   int32_t HttpContentLength(const String&) override { return -1; }
-  String TestModeValue(const String&, const String& def) override { return def; }
+  String TestModeValue(const char*, const char* def) override { return def; }
   uint32_t TickCount() override { return 0; }
 };
 

@@ -15,7 +15,7 @@ class AgentHost {
   virtual bool InternetConnected() = 0;
   virtual int32_t HttpContentLength(const String& url) = 0;  // -1 when it cannot be had
   // A value under the test-mode key, as text (a number as its decimal form); def when missing.
-  virtual String TestModeValue(const String& name, const String& def) = 0;
+  virtual String TestModeValue(const char* name, const char* def) = 0;
   virtual uint32_t TickCount() = 0;  // milliseconds
 
  protected:

@@ -19,7 +19,7 @@ class Win32Host final : public AgentHost {
   }
   bool InternetConnected() override { return vx::InternetConnected(); }
   int32_t HttpContentLength(const String& url) override { return vx::HttpContentLength(url); }
-  String TestModeValue(const String& name, const String& def) override {
+  String TestModeValue(const char* name, const char* def) override {
     return RegReadStr(kTestModeKey, name, def);
   }
   uint32_t TickCount() override { return GetTickCount(); }

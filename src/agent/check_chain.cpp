@@ -96,7 +96,7 @@ bool GetOkToPerformAU(bool infoObtained, int32_t& status) {
       }
     }
   }
-  DebugWriteLnPid(" GetOkToPerformAU=" + IntText(status));
+  DebugWriteLnPid(" GetOkToPerformAU=", IntText(status));
   return status == kOfferStatus;
 }
 

@@ -46,11 +46,11 @@ bool BeginAgentTick(TickPlan& plan) {
   if (stop >= 0) SetStopRequest(stop - 1);
   const int32_t count = AutoUpdateTimerCount() + 1;
   SetAutoUpdateTimerCount(count);
-  DebugWriteLnPid(" AutoUpdateTimerCount=" + IntText(count));
+  DebugWriteLnPid(" AutoUpdateTimerCount=", IntText(count));
   if (count > 0) {
     ReadTestMode(false);
     plan.status = ShotTimeStatus();
-    DebugWriteLnPid(" ShotTimeStatus=" + IntText(plan.status));
+    DebugWriteLnPid(" ShotTimeStatus=", IntText(plan.status));
     if (plan.status == 2) g_probing = false;
     plan.ask = plan.status > 0 && (InteractiveState() == 1 || AskBeforeCheck());
   }

@@ -10,8 +10,8 @@ class NoSettingsFiles final : public SettingsStore {
  public:
   String OriginalFilePath() override { return String(); }
   String InfoFilePath() override { return String(); }
-  String Read(const String&, const String&, const String&, const String& def) override { return def; }
-  bool Write(const String&, const String&, const String&, const String&) override { return false; }
+  String Read(const String&, const char*, const char*, const char* def) override { return def; }
+  bool Write(const String&, const char*, const char*, const String&) override { return false; }
   char TimeSeparator() override { return ':'; }
 };
 
@@ -31,11 +31,11 @@ void WriteOriginal(const char* key, const String& value) {
 }
 
 // Writes a time of the agent's time base and its readable copy beside it.
-void WriteTimeWithCopy(const String& key, int64_t t) {
+void WriteTimeWithCopy(const char* key, int64_t t) {
   SettingsStore& store = CurrentSettingsStore();
   const String file = store.OriginalFilePath();
   store.Write(file, original_file::kOriginalSetup, key, IntText(t));
-  store.Write(file, original_file::kOriginalSetup, "__" + key,
+  store.Write(file, original_file::kOriginalSetup, (String("__") + key).c_str(),
               DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
 }
 
@@ -54,9 +54,8 @@ void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store
 
 SettingsStore& CurrentSettingsStore() { return *g_store; }
 
-int64_t ReadSettingInt(const String& file, const String& section, const String& key,
-                       int64_t def) {
-  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def));
+int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def) {
+  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def).c_str());
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }

@@ -18,10 +18,8 @@ class SettingsStore {
   virtual String OriginalFilePath() = 0;
   virtual String InfoFilePath() = 0;
   // The stored text, or def when the file or key is missing.
-  virtual String Read(const String& file, const String& section, const String& key,
-                      const String& def) = 0;
-  virtual bool Write(const String& file, const String& section, const String& key,
-                     const String& value) = 0;
+  virtual String Read(const String& file, const char* section, const char* key, const char* def) = 0;
+  virtual bool Write(const String& file, const char* section, const char* key, const String& value) = 0;
   // Separator of the readable time copies (the user's locale on Windows).
   virtual char TimeSeparator() = 0;
 
@@ -36,8 +34,7 @@ SettingsStore& CurrentSettingsStore();
 SettingsStore& IniSettingsFiles();
 
 // A key read as a signed 64-bit integer: text that does not convert gives def.
-int64_t ReadSettingInt(const String& file, const String& section, const String& key,
-                       int64_t def);
+int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def);
 // Low 32 bits of a 64-bit value, as a signed number.
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 

@@ -12,12 +12,10 @@ class IniSettingsStore final : public SettingsStore {
  public:
   String OriginalFilePath() override { return AgentFolder() + OwnPackage().OriginalFileName(); }
   String InfoFilePath() override { return AgentFolder() + OwnPackage().InfoFileName(); }
-  String Read(const String& file, const String& section, const String& key,
-              const String& def) override {
+  String Read(const String& file, const char* section, const char* key, const char* def) override {
     return IniRead(file, section, key, def);
   }
-  bool Write(const String& file, const String& section, const String& key,
-             const String& value) override {
+  bool Write(const String& file, const char* section, const char* key, const String& value) override {
     return IniWrite(file, section, key, value);
   }
   char TimeSeparator() override { return LocaleTimeSeparator(); }

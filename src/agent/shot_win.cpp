@@ -41,7 +41,7 @@ void AgentAttentionBox(WindowHandle owner, const String& text) {
 String WriteFailed(const String& target) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
-  DebugWriteLnPid(" DownloadFileAU: cannot write " + target);
+  DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
   return "Unable to Write File!<P><P>" + target;
 }
 
@@ -65,7 +65,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   const String where = test ? TestModeURL() : location;
   String path = where + "\\" + file;
   const bool local = !file.empty() && CurrentAgentHost().FileSize(path) >= 0;
-  DebugWriteLnPid(" DownloadFileAU: " + DbgBool(local) + " " + path);
+  DebugWriteLnPid(" DownloadFileAU: ", DbgBool(local) + " " + path);
   if (file.empty()) return false;
   const String saved = AgentFolder() + file;
   if (local) {
@@ -95,7 +95,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   }
   if (kind == 1) {
     if (errorText.empty() && !content.empty())
-      errorText = CheckNotFoundPage(String(), content, path, String());
+      errorText = CheckNotFoundPage(String(), content, path, "");
     if (errorText.empty() && !content.empty()) {
       if (WriteFileText(saved, content, 0, false))
         result = true;
@@ -162,7 +162,7 @@ bool PerformAutoInform() {
 }
 
 void PerformShot() {
-  DebugWriteLnPid(" Fire  " + DateTimeText(CurrentPlatform().NowDateTime()));
+  DebugWriteLnPid(" Fire  ", DateTimeText(CurrentPlatform().NowDateTime()));
   ReadTestMode(true);
   SetActivityState(1);
   PostClientNotification(kNotifyInfoFetch, 1);
@@ -192,8 +192,8 @@ void PerformShot() {
     if (!offered) {
       const bool test = TestMode();
       const bool connected = InternetConnected();
-      DebugWriteLnPid(" TestMode=" + DbgBool(test));
-      DebugWriteLnPid(" InternetConnected=" + DbgBool(connected));
+      DebugWriteLnPid(" TestMode=", DbgBool(test));
+      DebugWriteLnPid(" InternetConnected=", DbgBool(connected));
       if (writeFailed)
         AgentErrorBox(errorText);
       else if (!test && !connected)

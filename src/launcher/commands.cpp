@@ -40,12 +40,15 @@ String CloseOpenQuote(const String& text) {
   return EndsInsideQuotes(text) ? WithClosingQuote(text) : text;
 }
 
-String SwitchArgument(const String& name, const String& value) {
+String SwitchArgument(const char* name, const String& value) {
   String v;
   for (char c : value)
     if (c != '"') v += c;
-  if (v.find_first_of(" \t/") != String::npos) v = "\"" + WithClosingQuote(v);
-  return " " + name + v;
+  if (v.find_first_of(" \t/") != String::npos) v = '"' + WithClosingQuote(v);
+  String out(1, ' ');
+  out += name;
+  out += v;
+  return out;
 }
 
 SetupCommand BuildSetupCommand(const String& workFolder, const String& runCommand,
@@ -59,21 +62,39 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
     parameters = Trim(parameters + " " + CloseOpenQuote(Trim(runCommand.substr(star + 1))));
   }
   SetupCommand out;
-  out.programPath = workFolder + "\\" + program;
-  out.commandLine = "\"" + out.programPath + "\"";
-  if (!parameters.empty()) out.commandLine += " " + parameters;
-  out.commandLine += " /TH_ID=" + threadTag;
-  out.commandLine += " /OriginExe=" + OriginExeValue(ownPath);
-  if (agentFlag) out.commandLine += " /AutoUpdateProg";
+  out.programPath = workFolder;
+  out.programPath += '\\';
+  out.programPath += program;
+  String& line = out.commandLine;
+  line += '"';
+  line += out.programPath;
+  line += '"';
+  if (!parameters.empty()) {
+    line += ' ';
+    line += parameters;
+  }
+  line += " /TH_ID=";
+  line += threadTag;
+  line += " /OriginExe=";
+  line += OriginExeValue(ownPath);
+  if (agentFlag) line += " /AutoUpdateProg";
   return out;
 }
 
 String RelayCommandLine(const String& relayPath, const String& commandTail,
                         const String& ownPath) {
-  String line = "\"" + relayPath + "\"";
+  String line(1, '"');
+  line += relayPath;
+  line += '"';
   const String tail = CloseOpenQuote(Trim(commandTail));
-  if (!tail.empty()) line += " " + tail;
-  return line + " /SpanCdLvl=2 /SpanDiskFName1=\"" + ownPath + ".001\"";
+  if (!tail.empty()) {
+    line += ' ';
+    line += tail;
+  }
+  line += " /SpanCdLvl=2 /SpanDiskFName1=\"";
+  line += ownPath;
+  line += ".001\"";
+  return line;
 }
 
 String AgentCopyParameters(const String& transientValue, const String& delayValue) {
@@ -85,24 +106,30 @@ String AgentCopyParameters(const String& transientValue, const String& delayValu
 
 String RelaunchCommandLine(const String& folder, const String& agentExeName,
                            const String& transientText) {
-  return "\"" + folder + agentExeName + "\" /_ZZ=99 /WAIT=3" +
-         SwitchArgument("/TRANSIENT=", transientText);
+  String line(1, '"');
+  line += folder;
+  line += agentExeName;
+  line += "\" /_ZZ=99 /WAIT=3";
+  line += SwitchArgument("/TRANSIENT=", transientText);
+  return line;
 }
 
-std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
-                                               bool agentWindowExisted) {
-  std::vector<ControlMessage> out;
-  if (stop >= 0) out.push_back({kMsgStopRequest, static_cast<int32_t>(stop), 0});
+ControlMessages ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test, bool agentWindowExisted) {
+  ControlMessages out;
+  auto add = [&out](uint32_t msg, int64_t wParam, int64_t lParam) {
+    out.items[out.count++] = {msg, static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)};
+  };
+  if (stop >= 0) add(kMsgStopRequest, stop, 0);
   if (!wmMsg.empty()) {
     String list = ":" + wmMsg + ":";
     int64_t w = 0, m = 0;
     if (!TextToInt64(ListItem(list, 0, ""), w)) w = 0;
     if (!TextToInt64(ListItem(list, 1, ""), m)) m = 0;
-    out.push_back({kMsgSubscribe, static_cast<int32_t>(w), static_cast<int32_t>(m)});
+    add(kMsgSubscribe, w, m);
   }
   if (test >= 0) {
-    out.push_back({kMsgCommand, static_cast<int32_t>(kCommandCheckNow), static_cast<int32_t>(test)});
-    if (!agentWindowExisted) out.push_back({kMsgStopRequest, 2, 0});
+    add(kMsgCommand, kCommandCheckNow, test);
+    if (!agentWindowExisted) add(kMsgStopRequest, 2, 0);
   }
   return out;
 }

@@ -2,7 +2,6 @@
 // to a running agent copy (portable).
 #pragma once
 #include <cstdint>
-#include <vector>
 
 #include "launcher/remote.h"
 #include "text/str.h"
@@ -32,7 +31,7 @@ bool EndsInsideQuotes(const String& text);
 String CloseOpenQuote(const String& text);
 // " " + name + value as one argument: the value is quoted when it holds a blank, a tab or a "/"
 // (which would also end it for the switch reader); double quotes inside it are dropped.
-String SwitchArgument(const String& name, const String& value);
+String SwitchArgument(const char* name, const String& value);
 
 // The setup's command line from the package's run command ("name*extra parameters") and the
 // launcher's command tail. The program path is quoted so that blanks in the work folder
@@ -66,8 +65,16 @@ struct ControlMessage {
   }
 };
 
-// The messages "/STOP=", "/WM_MSG=" and "/TEST=" turn into, in the order they are posted.
-std::vector<ControlMessage> ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
+// At most four messages, in the order they are posted.
+struct ControlMessages {
+  ControlMessage items[4];
+  int count = 0;
+  const ControlMessage* begin() const { return items; }
+  const ControlMessage* end() const { return items + count; }
+};
+
+// The messages "/STOP=", "/WM_MSG=" and "/TEST=" turn into.
+ControlMessages ControlMessagesFor(int64_t stop, const String& wmMsg, int64_t test,
                                                bool agentWindowExisted);
 
 }  // namespace vx

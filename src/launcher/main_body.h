@@ -9,7 +9,7 @@ namespace vx {
 int StubMain();
 
 const String& WindowClassName();
-String WorkFolder();  // computed and created on first call
+const String& WorkFolder();  // computed and created on first call
 
 bool IsAgentLauncher();
 bool IsAgentCopy();

@@ -74,7 +74,7 @@ void DecideMode() {
 
 const String& WindowClassName() { return g_windowClassName; }
 
-String WorkFolder() {
+const String& WorkFolder() {
   if (g_workFolder.empty()) {
     uint32_t dos = 0;
     bool have = FileDosDateTime(ModulePath(), dos);
@@ -101,13 +101,13 @@ int StubMain() {
   SecureDllSearch();
   InitCommandLineFromProcess();
   DebugOpen();
-  DebugWriteLnPid(" ==== STUB START ====> " + FullCommandLine() + "<");
+  DebugWriteLnPid(" ==== STUB START ====> ", FullCommandLine() + "<");
   OpenOwnPackage(*OpenPieceFile(ModulePath()));
   g_modeInputs = TakeModeInputs();
-  DebugWriteLnPid(" ThisIs_AutoUpdateProg=" + DbgBool(AgentFlag()));
+  DebugWriteLnPid(" ThisIs_AutoUpdateProg=", DbgBool(AgentFlag()));
   DecideMode();
   ReleaseOwnPackage();
-  DebugWriteLnPid(" ==== STUB END ====> " + FullCommandLine() + "<");
+  DebugWriteLnPid(" ==== STUB END ====> ", FullCommandLine() + "<");
   DebugWriteLn();
   return 0;
 }

@@ -45,7 +45,7 @@ StartedProgram StartElevated(const String& commandLine, const String& programPat
     started.error = GetLastError();
     if (started.error == 0) started.error = ERROR_CANCELLED;  // a refusal the shell left unexplained
   }
-  DebugWriteLn(" runas=" + DbgUInt(started.error));
+  DebugWriteLn(" runas=", DbgUInt(started.error));
   return started;
 }
 

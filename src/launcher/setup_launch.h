@@ -1,7 +1,17 @@
 // Starting the setup program of a package and waiting for it (Windows build).
 #pragma once
 #include "text/str.h"
+#include "ui/handles.h"
 namespace vx {
+
+class TGFileInfo;
+
+// The package's text for a launcher key (LauncherText of its language block).
+String PackageText(const TGFileInfo& pkg, const char* key);
+// The stub window's status line: the package's text for key, in the package's font.
+void ShowPackageStatus(const TGFileInfo& pkg, const char* key);
+// An error box with the package's caption, buttons and character set.
+void PackageErrorBox(WindowHandle owner, const TGFileInfo& pkg, const String& text);
 
 // Extracts the package into the work folder (or a roomier alternative), starts the setup
 // program it marks with the handshake switches, waits for it and its dialog, and tells whether

@@ -23,14 +23,31 @@
 #include "ui/msgbox.h"
 
 namespace vx {
+
+String PackageText(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
+
+void ShowPackageStatus(const TGFileInfo& pkg, const char* key) {
+  SetStatusLine(PackageText(pkg, key), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
+}
+
+void PackageErrorBox(WindowHandle owner, const TGFileInfo& pkg, const String& text) {
+  ErrorBox(owner, text, PackageText(pkg, "Error"), PackageText(pkg, "BtnText"), pkg.LanguageCharset());
+}
+
 namespace {
 
 constexpr UINT_PTR kStubTimerId = 1;
 
-String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
 
 String OwnName() { return FileNamePart(ModulePath()); }
 String OwnFolder() { return FolderPart(ModulePath()); }
+// The agent copy beside the launcher: X_ and the launcher's own file name.
+String AgentCopyPath() {
+  String path = OwnFolder();
+  path += "X_";
+  path += OwnName();
+  return path;
+}
 
 // Starts a command line with the given show state; the result is not tested.
 void StartProgram(const String& commandLine, bool shown) {
@@ -55,7 +72,7 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
   SetupCommand cmd = BuildSetupCommand(workFolder, runCommand, commandTail, tag, ModulePath(), AgentFlag());
   const String startUpLink = original_file::StartUpLink();
   const String checkLink = original_file::CheckforNewUpdateLink();
-  DebugWriteLn(">>" + cmd.commandLine + "<<");
+  DebugWriteLn(">>", cmd.commandLine + "<<");
   const String atomName = CompletionAtomName(tag);
   GlobalAddAtomA(atomName.c_str());
   StartedProgram setup = StartProgramWithHandle(cmd.commandLine, cmd.programPath, foreground ? SW_SHOWNORMAL : SW_HIDE,
@@ -64,7 +81,7 @@ bool StartAndAwaitSetup(const TGFileInfo& pkg, const String& workFolder, const S
   if (setup.error == ERROR_CANCELLED && setup.elevated) {
     // The user refused the administrator rights the setup asks for: nothing runs.
     TakeCompletionAtom(atomName);
-    ErrorBox(nullptr, Text(pkg, "s13"), Text(pkg, "Error"), Text(pkg, "BtnText"), pkg.LanguageCharset());
+    PackageErrorBox(nullptr, pkg, PackageText(pkg, "s13"));
     return false;
   }
   Wait(1000);
@@ -89,7 +106,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
   std::unique_ptr<ByteSource> piece = OpenPieceFile(packagePath);
   const TGFileInfo pkg(*piece);
   if (pkg.SecondBarFlag()) ShowActivityBar(true);
-  SetStatusLine(Text(pkg, "s1"), pkg.LanguageFontName(), pkg.LanguageCharset(), pkg.LanguageFontSize());
+  ShowPackageStatus(pkg, "s1");
 
   String workFolder = workFolderIn;
   bool usedAlternative = false;
@@ -100,7 +117,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
       usedAlternative = true;
     }
   }
-  DebugWriteLn("========= ForegroundOp=" + DbgBool(foreground) + " ==========");
+  DebugWriteLn("========= ForegroundOp=", DbgBool(foreground) + " ==========");
 
   bool completed = false;
   if (!foreground || ConfirmTempSpace(workFolder, pkg)) {
@@ -108,11 +125,11 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
     request.packagePath = packagePath;
     request.workFolder = workFolder;
     request.agentName = agentName;
-    request.promptText = Text(pkg, "s8");
+    request.promptText = PackageText(pkg, "s8");
     UnpackUi ui;
     ui.charset = pkg.LanguageCharset();
-    ui.buttons = Text(pkg, "BtnText");
-    ui.caption = Text(pkg, "Attention");
+    ui.buttons = PackageText(pkg, "BtnText");
+    ui.caption = PackageText(pkg, "Attention");
     ui.progress = DownloadProgress;
     if (foreground) ShowStubWindow(true);
     Wait(1000, 1);
@@ -124,7 +141,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
     }
     if (!unpacked.checksumOk) {
       // Ownerless like the extraction's boxes: the caption is repeated as the bold heading.
-      ErrorBox(nullptr, Text(pkg, "s7"), Text(pkg, "Error"), ui.buttons, ui.charset);
+      PackageErrorBox(nullptr, pkg, PackageText(pkg, "s7"));
     }
   }
   if (usedAlternative) RemoveAlternativeWorkFolder();
@@ -150,13 +167,13 @@ void RunStubJob(void* window) {
 
 void CreateAndRun_X_Exe() {
   const String zz = SwitchValue("/_ZZ=");
-  DebugWriteLnPid(" CreateAndRun_X_Exe-1 " + zz);
+  DebugWriteLnPid(" CreateAndRun_X_Exe-1 ", zz);
   if (!AgentFlag()) return;
   if (AgentWindowExists() && zz != "99") return;
   if (!SameTextTrim(OwnName(), OwnPackage().AgentExeName())) return;
   DebugWriteLnPid(" CreateAndRun_X_Exe-2");
   Wait(static_cast<uint32_t>(Clamp(static_cast<int32_t>(SwitchInt("/WAIT=", 0)), 0, 86400)) * 1000u);
-  const String copyPath = OwnFolder() + "X_" + OwnName();
+  const String copyPath = AgentCopyPath();
   CopyFileA(ModulePath().c_str(), copyPath.c_str(), FALSE);
   const String params = AgentCopyParameters(SwitchValue("/TRANSIENT="), SwitchValue("/DELAY="));
   StartProgram("\"" + copyPath + "\"" + params, false);
@@ -170,7 +187,7 @@ void CreateAndRun_X_Exe() {
 }
 
 bool ForwardControlSwitches(bool agentWindowExisted) {
-  const String target = OwnFolder() + "X_" + OwnName();
+  const String target = AgentCopyPath();
   if (!FileExists(target)) return false;
   bool posted = false;
   for (const ControlMessage& m : ControlMessagesFor(SwitchInt("/STOP=", -1), SwitchValue("/WM_MSG="),
@@ -182,7 +199,7 @@ bool ForwardControlSwitches(bool agentWindowExisted) {
 }
 
 void SpanRelay() {
-  const String relayPath = WorkFolder() + "\\" + "Y_" + OwnName();
+  const String relayPath = WorkFolder() + "\\Y_" + OwnName();
   CopyFileA(ModulePath().c_str(), relayPath.c_str(), FALSE);
   StartProgram(RelayCommandLine(relayPath, CommandTail(), ModulePath()), false);
 }

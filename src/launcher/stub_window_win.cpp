@@ -14,6 +14,7 @@
 #include "system/winutil_win.h"
 #include "text/switches.h"
 #include "text/utils.h"
+#include "ui/lang_defaults.h"
 #include "ui/msgbox.h"
 
 namespace vx {
@@ -135,7 +136,7 @@ void RunStubWindow() {
   String caption;
   {
     const TGFileInfo package(*OpenPieceFile(ModulePath()));
-    caption = package.LanguageText("s0", "Vornix Installation Suite");
+    caption = LauncherText(package.LanguageBlock(), "s0");  // "Vornix Installation Suite" by default
   }
   const int x = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), kStubWidth);
   const int y = CenteredOrigin(GetSystemMetrics(SM_CYSCREEN), kStubHeight);

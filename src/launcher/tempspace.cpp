@@ -23,7 +23,9 @@ String MbText(double bytes) {
 
 String TempDriveText(const String& folder) {
   if (folder.empty()) return String();
-  return UpperCase(folder.substr(0, 1)) + ":";
+  String drive = UpperCase(StrView(folder.data(), 1));
+  drive += ':';
+  return drive;
 }
 
 String SpaceQuestion(const String& folder, double required, double available, bool confirmExtract,
@@ -32,8 +34,8 @@ String SpaceQuestion(const String& folder, double required, double available, bo
   if (confirmExtract) message = LauncherText(languageBlock, "s2");
   if (required >= available) message = LauncherText(languageBlock, "s3");
   if (message.empty()) return message;
-  message += LauncherText(languageBlock, "s4") + LauncherText(languageBlock, "s5") +
-             LauncherText(languageBlock, "s6");
+  static const char* const kTail[] = {"s4", "s5", "s6"};
+  for (const char* key : kTail) message += LauncherText(languageBlock, key);
   message = ReplaceAll(message, "<DRIVE>", TempDriveText(folder));
   message = ReplaceAll(message, "<SPACE_REQ>", MbText(required));
   return ReplaceAll(message, "<SPACE_AVAIL>", MbText(available));
@@ -41,9 +43,9 @@ String SpaceQuestion(const String& folder, double required, double available, bo
 
 bool ConfirmTempSpaceWith(const String& folder, double required, double available, bool confirmExtract,
                           const String& languageBlock, SpaceAsker& asker) {
-  DebugWriteLn("SpaceReq=" + DbgFloat(required));
-  DebugWriteLn("SpaceAvail=" + DbgFloat(available));
-  DebugWriteLn("ConfirmExtract=" + DbgBool(confirmExtract));
+  DebugWriteLn("SpaceReq=", DbgFloat(required));
+  DebugWriteLn("SpaceAvail=", DbgFloat(available));
+  DebugWriteLn("ConfirmExtract=", DbgBool(confirmExtract));
   const String message = SpaceQuestion(folder, required, available, confirmExtract, languageBlock);
   if (message.empty()) return true;
   return asker.Ask(message, LauncherText(languageBlock, "Confirm"), LauncherText(languageBlock, "BtnText"));

@@ -16,10 +16,15 @@ String g_alternativeWork;  // created from the base on first use
 
 // Free space of a drive as seen from a folder written there, or -1 when it cannot be written.
 double ProbeDrive(char letter) {
-  const String root = String(1, letter) + ":\\";
-  if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) return -1;
-  String folder = root + "TEMP";
-  if (DirectoryExists(folder)) folder += "\\TEMP" + RandomNumberText(10000, 100000);
+  char root[] = "?:\\";
+  root[0] = letter;
+  if (GetDriveTypeA(root) != DRIVE_FIXED) return -1;
+  String folder = root;
+  folder += "TEMP";
+  if (DirectoryExists(folder)) {
+    folder += "\\TEMP";
+    folder += RandomNumberText(10000, 100000);
+  }
   double space = -1;
   ForceDirectories(folder);
   const String probe = folder + "\\~aa.tmp";

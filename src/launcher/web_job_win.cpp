@@ -8,6 +8,7 @@
 #include "package/entry_name.h"
 #include "package/package.h"
 #include "package/unpack.h"
+#include "package/unpack_files_win.h"
 #include "package/unpack_win.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -32,8 +33,7 @@ void RunWebHostedJob(const String& agentName) {
       return;
     }
     String self = ReadFilePart(ModulePath(), 0, 0);
-    MemorySource src(std::vector<uint8_t>(self.begin(), self.end()));
-    const uint64_t end = PackageEnd(src);
+    const uint64_t end = PackageEnd(*OpenPieceFile(ModulePath()));
     if (end >= 5 && end <= self.size()) {
       self[end - 5] = 1;
       uint32_t dos = 0;

@@ -17,13 +17,11 @@ namespace {
 
 const char* const kDeclined = "!";  // the user said No: nothing to show
 
-String Text(const TGFileInfo& pkg, const char* key) { return LauncherText(pkg.LanguageBlock(), key); }
-
 }  // namespace
 
 void DownloadWebPackage(const String& workFolder, const String& sourceFolder, const String& fileName) {
   const TGFileInfo& own = OwnPackage();
-  const String buttons = Text(own, "BtnText");
+  const String buttons = PackageText(own, "BtnText");
   const String url = WebPackageUrl(sourceFolder, fileName);
   String error;
   bool downloaded = false;
@@ -32,11 +30,11 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
     // A name with folder parts would place the download outside the temporary folder.
     error = NotFoundErrorText(url);
   } else if (!FileExists(packagePath)) {
-    SetStatusLine(Text(own, "s10"), own.LanguageFontName(), own.LanguageCharset(), own.LanguageFontSize());
-    if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(Text(own, "s11"), own.WebSizeText()),
-                                             Text(own, "Confirm"), buttons, own.LanguageCharset()))
+    ShowPackageStatus(own, "s10");
+    if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(PackageText(own, "s11"), own.WebSizeText()),
+                                             PackageText(own, "Confirm"), buttons, own.LanguageCharset()))
       error = kDeclined;
-    if (!InternetConnected()) error = Text(own, "s12");
+    if (!InternetConnected()) error = PackageText(own, "s12");
     SetDownloadAbortFlag(false);
     packagePath = TempDir(true) + fileName;
     if (error.empty()) {
@@ -52,7 +50,7 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   if (error.empty()) RunSetup(workFolder, packagePath, String(), String(), true);
   if (downloaded) DeleteFileA(packagePath.c_str());
   if (!error.empty() && error != kDeclined)
-    ErrorBox(StubWindowHandle(), error, Text(own, "Error"), buttons, own.LanguageCharset());
+    PackageErrorBox(StubWindowHandle(), own, error);
 }
 
 }  // namespace vx

@@ -119,7 +119,7 @@ bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
   return true;
 }
 
-String NotFoundPageText(const String& content, const String& url, const String& def) {
+String NotFoundPageText(const String& content, const String& url, const char* def) {
   if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos)
     return "<b>404 File Not Found...</b><P><P>URL:  " + url + ".";
   return def;

@@ -47,7 +47,7 @@ bool PartialKeyOf(const String& dest, const String& name, int32_t& key);
 
 // A web server's "404" page: the content holds "<TITLE" and "</TITLE" (any case) and "404".
 // Returns the not-found message with url for such content, else def.
-String NotFoundPageText(const String& content, const String& url, const String& def);
+String NotFoundPageText(const String& content, const String& url, const char* def);
 
 // The progress plan of a transfer of length bytes of which done are already there: chunk units
 // of min(10240, length / 10) bytes (at least 1), the bar's maximum round(length / chunk) + 1 and
@@ -100,7 +100,7 @@ int32_t HttpContentLength(const String& url);
 String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead);
 // NotFoundPageText on the first 10000 bytes of filePath when that file exists, else on content.
 String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
-                         const String& def);
+                         const char* def);
 // Downloads url into destPath (through its partial file, resuming one left by an earlier call)
 // or, with an empty destPath, into content. The owner window (may be null) is shown once the
 // transfer starts; callback may be null. error is empty on success or a short transfer (the

@@ -50,25 +50,6 @@ ReplyFacts QueryReply(HINTERNET request) {
   return r;
 }
 
-// Calls fn(path, size) for every file named dest + "." + something: the partial files of this and
-// other server versions (the mask dest + ".*" also matches dest itself, which is left out).
-template <typename Fn>
-void ForEachSuffixedFile(const String& dest, Fn fn) {
-  const size_t cut = dest.find_last_of("\\/:");
-  const String folder = cut == String::npos ? String() : dest.substr(0, cut + 1);
-  const String prefix = UpperCase(dest.substr(folder.size()) + ".");
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const String name = fd.cFileName;
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
-        UpperCase(name.substr(0, prefix.size())) == prefix)
-      fn(folder + name, fd.nFileSizeLow);
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-}
-
 // The partial file a download of dest left behind: the largest file named dest + "." + key.
 struct PartialFile {
   String path;
@@ -76,16 +57,33 @@ struct PartialFile {
   uint32_t size = 0;
 };
 
-PartialFile FindPartialFile(const String& dest) {
+// Walks the files named dest + "." + something: the partial files of this and other server
+// versions (the mask dest + ".*" also matches dest itself, which is left out). Deletes them all
+// when remove is set; returns the partial file among them otherwise.
+PartialFile VisitSuffixedFiles(const String& dest, bool remove) {
   PartialFile best;
-  ForEachSuffixedFile(dest, [&](const String& path, uint32_t size) {
-    int32_t key = 0;
-    if (PartialKeyOf(dest, path, key) && (best.path.empty() || size > best.size)) {
-      best.path = path;
-      best.key = key;
-      best.size = size;
+  const size_t cut = dest.find_last_of("\\/:");
+  const String folder = cut == String::npos ? String() : dest.substr(0, cut + 1);
+  const String prefix = UpperCase(dest.substr(folder.size()) + ".");
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return best;
+  do {
+    const String name = fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
+        UpperCase(name.substr(0, prefix.size())) == prefix) {
+      const String path = folder + name;
+      int32_t key = 0;
+      if (remove) {
+        DeleteFileA(path.c_str());
+      } else if (PartialKeyOf(dest, path, key) && (best.path.empty() || fd.nFileSizeLow > best.size)) {
+        best.path = path;
+        best.key = key;
+        best.size = fd.nFileSizeLow;
+      }
     }
-  });
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
   return best;
 }
 
@@ -147,7 +145,7 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
 // partial files deleted); null when it cannot be opened.
 HANDLE OpenPartialFile(const String& dest, const String& partial, bool append) {
-  if (!append) ForEachSuffixedFile(dest, [](const String& path, uint32_t) { DeleteFileA(path.c_str()); });
+  if (!append) VisitSuffixedFiles(dest, true);
   HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             append ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
@@ -161,7 +159,7 @@ HANDLE OpenPartialFile(const String& dest, const String& partial, bool append) {
 void Download(HINTERNET session, HWND owner, const String& url, const String& dest, String& content,
               ProgressCallback callback, String& error) {
   const bool toFile = !dest.empty();
-  const PartialFile partialFile = toFile ? FindPartialFile(dest) : PartialFile();
+  const PartialFile partialFile = toFile ? VisitSuffixedFiles(dest, false) : PartialFile();
   int64_t offset = partialFile.size;
   HINTERNET request = nullptr;
   ReplyFacts reply;
@@ -236,7 +234,7 @@ String SpeedText(bool start, int32_t total, int32_t done, int32_t lastRead) {
 }
 
 String CheckNotFoundPage(const String& filePath, const String& content, const String& url,
-                         const String& def) {
+                         const char* def) {
   if (!filePath.empty() && FileExists(filePath))
     return NotFoundPageText(ReadFilePart(filePath, 0, kNotFoundProbe), url, def);
   return NotFoundPageText(content, url, def);
@@ -254,7 +252,7 @@ void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const 
     Download(session, owner, url, destPath, content, callback, error);
     InetCloseHandle(session);
   }
-  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: " + error);
+  if (!error.empty()) DebugWriteLnPid(" HTTP_DownloadFile_Incremental: ", error);
 }
 
 }  // namespace vx

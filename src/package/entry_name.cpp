@@ -1,8 +1,6 @@
 // Validation of package file names, so that nothing is ever written outside the work folder.
 #include "package/entry_name.h"
 
-#include <vector>
-
 namespace vx {
 namespace {
 
@@ -20,11 +18,9 @@ bool IsDeviceName(const String& part) {
   String base = part.substr(0, part.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   base = UpperAscii(base);
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
-      base == "CONOUT$")
-    return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '0' && base[3] <= '9';
+  // A digit after three letters stands as "*", which no part that gets here holds.
+  if (base.size() == 4 && base[3] >= '0' && base[3] <= '9') base[3] = '*';
+  return String("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|COM*|LPT*|").find("|" + base + "|") != String::npos;
 }
 
 bool OnlyDotsAndBlanks(const String& part) {
@@ -36,54 +32,33 @@ bool OnlyDotsAndBlanks(const String& part) {
 bool CheckEntryName(const String& name, String& relative, String& reason) {
   relative.clear();
   reason.clear();
-  if (name.empty()) {
-    reason = "the file name is empty";
+  // A refused name leaves no relative name behind.
+  const auto refuse = [&](const char* why) {
+    relative.clear();
+    reason = why;
     return false;
-  }
-  if (IsSeparator(name[0])) {
-    reason = "the file name is an absolute path";
-    return false;
-  }
-  if (IsSeparator(name.back())) {
-    reason = "the file name names a folder";
-    return false;
-  }
+  };
+  if (name.empty()) return refuse("the file name is empty");
+  if (IsSeparator(name[0])) return refuse("the file name is an absolute path");
+  if (IsSeparator(name.back())) return refuse("the file name names a folder");
   for (unsigned char c : name) {
-    if (c == ':') {
-      reason = "the file name holds a drive or stream part";
-      return false;
-    }
-    if (c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') {
-      reason = "the file name holds characters that file names cannot hold";
-      return false;
-    }
+    if (c == ':') return refuse("the file name holds a drive or stream part");
+    if (c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*')
+      return refuse("the file name holds characters that file names cannot hold");
   }
-  std::vector<String> parts;
   size_t start = 0;
   while (start <= name.size()) {
     size_t end = start;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
-    String part = name.substr(start, end - start);
+    const String part = name.substr(start, end - start);
     start = end + 1;
     if (part.empty() || part == ".") continue;
-    if (OnlyDotsAndBlanks(part)) {
-      reason = "the file name leads out of the extraction folder";
-      return false;
-    }
-    if (IsDeviceName(part)) {
-      reason = "the file name is a device name";
-      return false;
-    }
-    parts.push_back(part);
+    if (OnlyDotsAndBlanks(part)) return refuse("the file name leads out of the extraction folder");
+    if (IsDeviceName(part)) return refuse("the file name is a device name");
+    if (!relative.empty()) relative += '\\';
+    relative += part;
   }
-  if (parts.empty()) {
-    reason = "the file name is empty";
-    return false;
-  }
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) relative += '\\';
-    relative += parts[i];
-  }
+  if (relative.empty()) return refuse("the file name is empty");
   return true;
 }
 

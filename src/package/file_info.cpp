@@ -13,9 +13,12 @@ namespace vx {
 namespace {
 
 // Replaces the extension of a file name (the part from its last "."), or appends one.
-String ChangeExtension(const String& name, const String& ext) {
-  const size_t p = name.rfind('.');
-  return (p == String::npos ? name : name.substr(0, p)) + ext;
+String ChangeExtension(const String& name, const char* ext) {
+  String out = name;
+  const size_t p = out.rfind('.');
+  if (p != String::npos) out.resize(p);
+  out += ext;
+  return out;
 }
 
 }  // namespace
@@ -57,7 +60,7 @@ void TGFileInfo::Read(ByteSource& src) {
   };
   bool ok = next(language_) && next(settings_);
   if (ok) {
-    DebugWriteLn("n2=" + IntText(trailer_.stringBlockCount));
+    DebugWriteLn("n2=", IntText(trailer_.stringBlockCount));
     if (trailer_.stringBlockCount > 2) ok = next(web_);
   }
   if (!ok || pos > UINT32_MAX) {

@@ -62,7 +62,7 @@ bool ReadTrailerAt(ByteSource& src, const TrailerPlace& place, TrailerRecord& re
     return false;
   }
   rec.length = used;
-  DebugWriteLn("n1=" + IntText(rec.stringBlockCount));
+  DebugWriteLn("n1=", IntText(rec.stringBlockCount));
   if (rec.stringBlockCount == 0) rec.stringBlockCount = 2;
   return true;
 }

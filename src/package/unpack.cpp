@@ -3,6 +3,7 @@
 #include "package/unpack.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "package/blocks.h"
@@ -14,6 +15,9 @@
 
 namespace vx {
 namespace {
+
+// " (zlib: <its message>)." after a failure to inflate.
+String ZLibNote(int code) { return " (zlib: " + ZLibMessage(code) + ")."; }
 
 // The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
 uint32_t ParseDosDate(const String& text) {
@@ -40,17 +44,24 @@ class Unpacker {
   bool FinishFile(BlockFile& b);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const String& text);
+  bool Damaged(UnpackFailure failure, const String& what) {
+    return Fail(failure, "The package is damaged: " + what);
+  }
+  bool ReadFailed(uint64_t offset) {
+    return Fail(UnpackFailure::kReadError,
+                piece_.path + " could not be read at offset " + IntText(static_cast<int64_t>(offset)) + ".");
+  }
+  String TrailerGives() const { return "the trailer of " + piece_.path + " gives "; }
   String BlockWhere(int block) const {
-    return "block " + IntText(block) + " of " + piecePath_;
+    return "block " + IntText(block) + " of " + piece_.path;
   }
 
   const UnpackRequest& req_;
   UnpackHost& host_;
   BlockBuffers buffers_;
   UnpackResult result_;
-  String piecePath_;
-  int disk_ = 1;
-  TrailerRecord rec_{};
+  // The piece being read (its path, disk number and trailer), and what the host is told of it.
+  UnpackHost::PieceReport piece_;
   int blockCounter_ = 0;
   uint64_t firstFileBlock_ = 0;
   TrailerRecord first_{};  // the first piece's trailer
@@ -61,28 +72,26 @@ class Unpacker {
 // is inflated.
 class Unpacker::BlockFile : public FileBlockSink {
  public:
-  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize)
-      : number(number), packedSize(packedSize), unpacker_(unpacker) {}
+  BlockFile(Unpacker& unpacker, int number, uint32_t packedSize) : unpacker_(unpacker) {
+    report.block = number;
+    report.packedSize = packedSize;
+  }
 
   bool Header(const String& header, bool cut) override { return unpacker_.StartFile(*this, header, cut); }
   bool Content(const uint8_t* data, size_t len) override {
     if (ignored) return true;
-    size += len;
+    report.size += len;
     // The first failed write ends the extraction: nothing more is inflated only to be dropped.
     if (out->Ok()) out->Write(data, len);
     return out->Ok() || unpacker_.FinishFile(*this);
   }
   void Breathe() override { unpacker_.host_.PumpMessages(); }
 
-  const int number;
-  const uint64_t packedSize;
+  // What the host is told of the file, filled in as the block is read: its number and packed
+  // size, the names, the date, whether it was appended to, the content size and the outcome.
+  UnpackHost::FileReport report;
   bool ignored = false;  // an empty header: the block is skipped
-  String name;
-  String relative;
-  uint32_t dosDate = 0;
   std::unique_ptr<UnpackOutput> out;
-  bool existed = false;
-  uint64_t size = 0;
 
  private:
   Unpacker& unpacker_;
@@ -91,64 +100,60 @@ class Unpacker::BlockFile : public FileBlockSink {
 bool Unpacker::Fail(UnpackFailure failure, const String& text) {
   result_.failure = failure;
   result_.errorText = text;
-  DebugWriteLnPid(" Unpack stopped: " + text);
+  DebugWriteLnPid(" Unpack stopped: ", text);
   return false;
 }
 
 UnpackResult Unpacker::Run() {
   const String base = PieceBase(req_.packagePath);
-  piecePath_ = req_.packagePath;
-  disk_ = 1;
-  std::memset(&rec_, 0, sizeof rec_);
+  piece_.path = req_.packagePath;
+  piece_.disk = 1;
+  std::memset(&piece_.trailer, 0, sizeof piece_.trailer);
   host_.Progress(0, 0, 0, 0, 1);
   blockCounter_ = 0;
   bool goOn = true;
 
   for (;;) {
-    if (host_.PieceExists(piecePath_)) {
-      std::unique_ptr<ByteSource> src = host_.OpenPiece(piecePath_);
+    if (host_.PieceExists(piece_.path)) {
+      std::unique_ptr<ByteSource> src = host_.OpenPiece(piece_.path);
       if (!src || !src->IsOpen()) {  // unreadable: fails its checksum test like a damaged piece
         result_.checksumOk = false;
         break;
       }
       ++result_.pieces;
       TrailerPlace place;
-      if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, rec_))
-        std::memset(&rec_, 0, sizeof rec_);
-      if (disk_ == 1) DebugWriteLn("FileInfo.FilesCount=" + DbgUInt(rec_.fileCount));
-      const uint32_t sum = PackageChecksum(*src, rec_.length);
-      result_.checksumOk = sum == rec_.checksum || sum == kChecksumPass;
-      UnpackHost::PieceReport report;
-      report.path = piecePath_;
-      report.disk = disk_;
-      report.size = src->Size();
-      report.checksumOk = result_.checksumOk;
-      report.checksumSkipped = src->Size() > kChecksumSizeLimit;
-      report.isPackage = rec_.magic == kPackageMagic;
-      report.trailer = rec_;
-      host_.NotePiece(report);
+      if (LocateTrailer(*src, place) != TrailerFault::kNone || !ReadTrailerAt(*src, place, piece_.trailer))
+        std::memset(&piece_.trailer, 0, sizeof piece_.trailer);
+      if (piece_.disk == 1) DebugWriteLn("FileInfo.FilesCount=", DbgUInt(piece_.trailer.fileCount));
+      const uint32_t sum = PackageChecksum(*src, piece_.trailer.length);
+      result_.checksumOk = sum == piece_.trailer.checksum || sum == kChecksumPass;
+      piece_.size = src->Size();
+      piece_.checksumOk = result_.checksumOk;
+      piece_.checksumSkipped = piece_.size > kChecksumSizeLimit;
+      piece_.isPackage = piece_.trailer.magic == kPackageMagic;
+      host_.NotePiece(piece_);
       if (!result_.checksumOk) break;
-      if (rec_.magic != kPackageMagic) {
+      if (piece_.trailer.magic != kPackageMagic) {
         // Later pieces without a package trailer are skipped (their blocks are then missing
         // from the count); a first piece without one has nothing to give.
-        if (disk_ == 1) {
-          Fail(UnpackFailure::kBadTrailer, "The package is damaged: " + piecePath_ + " has no package trailer.");
+        if (piece_.disk == 1) {
+          Damaged(UnpackFailure::kBadTrailer, piece_.path + " has no package trailer.");
           break;
         }
       } else if (!CheckTrailer() || !ExtractPiece(*src, place.end)) {
         break;
       }
     }
-    if ((rec_.flags & kFlagContinuation) == 0) break;
+    if ((piece_.trailer.flags & kFlagContinuation) == 0) break;
     host_.SuppressAutoPlay();
-    ++disk_;
-    piecePath_ = PiecePath(base, disk_);
-    if (req_.forcePrompt || !host_.PieceExists(piecePath_)) {
-      host_.EjectMedium(piecePath_);
+    ++piece_.disk;
+    piece_.path = PiecePath(base, piece_.disk);
+    if (req_.forcePrompt || !host_.PieceExists(piece_.path)) {
+      host_.EjectMedium(piece_.path);
       do {
-        if (!host_.AskForDisk(ReplaceAllCI(req_.promptText, "<DISK_NUM>", IntText(disk_)))) goOn = false;
+        if (!host_.AskForDisk(ReplaceAllCI(req_.promptText, "<DISK_NUM>", IntText(piece_.disk)))) goOn = false;
         host_.Wait(500);
-      } while (goOn && !host_.PieceExists(piecePath_));
+      } while (goOn && !host_.PieceExists(piece_.path));
     }
     host_.Progress(1, 0, 0, 0, 0);
     if (!goOn) break;
@@ -162,23 +167,21 @@ UnpackResult Unpacker::Run() {
   }
   if (result_.failure != UnpackFailure::kNone) result_.runCommand.clear();
   host_.Wait(500);
-  return result_;
+  return std::move(result_);  // an unpacker runs once
 }
 
 // The trailer is outside the checksum, so its counts are checked against the format and the
 // first piece: 2 or 3 string blocks (0 has been read as 2), and in every piece the same file
 // count, that of the whole package.
 bool Unpacker::CheckTrailer() {
-  if (!StringBlockCountFits(rec_))
-    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
-                                                IntText(rec_.stringBlockCount) +
-                                                " string blocks (a package has 2 or 3).");
-  if (disk_ == 1) {
-    first_ = rec_;
-  } else if (rec_.fileCount != first_.fileCount) {
-    return Fail(UnpackFailure::kBadTrailer, "The package is damaged: the trailer of " + piecePath_ + " gives " +
-                                                DbgUInt(rec_.fileCount) + " file blocks, the first piece " +
-                                                DbgUInt(first_.fileCount) + ".");
+  if (!StringBlockCountFits(piece_.trailer))
+    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + IntText(piece_.trailer.stringBlockCount) +
+                                                   " string blocks (a package has 2 or 3).");
+  if (piece_.disk == 1) {
+    first_ = piece_.trailer;
+  } else if (piece_.trailer.fileCount != first_.fileCount) {
+    return Damaged(UnpackFailure::kBadTrailer, TrailerGives() + DbgUInt(piece_.trailer.fileCount) +
+                                                   " file blocks, the first piece " + DbgUInt(first_.fileCount) + ".");
   }
   return true;
 }
@@ -187,40 +190,37 @@ bool Unpacker::CheckTrailer() {
 bool Unpacker::CheckFileBlockCount() {
   const uint32_t found = static_cast<uint32_t>(result_.fileBlocks);
   if (FileBlockCountFits(first_, found)) return true;
-  return Fail(UnpackFailure::kBadTrailer, "The package is damaged: it holds " + DbgUInt(found) +
-                                              " file blocks, its trailer gives " + DbgUInt(first_.fileCount) + ".");
+  return Damaged(UnpackFailure::kBadTrailer, "it holds " + DbgUInt(found) + " file blocks, its trailer gives " +
+                                                 DbgUInt(first_.fileCount) + ".");
 }
 
 bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
-  uint64_t pos = rec_.dataStart;
-  if (disk_ == 1) host_.Progress(0, 0, static_cast<int32_t>(rec_.fileCount), 0, 1);
+  uint64_t pos = piece_.trailer.dataStart;
+  if (piece_.disk == 1) host_.Progress(0, 0, static_cast<int32_t>(piece_.trailer.fileCount), 0, 1);
   String dirError;
   if (!host_.CreateWorkFolder(dirError))
     host_.ShowError(req_.workFolder + "<P><P>Unable to create Directory!<P><P>" + dirError);
   if (pos > end || end - pos < kTrailerLength)
-    return Fail(UnpackFailure::kBlockPastEnd,
-                "The package is damaged: its data start lies past the end of " + piecePath_ + ".");
-  const int stringBlocks = rec_.stringBlockCount;
+    return Damaged(UnpackFailure::kBlockPastEnd, "its data start lies past the end of " + piece_.path + ".");
+  const int stringBlocks = piece_.trailer.stringBlockCount;
   // Blocks follow each other while more than the trailer's 74 bytes remain.
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
     PackageBlock block;
     const BlockFault fault = ReadBlockAt(src, pos, end, block);
     if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(pos)) + ".");
+      return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
     if (fault != BlockFault::kNone)
-      return Fail(UnpackFailure::kBlockPastEnd,
-                  "The package is damaged: " + BlockWhere(blockCounter_) + " runs past the end of the file.");
+      return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
     pos = block.End();
     if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
     if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
     ++result_.fileBlocks;
     if (!FileBlock(src, block)) return false;
   }
-  if (disk_ == 1 && !FileNamePart(req_.agentName).empty() &&
+  if (piece_.disk == 1 && !FileNamePart(req_.agentName).empty() &&
       (EndsWith(".exe", req_.packagePath, true) || EndsWith(".exe.001", req_.packagePath, true)))
     return BuildAgent(src);
   return true;
@@ -235,20 +235,18 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
     case FileBlockFault::kStopped:  // by a failure already recorded
       return false;
     case FileBlockFault::kCannotStart:
-      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated (zlib: " + ZLibMessage(r.zlibCode) +
-                                                   ").");
+      return Fail(UnpackFailure::kDamagedData, "The package cannot be inflated" + ZLibNote(r.zlibCode));
     case FileBlockFault::kUnreadable:
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(r.where)) + ".");
+      return ReadFailed(r.where);
     case FileBlockFault::kDictionary:
-      return Fail(UnpackFailure::kNeedDictionary, "The package is damaged: " + BlockWhere(b.number) +
-                                                      " asks for a preset dictionary (zlib: " +
-                                                      ZLibMessage(r.zlibCode) + ").");
     case FileBlockFault::kCutShort:  // the block ends before its stream: zlib wants more input
-    case FileBlockFault::kDamaged:
-      return Fail(UnpackFailure::kDamagedData,
-                  "The package is damaged: " + BlockWhere(b.number) + " cannot be inflated (zlib: " +
-                      ZLibMessage(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode) + ").");
+    case FileBlockFault::kDamaged: {
+      const bool dictionary = r.fault == FileBlockFault::kDictionary;
+      const char* const what = dictionary ? " asks for a preset dictionary" : " cannot be inflated";
+      return Damaged(dictionary ? UnpackFailure::kNeedDictionary : UnpackFailure::kDamagedData,
+                     BlockWhere(b.report.block) + what +
+                         ZLibNote(r.fault == FileBlockFault::kCutShort ? -5 : r.zlibCode));
+    }
   }
   // A stream without a 0x00 byte has an empty header: the block is ignored.
   return !b.out || FinishFile(b);
@@ -256,58 +254,50 @@ bool Unpacker::FileBlock(ByteSource& src, const PackageBlock& block) {
 
 bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
   if (cut)
-    return Fail(UnpackFailure::kLongHeader,
-                "The package is damaged: the header of " + BlockWhere(b.number) + " is too long.");
+    return Damaged(UnpackFailure::kLongHeader, "the header of " + BlockWhere(b.report.block) + " is too long.");
   if (header.empty()) {
     b.ignored = true;
     return true;
   }
   if (header.find('*') != String::npos) result_.runCommand = header;
   String name = ListItem(header, 0, "");
-  b.dosDate = ParseDosDate(ListItem(header, 1, ""));
+  b.report.dosDateTime = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
   if (star != String::npos) {
     result_.runCommand = name;
     name.resize(star);
   }
-  b.name = name;
+  b.report.name = name;
   String reason;
-  if (!CheckEntryName(name, b.relative, reason))
+  if (!CheckEntryName(name, b.report.relative, reason))
     return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
-                                             name + "\" (" + reason + ", " + BlockWhere(b.number) + ").");
-  const String folder = EntryFolder(b.relative);
+                                             name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
+  const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);
     lastFolder_ = folder;
   }
-  b.out = host_.OpenOutput(b.relative, true, b.existed);
-  if (!b.existed) host_.Progress(1, 0, 0, 0, 0);
+  b.out = host_.OpenOutput(b.report.relative, true, b.report.appended);
+  if (!b.report.appended) host_.Progress(1, 0, 0, 0, 0);
   return true;
 }
 
 bool Unpacker::FinishFile(BlockFile& b) {
+  UnpackHost::FileReport& report = b.report;
   const bool ok = b.out->Ok();
-  if (ok && b.dosDate != 0) b.out->SetDosTime(b.dosDate);
+  if (ok && report.dosDateTime != 0) b.out->SetDosTime(report.dosDateTime);
   const String errorText = b.out->ErrorText();
   b.out.reset();  // closes the file
   ++result_.files;
-  UnpackHost::FileReport report;
-  report.block = b.number;
-  report.name = b.name;
-  report.relative = b.relative;
-  report.packedSize = b.packedSize;
-  report.size = b.size;
-  report.dosDateTime = b.dosDate;
-  report.appended = b.existed;
   report.written = ok;
   host_.NoteFile(report);
   if (ok) return true;
-  const String target = req_.workFolder + "\\" + b.relative;
+  const String target = req_.workFolder + "\\" + report.relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
-                    WriteFailureReport(errorText, b.size, host_.TargetSize(b.relative),
-                                       host_.FreeSpace(b.relative)));
+                    WriteFailureReport(errorText, report.size, host_.TargetSize(report.relative),
+                                       host_.FreeSpace(report.relative)));
   }
   return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
@@ -327,8 +317,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
     std::vector<uint8_t>& in = buffers_.in;
     const size_t n = rest < in.size() ? static_cast<size_t>(rest) : in.size();
     if (!src.ReadExact(pos, in.data(), n))
-      return Fail(UnpackFailure::kReadError, piecePath_ + " could not be read at offset " +
-                                                 IntText(static_cast<int64_t>(pos)) + ".");
+      return ReadFailed(pos);
     PatchAgentChunk(pos, in.data(), n);
     out->Write(in.data(), n);
     pos += n;
@@ -340,7 +329,7 @@ bool Unpacker::BuildAgent(ByteSource& src) {
     if (date != 0) out->SetDosTime(date);
   }
   out.reset();
-  DebugWriteLnPid(" New AU-Agent: " + req_.workFolder + "\\" + req_.agentName);
+  DebugWriteLnPid(" New AU-Agent: ", req_.workFolder + "\\" + req_.agentName);
   return true;
 }
 
@@ -349,9 +338,8 @@ bool Unpacker::BuildAgent(ByteSource& src) {
 String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t fileSize,
                           double bytesFree) {
   const int64_t freeBytes = bytesFree < -9.2e18 || bytesFree > 9.2e18 ? 0 : static_cast<int64_t>(bytesFree);
-  return errorText + "<P>" + "Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>" +
-         "File Size: <T>" + IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>" + "Bytes Free: <T>" +
-         IntText(freeBytes) + " Bytes";
+  return errorText + "<P>Data Size: <T>" + IntText(static_cast<int64_t>(dataSize)) + " Bytes<P>File Size: <T>" +
+         IntText(static_cast<int64_t>(fileSize)) + " Bytes<P>Bytes Free: <T>" + IntText(freeBytes) + " Bytes";
 }
 
 String UnsafeAgentNameText(const String& agentName, const String& reason) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "system/files.h"
 #include "system/winutil_win.h"
 
 namespace vx {
@@ -61,8 +62,7 @@ class TargetFile : public UnpackOutput {
     const DWORD code = GetLastError();
     if (h_ == INVALID_HANDLE_VALUE) {
       error_ = LastErrorText();
-      const DWORD attributes = GetFileAttributesA(path.c_str());
-      existed = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+      existed = FileExists(path);
       return;
     }
     existed = code == ERROR_ALREADY_EXISTS;
@@ -91,13 +91,7 @@ class TargetFile : public UnpackOutput {
     }
     return Ok();
   }
-  void SetDosTime(uint32_t dosDateTime) override {
-    FILETIME local, utc;
-    if (DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime & 0xFFFF),
-                              &local) &&
-        LocalFileTimeToFileTime(&local, &utc))
-      SetFileTime(h_, nullptr, nullptr, &utc);
-  }
+  void SetDosTime(uint32_t dosDateTime) override { SetDosDate(h_, dosDateTime); }
   String ErrorText() const override { return error_; }
 
  private:

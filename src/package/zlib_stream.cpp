@@ -12,18 +12,19 @@ struct InflateStream::State {
 };
 
 String ZLibMessage(int code) {
-  switch (code) {
-    case 2: return "need dictionary";
-    case 1: return "stream end";
-    case 0: return "";
-    case -1: return "file error";
-    case -2: return "stream error";
-    case -3: return "data error";
-    case -4: return "insufficient memory";
-    case -5: return "buffer error";
-    case -6: return "incompatible version";
-    default: return "";
-  }
+  static const char* const kMessages[] = {
+      "incompatible version",  // -6
+      "buffer error",          // -5
+      "insufficient memory",   // -4
+      "data error",            // -3
+      "stream error",          // -2
+      "file error",            // -1
+      "",                      // 0
+      "stream end",            // 1
+      "need dictionary",       // 2
+  };
+  if (code < -6 || code > 2) return String();
+  return kMessages[code + 6];
 }
 
 EZLibError MakeZLibError(int code) {

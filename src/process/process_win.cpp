@@ -119,16 +119,17 @@ BOOL CALLBACK OfferWindow(HWND window, LPARAM analyser) {
 }  // namespace
 
 std::vector<uint32_t> ProcessIdList() {
-  std::vector<DWORD> ids(1024 / sizeof(DWORD));
+  static_assert(sizeof(DWORD) == sizeof(uint32_t), "process ids are 32-bit");
+  std::vector<uint32_t> ids(1024 / sizeof(DWORD));
   DWORD bytes = 0;
   for (;;) {
     const DWORD size = static_cast<DWORD>(ids.size() * sizeof(DWORD));
-    if (!PsEnumProcesses(ids.data(), size, &bytes)) return std::vector<uint32_t>();
+    if (!PsEnumProcesses(reinterpret_cast<DWORD*>(ids.data()), size, &bytes)) bytes = 0;
     if (bytes != size) break;
     ids.resize(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
   }
-  const size_t count = std::min<size_t>(bytes / sizeof(DWORD), ids.size());
-  return std::vector<uint32_t>(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(count));
+  ids.resize(std::min<size_t>(bytes / sizeof(DWORD), ids.size()));
+  return ids;
 }
 
 uint32_t FindProcessByPathPsApi(const String& target, bool fullPathOnly) {
@@ -170,7 +171,7 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   if (IsWinNT()) {
     Wait(1000);
     const uint32_t pid = FindProcessByPath(path, false);
-    DebugWriteLn("Pid=" + DbgUInt(pid));
+    DebugWriteLn("Pid=", DbgUInt(pid));
     // The started process is watched through its handle (an ended process that someone still
     // holds a handle of may stay in the process list); another one found by path, by its id.
     const uint32_t other = started != nullptr && pid == KGetProcessId(started) ? 0 : pid;
@@ -186,9 +187,9 @@ void WaitForProgramEnd(const String& target, HANDLE started) {
   }
 }
 
-void WaitWhileWindowClass(const String& className, const String& windowName) {
+void WaitWhileWindowClass(const String& className, const char* windowName) {
   if (className.empty()) return;  // no window has an empty class name
-  const char* name = windowName.empty() ? nullptr : windowName.c_str();
+  const char* name = windowName != nullptr && windowName[0] != '\0' ? windowName : nullptr;
   while (FindWindowA(className.c_str(), name) != nullptr) {
     PumpMessages(0);
     Sleep(100);

@@ -32,8 +32,9 @@ bool IsProgramRunning(const String& target);
 // its process handle (started): then the wait also lasts until that process has ended, even
 // where the system lets no lookup by path find it.
 void WaitForProgramEnd(const String& target, HANDLE started = nullptr);
-// Pumps messages while a top-level window of the class (and the name, when not empty) exists.
-void WaitWhileWindowClass(const String& className, const String& windowName);
+// Pumps messages while a top-level window of the class (and the name, when not null or empty)
+// exists.
+void WaitWhileWindowClass(const String& className, const char* windowName);
 
 // The program's main window as chosen by TAnalizer (window_analyser.h), null when none.
 HWND FindMainWindow(const String& target, bool fullPathOnly);

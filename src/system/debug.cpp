@@ -46,8 +46,18 @@ void DebugWriteLn(const String& text) {
   Deliver();
 }
 
+void DebugWriteLn(const char* label, const String& value) { DebugWriteLn(label + value); }
+
 void DebugWriteLnPid(const String& eventText) {
   DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
+}
+
+void DebugWriteLnPid(const char* eventText) {
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
+}
+
+void DebugWriteLnPid(const char* eventText, const String& value) {
+  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText + value);
 }
 
 String DbgInt(int32_t v) { return DecimalText(v); }
@@ -61,16 +71,23 @@ String DbgChar(char c) { return String(1, c); }
 String DbgFloat(double v) {
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
-    const String name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    return String(23 - name.size(), ' ') + name;
+    const char* const name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
+    return String(23 - std::strlen(name), ' ') + name;
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
+  // The exponent of a double has at most 3 digits.
   int exp = 0;
   const String digits = SignificantDigits(v, 15, exp);
-  const String expDigits = UnsignedText(static_cast<uint32_t>(exp < 0 ? -exp : exp));
-  return String(1, std::signbit(v) && v != 0 ? '-' : ' ') + digits.substr(0, 1) + "." +
-         digits.substr(1) + "E" + (exp < 0 ? "-" : "+") + String(4 - expDigits.size(), '0') +
-         expDigits;
+  char text[23];
+  text[0] = std::signbit(v) && v != 0 ? '-' : ' ';
+  text[1] = digits[0];
+  text[2] = '.';
+  std::memcpy(text + 3, digits.data() + 1, 14);
+  text[17] = 'E';
+  text[18] = exp < 0 ? '-' : '+';
+  uint32_t e = static_cast<uint32_t>(exp < 0 ? -exp : exp);
+  for (int i = 22; i > 18; --i, e /= 10) text[i] = static_cast<char>('0' + e % 10);
+  return String(text, sizeof text);
 }
 
 }  // namespace vx

@@ -15,8 +15,13 @@ constexpr size_t kDebugBufferSize = 128;
 void DebugWrite(const String& text);
 // Appends text and a line feed, then delivers whatever the buffer holds.
 void DebugWriteLn(const String& text = String());
+// DebugWriteLn(label + value), without making the joined text at the call.
+void DebugWriteLn(const char* label, const String& value);
 // The usual line: process id (unsigned decimal) followed at once by the event text.
 void DebugWriteLnPid(const String& eventText);
+void DebugWriteLnPid(const char* eventText);
+// DebugWriteLnPid(eventText + value).
+void DebugWriteLnPid(const char* eventText, const String& value);
 void DebugFlush();
 
 // Text forms of values in trace lines.

@@ -19,12 +19,19 @@ String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
 
 String SelfDeleteBatchText(const String& program, const String& folder,
                            const String& batchPath, bool removeFolder) {
-  const auto quoted = [](const String& p) { return "\"" + p + "\""; };
   String text = ":START\r\n";
-  text += "DEL " + quoted(program) + "\r\n";
-  text += "IF exist " + quoted(program) + " GOTO START\r\n";
-  if (removeFolder) text += "RD " + quoted(folder) + "\r\n";
-  text += "DEL " + quoted(batchPath) + "\r\n";
+  // A command, the quoted path and the rest of the line.
+  const auto line = [&text](const char* command, const String& path, const char* rest) {
+    text += command;
+    text += '"';
+    text += path;
+    text += '"';
+    text += rest;
+  };
+  line("DEL ", program, "\r\n");
+  line("IF exist ", program, " GOTO START\r\n");
+  if (removeFolder) line("RD ", folder, "\r\n");
+  line("DEL ", batchPath, "\r\n");
   return text;
 }
 

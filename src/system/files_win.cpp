@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "system/debug.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -27,14 +29,6 @@ bool WriteAll(HANDLE h, const String& bytes) {
   return done == total;
 }
 
-// Sets the last-write time from a packed local DOS date (high word) and time (low word).
-void SetDosDate(HANDLE h, uint32_t fileDate) {
-  FILETIME local, utc;
-  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
-      LocalFileTimeToFileTime(&local, &utc))
-    SetFileTime(h, nullptr, nullptr, &utc);
-}
-
 bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
   HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -51,11 +45,19 @@ bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, boo
 
 // "X:\" from a path's upper-cased first letter.
 String RootOf(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  return letter + ":\\";
+  String root = UpperCase(StrView(path.data(), path.empty() ? 0 : 1));
+  root += ":\\";
+  return root;
 }
 
 }  // namespace
+
+void SetDosDate(HANDLE h, uint32_t fileDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(static_cast<WORD>(fileDate >> 16), static_cast<WORD>(fileDate & 0xFFFF), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(h, nullptr, nullptr, &utc);
+}
 
 bool FileExists(const String& path) {
   DWORD a = GetFileAttributesA(path.c_str());
@@ -175,9 +177,8 @@ bool DeleteTree(const String& folder, bool clearAttributes) {
   if (h != INVALID_HANDLE_VALUE) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      const String name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const String sub = dir + "\\" + name;
+      if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+      const String sub = dir + "\\" + fd.cFileName;
       DeleteTree(sub, clearAttributes);
       RemoveDirectoryA(sub.c_str());
     } while (FindNextFileA(h, &fd));
@@ -195,15 +196,25 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   // cannot be removed, and the program may have been started from inside the folder it removes.
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
-  String command;
-  if (IsWinNT()) {
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "cmd.exe";
-    command = "\"" + shell + "\" /c \"\"" + batch + "\"\"";
+  const bool nt = IsWinNT();
+  String command;  // the shell, then its arguments
+  if (n > 0 && n < sizeof comspec)
+    command.assign(comspec, n);
+  else
+    command = nt ? "cmd.exe" : "command.com";
+  if (nt) {
+    command.insert(0, 1, '"');
+    command += "\" /c \"\"";
+    command += batch;
+    command += "\"\"";
   } else {
     char shortPath[MAX_PATH + 1];
     const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    const String shell = n > 0 && n < sizeof comspec ? String(comspec, n) : "command.com";
-    command = shell + " /c " + (s > 0 && s < sizeof shortPath ? String(shortPath, s) : batch);
+    command += " /c ";
+    if (s > 0 && s < sizeof shortPath)
+      command.append(shortPath, s);
+    else
+      command += batch;
   }
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
@@ -220,17 +231,22 @@ void WriteSelfDeleteBatch(bool removeFolder) {
 }
 
 bool EjectCD(const String& path) {
-  const String letter = UpperCase(path.substr(0, 1));
-  if (letter.empty() || letter[0] < 'A' || letter[0] > 'Z') return false;
-  if (GetDriveTypeA((letter + ":\\").c_str()) != DRIVE_CDROM) return false;
-  const String device = "\\\\.\\" + letter + ":";
-  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  DebugWriteLn("EjectCD-2: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  if (h == INVALID_HANDLE_VALUE) {
-    h = CreateFileA(device.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    DebugWriteLn("EjectCD-3: " + device + " " + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
-  }
+  char letter = path.empty() ? '\0' : path[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return false;
+  char root[] = "?:\\";
+  root[0] = letter;
+  if (GetDriveTypeA(root) != DRIVE_CDROM) return false;
+  char device[] = "\\\\.\\?:";
+  device[4] = letter;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  // Opens the device, then traces the handle it got.
+  const auto open = [&](const char* step, DWORD access) {
+    h = CreateFileA(device, access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    DebugWriteLn(step, String(device) + ' ' + DbgUInt(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(h))));
+  };
+  open("EjectCD-2: ", GENERIC_READ | GENERIC_WRITE);
+  if (h == INVALID_HANDLE_VALUE) open("EjectCD-3: ", GENERIC_READ);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
   const bool ok = DeviceIoControl(h, 0x2D4808 /* IOCTL_STORAGE_EJECT_MEDIA */, nullptr, 0, nullptr, 0, &returned,

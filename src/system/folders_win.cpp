@@ -35,7 +35,7 @@ class Win32Folders : public FolderSystem {
   String FolderPath(int id) override { return vx::FolderPath(id); }
   String SpecialFolderPath(int id) override { return vx::SpecialFolderPath(id); }
   String RegistryText(const String& keyPath, const String& valueName) override {
-    return RegReadStr(keyPath, valueName, "");
+    return RegReadStr(keyPath, valueName.c_str(), "");
   }
   String RegisteredOwner() override { return vx::RegisteredOwner(); }
 };

@@ -15,9 +15,8 @@ uint32_t RegRootFromName(const String& rootName) {
       {"HKEY_LOCAL_MACHINE", kRootLocalMachine},   {"HKEY_USERS", kRootUsers},
       {"HKEY_CURRENT_CONFIG", kRootCurrentConfig}, {"HKEY_DYN_DATA", kRootDynData},
   };
-  const String upper = UpperCase(rootName);
   for (const auto& r : kRoots)
-    if (upper == r.name) return r.root;
+    if (SameTextCI(rootName, r.name)) return r.root;
   return kRootCurrentUser;
 }
 
@@ -25,7 +24,7 @@ RegPath SplitRegPath(const String& fullPath) {
   RegPath out;
   const String path = Trim(fullPath);
   const size_t slash = path.find('\\');
-  if (UpperCase(path.substr(0, 5)) == "HKEY_" && slash != String::npos) {
+  if (path.size() >= 5 && SameTextCI(StrView(path.data(), 5), "HKEY_") && slash != String::npos) {
     out.root = RegRootFromName(path.substr(0, slash));
     out.subKey = path.substr(slash + 1);
   } else {

@@ -34,15 +34,14 @@ String CurrentVersionKeyFor(bool winNT);
 // ---- Win32 layer ----
 // A value as text: REG_DWORD as unsigned decimal, anything else up to its first zero byte.
 // A missing key or value, or one over 2048 bytes, gives def. An empty name reads the default value.
-String RegReadStr(const String& fullPath, const String& valueName, const String& def);
+String RegReadStr(const String& fullPath, const char* valueName, const char* def);
 
-bool IniWrite(const String& file, const String& section, const String& key,
-              const String& value);
-bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value);
-String IniRead(const String& file, const String& section, const String& key,
-               const String& def);  // at most 10240 characters
+bool IniWrite(const String& file, const char* section, const char* key, const String& value);
+bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value);
+String IniRead(const String& file, const char* section, const char* key,
+               const char* def);  // at most 10240 characters
 // Decimal, or hexadecimal after "$", "x" or "0x"; a text that does not convert gives def.
-int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def);
+int64_t IniReadInt(const String& file, const char* section, const char* key, int64_t def);
 
 String UserName();      // trimmed; empty on failure
 String ComputerName();  // trimmed; empty on failure

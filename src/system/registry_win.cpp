@@ -21,7 +21,7 @@ HKEY RootHandle(uint32_t root) {
 
 }  // namespace
 
-String RegReadStr(const String& fullPath, const String& valueName, const String& def) {
+String RegReadStr(const String& fullPath, const char* valueName, const char* def) {
   String result = def;
   const RegPath path = SplitRegPath(fullPath);
   HKEY key = nullptr;
@@ -30,7 +30,7 @@ String RegReadStr(const String& fullPath, const String& valueName, const String&
   DWORD size = sizeof buf;
   DWORD type = REG_NONE;
   // A value larger than the buffer makes the query fail (ERROR_MORE_DATA): the default stands.
-  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, buf, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(key, valueName, nullptr, &type, buf, &size) == ERROR_SUCCESS) {
     if (size > sizeof buf) size = sizeof buf;
     if (type == REG_DWORD && size == 4) {
       DWORD v = 0;
@@ -46,25 +46,23 @@ String RegReadStr(const String& fullPath, const String& valueName, const String&
   return result;
 }
 
-bool IniWrite(const String& file, const String& section, const String& key,
-              const String& value) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+bool IniWrite(const String& file, const char* section, const char* key, const String& value) {
+  return WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != 0;
 }
 
-bool IniWriteInt(const String& file, const String& section, const String& key, int64_t value) {
+bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value) {
   return IniWrite(file, section, key, IntText(value));
 }
 
-String IniRead(const String& file, const String& section, const String& key,
-               const String& def) {
+String IniRead(const String& file, const char* section, const char* key, const char* def) {
   std::vector<char> buf(kIniBufferSize);
-  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
+  const DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(),
                                            kIniBufferSize, file.c_str());
   return String(buf.data(), n < kIniBufferSize ? n : kIniBufferSize - 1);
 }
 
-int64_t IniReadInt(const String& file, const String& section, const String& key, int64_t def) {
-  const String text = IniRead(file, section, key, IntText(def));
+int64_t IniReadInt(const String& file, const char* section, const char* key, int64_t def) {
+  const String text = IniRead(file, section, key, IntText(def).c_str());
   int64_t n = 0;
   if (text.empty() || text == "TRUE" || !TextToInt64(text, n)) return def;
   return n;

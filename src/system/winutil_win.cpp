@@ -40,30 +40,30 @@ void Wait(uint32_t ms, uint32_t step) {
   } while (!(deadline < GetTickCount()));
 }
 
-bool ShellOpen(const String& file, const String& parameters, int showCommand) {
-  HINSTANCE r = ShellExecuteA(GetDesktopWindow(), nullptr, file.c_str(), parameters.c_str(), nullptr,
+bool ShellOpen(const String& file, const char* parameters, int showCommand) {
+  HINSTANCE r = ShellExecuteA(GetDesktopWindow(), nullptr, file.c_str(), parameters, nullptr,
                               showCommand);
   return reinterpret_cast<INT_PTR>(r) > 32;
 }
 
-HMODULE LoadSystemLibrary(const String& library) {
+HMODULE LoadSystemLibrary(const char* library) {
   String path = library;
-  const bool absolute = (library.size() > 2 && library[1] == ':') ||
-                        (library.size() > 2 && library[0] == '\\' && library[1] == '\\');
+  const bool absolute = (path.size() > 2 && path[1] == ':') ||
+                        (path.size() > 2 && path[0] == '\\' && path[1] == '\\');
   if (!absolute) {
     char dir[MAX_PATH + 1];
     const UINT n = GetSystemDirectoryA(dir, sizeof dir);
     if (n == 0 || n > MAX_PATH) return nullptr;
-    path = String(dir, n) + "\\" + library;
+    path = String(dir, n) + "\\" + path;
   }
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   return reinterpret_cast<UINT_PTR>(module) < 33 ? nullptr : module;
 }
 
-ProcAddress GetProcFromLibrary(const String& library, const String& procName) {
+ProcAddress GetProcFromLibrary(const char* library, const char* procName) {
   HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
-  return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName.c_str()));
+  return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName));
 }
 
 bool IsWinNT() {

@@ -16,19 +16,22 @@ void PumpMessages(uint32_t ms);
 void Wait(uint32_t ms, uint32_t step = 0);
 
 // ShellExecuteA with the default verb; true when the result is above 32.
-bool ShellOpen(const String& file, const String& parameters, int showCommand);
+bool ShellOpen(const String& file, const char* parameters, int showCommand);
 
 // A system library, or null. A bare name is loaded from the system folder only (never from the
 // program's folder or the current folder); every successful call holds one reference to it.
-HMODULE LoadSystemLibrary(const String& library);
+HMODULE LoadSystemLibrary(const char* library);
 // An export of a system library, or null. A bare library name is loaded from the system folder
 // only (never from the program's folder or the current folder); the library stays loaded.
 using ProcAddress = void (*)();
-ProcAddress GetProcFromLibrary(const String& library, const String& procName);
+ProcAddress GetProcFromLibrary(const char* library, const char* procName);
 template <typename Fn>
-Fn GetProcFromLibraryAs(const String& library, const String& procName) {
+Fn GetProcFromLibraryAs(const char* library, const char* procName) {
   return reinterpret_cast<Fn>(GetProcFromLibrary(library, procName));
 }
+
+// Sets an open file's last-write time from a packed local DOS date (high word) and time (low word).
+void SetDosDate(HANDLE file, uint32_t fileDate);
 
 bool IsWinNT();
 String LastErrorText();

@@ -48,31 +48,15 @@ class BigNumber {
     return static_cast<uint32_t>(rest);
   }
 
+  // Multiplies by 2^bits (not hot: a few words, a few steps).
   void ShiftLeft(int bits) {
-    const int wordShift = bits / 32, bitShift = bits % 32;
-    for (int i = kWords - 1; i >= 0; --i) {
-      const int from = i - wordShift;
-      uint32_t w = from >= 0 ? words_[from] << bitShift : 0;
-      if (bitShift != 0 && from >= 1) w |= words_[from - 1] >> (32 - bitShift);
-      words_[i] = w;
-    }
-    used_ = kWords;
-    Trim();
+    for (; bits > 0; bits -= 31) Multiply(uint32_t{1} << (bits < 31 ? bits : 31));
   }
 
-  // Shifts right; true when a one bit was shifted out.
+  // Divides by 2^bits; true when a one bit was shifted out.
   bool ShiftRight(int bits) {
     bool lost = false;
-    const int wordShift = bits / 32, bitShift = bits % 32;
-    for (int i = 0; i < wordShift && i < used_; ++i) lost = lost || words_[i] != 0;
-    if (wordShift < used_ && bitShift != 0) lost = lost || (words_[wordShift] << (32 - bitShift)) != 0;
-    for (int i = 0; i < used_; ++i) {
-      const int from = i + wordShift;
-      uint32_t w = from < used_ ? words_[from] >> bitShift : 0;
-      if (bitShift != 0 && from + 1 < used_) w |= words_[from + 1] << (32 - bitShift);
-      words_[i] = w;
-    }
-    Trim();
+    for (; bits > 0; bits -= 31) lost = Divide(uint32_t{1} << (bits < 31 ? bits : 31)) != 0 || lost;
     return lost;
   }
 

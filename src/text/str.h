@@ -116,6 +116,30 @@ String&& operator+(String&& a, const String& b);
 String&& operator+(String&& a, const char* b);
 String&& operator+(String&& a, char b);
 
+// A text passed to a function without making a String of it: a string literal or other C string
+// (null counts as empty) or any string type with data() and size(), String included. It refers to
+// the caller's bytes, so it lives no longer than the call; a callee that keeps the text copies it.
+class StrView {
+ public:
+  constexpr StrView() : data_(""), size_(0) {}
+  // Always inline, so that the length of a literal is known when compiling the call.
+  __attribute__((always_inline)) StrView(const char* s)
+      : data_(s), size_(s != nullptr ? __builtin_strlen(s) : 0) {}
+  StrView(const char* s, size_t n) : data_(s), size_(n) {}
+  template <typename T, typename = std::enable_if_t<
+                            std::is_convertible<decltype(std::declval<const T&>().data()), const char*>::value &&
+                            std::is_integral<decltype(std::declval<const T&>().size())>::value>>
+  StrView(const T& s) : data_(s.data()), size_(s.size()) {}
+
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  const char* data_;
+  size_t size_;
+};
+
 bool operator==(const String& a, const String& b);
 bool operator==(const String& a, const char* b);
 inline bool operator==(const char* a, const String& b) { return b == a; }

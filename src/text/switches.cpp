@@ -36,25 +36,26 @@ String CommandTailOf(const String& commandLine, const String& modulePath) {
   return Trim(s);
 }
 
-String SwitchValueIn(const String& tail, const String& name) {
+String SwitchValueIn(const String& tail, StrView name) {
   const int p = PosCI(name, tail);
   if (p == 0) return String();
-  const String rest = tail.substr(static_cast<size_t>(p) - 1 + name.size());
-  if (rest.empty()) return "TRUE";  // the switch ends the command line
+  const size_t from = static_cast<size_t>(p) - 1 + name.size();  // where the value starts
+  if (from == tail.size()) return "TRUE";  // the switch ends the command line
   String value;
-  if (rest[0] == '"') {
-    const size_t close = rest.find('"', 1);
-    value = close == String::npos ? rest.substr(1) : rest.substr(1, close - 1);
+  if (tail[from] == '"') {
+    const size_t close = tail.find('"', from + 1);
+    value = tail.substr(from + 1, close == String::npos ? String::npos : close - from - 1);
   } else {
-    value = rest.substr(0, rest.find(' '));
+    const size_t blank = tail.find(' ', from);
+    value = tail.substr(from, blank == String::npos ? String::npos : blank - from);
     value = value.substr(0, value.find('/'));
   }
   return Trim(value);
 }
 
-bool SwitchPresentIn(const String& tail, const String& name) { return PosCI(name, tail) > 0; }
+bool SwitchPresentIn(const String& tail, StrView name) { return PosCI(name, tail) > 0; }
 
-int64_t SwitchIntIn(const String& tail, const String& name, int64_t def) {
+int64_t SwitchIntIn(const String& tail, StrView name, int64_t def) {
   const String v = SwitchValueIn(tail, name);
   int64_t n = 0;
   if (v.empty() || v == "TRUE" || !TextToInt64(v, n)) return def;
@@ -70,8 +71,8 @@ const String& FullCommandLine() { return StoredCommandLine(); }
 const String& ModulePath() { return StoredModulePath(); }
 
 String CommandTail() { return CommandTailOf(StoredCommandLine(), StoredModulePath()); }
-String SwitchValue(const String& name) { return SwitchValueIn(CommandTail(), name); }
-bool SwitchPresent(const String& name) { return SwitchPresentIn(CommandTail(), name); }
-int64_t SwitchInt(const String& name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
+String SwitchValue(const char* name) { return SwitchValueIn(CommandTail(), name); }
+bool SwitchPresent(const char* name) { return SwitchPresentIn(CommandTail(), name); }
+int64_t SwitchInt(const char* name, int64_t def) { return SwitchIntIn(CommandTail(), name, def); }
 
 }  // namespace vx

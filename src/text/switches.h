@@ -10,17 +10,17 @@
 namespace vx {
 
 String CommandTailOf(const String& commandLine, const String& modulePath);
-String SwitchValueIn(const String& tail, const String& name);
-bool SwitchPresentIn(const String& tail, const String& name);
-int64_t SwitchIntIn(const String& tail, const String& name, int64_t def);
+String SwitchValueIn(const String& tail, StrView name);
+bool SwitchPresentIn(const String& tail, StrView name);
+int64_t SwitchIntIn(const String& tail, StrView name, int64_t def);
 
 // Process-wide command line source (set once at start; tests may set it).
 void SetCommandLineSource(const String& commandLine, const String& modulePath);
 const String& FullCommandLine();
 const String& ModulePath();
 String CommandTail();
-String SwitchValue(const String& name);
-bool SwitchPresent(const String& name);
-int64_t SwitchInt(const String& name, int64_t def);
+String SwitchValue(const char* name);
+bool SwitchPresent(const char* name);
+int64_t SwitchInt(const char* name, int64_t def);
 
 }  // namespace vx

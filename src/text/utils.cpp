@@ -2,6 +2,7 @@
 #include "text/utils.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "system/platform.h"
 #include "text/number_text.h"
@@ -13,7 +14,7 @@ const char* const kMonthList = "||JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DE
 // ---------------------------------------------------------------------------
 // Searching and comparing
 
-String UpperCase(const String& s) {
+String UpperCase(StrView s) {
   String r = s;
   for (char& c : r)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -30,19 +31,22 @@ String Trim(const String& s) {
 namespace {
 
 // 1-based position of sub in text at or after the 0-based offset from; 0 when absent.
-int FindFrom(const String& sub, const String& text, size_t from) {
+int FindFrom(StrView sub, const String& text, size_t from) {
   if (sub.empty() || from > text.size()) return 0;
-  size_t p = text.find(sub, from);
+  size_t p = text.find(sub.data(), from, sub.size());
   return p == String::npos ? 0 : static_cast<int>(p) + 1;
 }
 
 }  // namespace
 
-int PosCI(const String& sub, const String& text) {
-  return FindFrom(UpperCase(sub), UpperCase(text), 0);
+int PosCI(StrView sub, const String& text) {
+  if (sub.empty()) return 0;
+  for (size_t i = 0; i + sub.size() <= text.size(); ++i)
+    if (SameTextCI(StrView(text.data() + i, sub.size()), sub)) return static_cast<int>(i) + 1;
+  return 0;
 }
 
-int PosFrom(const String& sub, const String& text, int start) {
+int PosFrom(StrView sub, const String& text, int start) {
   if (start < 1 || static_cast<size_t>(start) > text.size()) return 0;
   return FindFrom(sub, text, static_cast<size_t>(start) - 1);
 }
@@ -61,23 +65,32 @@ int EndPosCI(const String& sub, const String& text) {
   return PosCI(ReverseText(sub), ReverseText(text));
 }
 
-bool EndsWith(const String& suffix, const String& text, bool ignoreCase) {
+bool EndsWith(StrView suffix, const String& text, bool ignoreCase) {
   if (suffix.size() > text.size()) return false;
-  String tail = text.substr(text.size() - suffix.size());
-  if (ignoreCase) return UpperCase(tail) == UpperCase(suffix);
-  return tail == suffix;
+  const StrView tail(text.data() + text.size() - suffix.size(), suffix.size());
+  if (ignoreCase) return SameTextCI(tail, suffix);
+  return std::memcmp(tail.data(), suffix.data(), suffix.size()) == 0;
 }
 
-bool SameTextTrim(const String& a, const String& b) {
-  return UpperCase(Trim(a)) == UpperCase(Trim(b));
+bool SameTextCI(StrView a, StrView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a.data()[i], y = b.data()[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
 
-String TextBefore(const String& text, const String& sub) {
+bool SameTextTrim(const String& a, const String& b) { return SameTextCI(Trim(a), Trim(b)); }
+
+String TextBefore(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
   return p == 0 ? String() : text.substr(0, static_cast<size_t>(p) - 1);
 }
 
-String TextAfter(const String& text, const String& sub) {
+String TextAfter(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
   return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
 }
@@ -99,7 +112,7 @@ int ListCount(const String& list) {
   return n;
 }
 
-String ListItem(const String& list, int index, const String& def) {
+String ListItem(const String& list, int index, const char* def) {
   if (list.empty() || index < 0) return def;
   const char sep = list[0];
   size_t start = 1;  // first character of item 0
@@ -128,16 +141,17 @@ void ListSetItem(String& list, int index, const String& value) {
 
 String ListValue(const String& list, const String& key, const String& def) {
   if (list.size() <= 2 || list.front() != list.back()) return def;
-  const String sep(1, list[0]);
-  String needle = sep + key;
+  const char sep[2] = {list[0], ' '};  // the separator, and the separator with a blank
+  String needle(sep, 1);
+  needle += key;
   if (key.empty() || key.back() != '=') needle += '=';
-  String work = ReplaceAll(list, sep + " ", sep);
+  String work = ReplaceAll(list, StrView(sep, 2), StrView(sep, 1));
   work = ReplaceAll(work, " =", "=");
-  int p = PosCI(needle, work);
+  const int p = PosCI(needle, work);
   if (p == 0) return def;
-  String rest = work.substr(static_cast<size_t>(p) - 1 + needle.size());
-  size_t end = rest.find(sep[0]);
-  return end == String::npos ? rest : rest.substr(0, end);
+  const size_t from = static_cast<size_t>(p) - 1 + needle.size();
+  const size_t end = work.find(sep[0], from);
+  return work.substr(from, end == String::npos ? String::npos : end - from);
 }
 
 // ---------------------------------------------------------------------------
@@ -151,10 +165,10 @@ namespace {
 // text is never matched again. An empty replacement leaves no filler, so the text on both sides
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
-String ReplaceImpl(const String& text, const String& find, const String& repl,
-                   bool ignoreCase) {
+String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
   if (find.empty()) return text;
-  const String needle = ignoreCase ? UpperCase(find) : find;
+  String needle = find;
+  if (ignoreCase) needle = UpperCase(needle);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
@@ -165,7 +179,7 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
     size_t from = 0;
     for (size_t p = work.find(needle); p != String::npos; p = work.find(needle, from)) {
       result.append(text, from, p - from);
-      result += repl;
+      result.append(repl.data(), repl.size());
       from = p + needle.size();
     }
     result.append(text, from, String::npos);
@@ -187,11 +201,11 @@ String ReplaceImpl(const String& text, const String& find, const String& repl,
 
 }  // namespace
 
-String ReplaceAll(const String& text, const String& find, const String& repl) {
+String ReplaceAll(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, false);
 }
 
-String ReplaceAllCI(const String& text, const String& find, const String& repl) {
+String ReplaceAllCI(const String& text, StrView find, StrView repl) {
   return ReplaceImpl(text, find, repl, true);
 }
 
@@ -315,15 +329,17 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   return era * 146097 + doe;
 }
 
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  const int64_t era = FloorDiv(z, 146097);
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+// The inverse of DaysFromCivil for the day numbers of DecodeDateTime, which fit 32 bits (so does
+// every intermediate value: the day of the era is below 146097), as do its divisions.
+void CivilFromDays(int32_t z, int& y, int& m, int& d) {
+  const int32_t era = (z >= 0 ? z : z - 146096) / 146097;  // rounded down
+  const int32_t doe = z - era * 146097;
+  const int32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int32_t mp = (5 * doy + 2) / 153;
+  d = doy - (153 * mp + 2) / 5 + 1;
+  m = mp < 10 ? mp + 3 : mp - 9;
+  y = yoe + era * 400 + (m <= 2);
 }
 
 const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
@@ -343,32 +359,38 @@ double EncodeDateTime(const CivilTime& t) {
 CivilTime DecodeDateTime(double dt) {
   CivilTime t{1899, 12, 30, 0, 0, 0};
   if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
+  // Below 1e9 days and a day's milliseconds, everything fits 32 bits.
   double whole = std::trunc(dt);
-  int64_t days = static_cast<int64_t>(whole);
+  int32_t days = static_cast<int32_t>(whole);
   // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
   // off the fraction rounds).
-  int64_t ms = static_cast<int64_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
+  int32_t ms = static_cast<int32_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
   if (ms >= kMsPerDay) {  // rounding reached the next midnight
     ms -= kMsPerDay;
     days += dt < 0 ? -1 : 1;
   }
-  CivilFromDays(days + kDay0, t.year, t.month, t.day);
-  const int64_t secs = ms / 1000;
-  t.hour = static_cast<int>(secs / 3600);
-  t.minute = static_cast<int>(secs / 60 % 60);
-  t.second = static_cast<int>(secs % 60);
+  CivilFromDays(days + static_cast<int32_t>(kDay0), t.year, t.month, t.day);
+  const int32_t secs = ms / 1000;
+  t.hour = secs / 3600;
+  t.minute = secs / 60 % 60;
+  t.second = secs % 60;
   return t;
 }
 
-String DateText(double dt) {
-  const CivilTime t = DecodeDateTime(dt);
+namespace {
+
+String DayText(const CivilTime& t) {
   return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
 }
+
+}  // namespace
+
+String DateText(double dt) { return DayText(DecodeDateTime(dt)); }
 
 String DateTimeText(double dt, char timeSeparator) {
   const CivilTime t = DecodeDateTime(dt);
   const String sep(1, timeSeparator);
-  return DateText(dt) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
+  return DayText(t) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
 }
 
 int64_t DateTimeToSeconds(double dt) {

@@ -9,28 +9,29 @@ namespace vx {
 
 // ---- Delimited lists: first character is the separator, e.g. "|a|b|c|" ----
 int ListCount(const String& list);
-String ListItem(const String& list, int index, const String& def);
+String ListItem(const String& list, int index, const char* def);
 void ListSetItem(String& list, int index, const String& value);
 String ListValue(const String& list, const String& key, const String& def);
 extern const char* const kMonthList;  // "||JAN|FEB|...|DEC|"
 
 // ---- Searching and comparing ----
-String UpperCase(const String& s);  // ASCII letters only
+String UpperCase(StrView s);  // ASCII letters only
 String Trim(const String& s);       // removes blanks and control characters (<= ' ')
-int PosCI(const String& sub, const String& text);
-int PosFrom(const String& sub, const String& text, int start);
+int PosCI(StrView sub, const String& text);
+int PosFrom(StrView sub, const String& text, int start);
 int PosFromCI(const String& sub, const String& text, int start);
 int LastPos(const String& sub, const String& text);
 int EndPosCI(const String& sub, const String& text);
-bool EndsWith(const String& suffix, const String& text, bool ignoreCase);
+bool EndsWith(StrView suffix, const String& text, bool ignoreCase);
+bool SameTextCI(StrView a, StrView b);  // equal but for the letter case of ASCII letters
 bool SameTextTrim(const String& a, const String& b);
-String TextBefore(const String& text, const String& sub);
-String TextAfter(const String& text, const String& sub);
+String TextBefore(const String& text, StrView sub);
+String TextAfter(const String& text, StrView sub);
 String ReverseText(const String& text);
 
 // ---- Replacing and stripping ----
-String ReplaceAll(const String& text, const String& find, const String& repl);
-String ReplaceAllCI(const String& text, const String& find, const String& repl);
+String ReplaceAll(const String& text, StrView find, StrView repl);
+String ReplaceAllCI(const String& text, StrView find, StrView repl);
 String StripChar(const String& text, char ch, bool loose);
 String Unquote(const String& text, bool loose);
 

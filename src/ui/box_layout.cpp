@@ -5,16 +5,8 @@
 namespace vx {
 
 std::vector<String> MessageLines(const String& text) {
-  const String measured = text.empty() ? String(" ") : text;
   std::vector<String> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t br = measured.find("\r\n", start);
-    if (br == String::npos) break;
-    lines.push_back(measured.substr(start, br - start));
-    start = br + 2;
-  }
-  lines.push_back(measured.substr(start));
+  ForEachMessageLine(text, [&](const char* line, size_t length) { lines.push_back(String(line, length)); });
   return lines;
 }
 

@@ -25,6 +25,17 @@ constexpr int kBoxMinWidth = 360;
 
 // Lines of a message as measured: split at CR LF; an empty message counts as " ".
 std::vector<String> MessageLines(const String& text);
+// The same lines without copies: fn(first character, length) for each.
+template <typename Fn>
+void ForEachMessageLine(const String& text, Fn fn) {
+  if (text.empty()) return fn(" ", size_t{1});
+  for (size_t start = 0;;) {
+    const size_t br = text.find("\r\n", start);
+    fn(text.c_str() + start, (br == String::npos ? text.size() : br) - start);
+    if (br == String::npos) return;
+    start = br + 2;
+  }
+}
 // Font line height: character height + external leading, one more for "MS PGothic".
 int BoxLineHeight(int charHeight, int externalLeading, const String& face);
 // Text size from the single-line widths of the lines: lines wider than 600 pixels count as

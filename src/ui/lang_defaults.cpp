@@ -36,14 +36,14 @@ const LanguageKeyDefault kLanguageDefaults[] = {
 const int kLanguageDefaultCount = static_cast<int>(sizeof kLanguageDefaults / sizeof kLanguageDefaults[0]);
 
 String LanguageDefault(const String& key) {
-  const String upper = UpperCase(key);
   for (int i = 0; i < kLanguageDefaultCount; ++i)
-    if (UpperCase(kLanguageDefaults[i].key) == upper) return kLanguageDefaults[i].value;
+    if (SameTextCI(kLanguageDefaults[i].key, key)) return kLanguageDefaults[i].value;
   return String();
 }
 
-String LauncherText(const String& block, const String& key) {
-  return LanguageText(block, key, LanguageDefault(key));
+String LauncherText(const String& block, const char* key) {
+  const String k = key;
+  return LanguageText(block, k, LanguageDefault(k));
 }
 
 }  // namespace vx

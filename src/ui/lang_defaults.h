@@ -16,6 +16,6 @@ extern const int kLanguageDefaultCount;
 String LanguageDefault(const String& key);
 
 // LanguageText of the block with the key's built-in default.
-String LauncherText(const String& block, const String& key);
+String LauncherText(const String& block, const char* key);
 
 }  // namespace vx

@@ -2,6 +2,7 @@
 
 #include "system/platform.h"
 #include "text/utils.h"
+#include "ui/lang_defaults.h"
 
 namespace vx {
 
@@ -45,9 +46,10 @@ String SelectEntry(const String& table) {
   return entry;
 }
 
-int IntSetting(const String& block, const String& key, int def) {
+// The built-in text of each of these keys is def's decimal form.
+int IntSetting(const String& block, const char* key, int def) {
   int64_t v = 0;
-  if (!TextToInt64(LanguageText(block, key, IntText(def)), v)) return def;
+  if (!TextToInt64(LauncherText(block, key), v)) return def;
   if (v < INT32_MIN || v > INT32_MAX) return def;
   return static_cast<int>(v);
 }
@@ -70,13 +72,14 @@ String LanguageText(const String& block, const String& key, const String& def) {
 
 int LanguageCharset(const String& block) { return IntSetting(block, "Charset", 0); }
 int LanguageFontSize(const String& block) { return IntSetting(block, "FontSize", 8); }
-String LanguageFontName(const String& block) { return LanguageText(block, "FontName", "Tahoma"); }
+String LanguageFontName(const String& block) { return LauncherText(block, "FontName"); }  // "Tahoma" by default
 
 String LanguageNameForId(int languageId) {
   const String digits = ZeroPad(languageId, 2);
-  const int n = ListCount(kLanguageIdTable);
+  const String table = kLanguageIdTable;
+  const int n = ListCount(table);
   for (int i = 0; i < n; ++i) {
-    const String item = ListItem(kLanguageIdTable, i, "");
+    const String item = ListItem(table, i, "");
     if (item.find(digits) != String::npos) return Trim(TextBefore(item + "=", "="));
   }
   return String();

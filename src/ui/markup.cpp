@@ -1,5 +1,7 @@
 #include "ui/markup.h"
 
+#include <memory>
+
 #include "text/utils.h"
 
 namespace vx {
@@ -20,15 +22,15 @@ namespace {
 // new tag, so the whole work grows with the length of the text.
 class BoldRunScanner {
  public:
-  explicit BoldRunScanner(const String& upper) : upper_(upper), n_(upper.size()) {
-    next_.resize(n_ + 2);
-    prev_.resize(n_ + 2);
+  explicit BoldRunScanner(const String& upper)
+      : upper_(upper), n_(upper.size()), next_(new size_t[n_ + 2]), prev_(new size_t[n_ + 2]) {
     for (size_t i = 0; i < n_; ++i) {
       next_[i] = i + 1 < n_ ? i + 1 : kTail();
       prev_[i] = i > 0 ? i - 1 : kHead();
     }
     next_[kHead()] = n_ > 0 ? 0 : kTail();
     prev_[kTail()] = n_ > 0 ? n_ - 1 : kHead();
+    prev_[kHead()] = next_[kTail()] = 0;  // never followed
   }
 
   // Runs the steps; returns the runs and leaves the kept characters for Kept().
@@ -116,7 +118,7 @@ class BoldRunScanner {
 
   const String& upper_;
   size_t n_;
-  std::vector<size_t> next_, prev_;  // index n_ is the head, n_ + 1 the tail
+  std::unique_ptr<size_t[]> next_, prev_;  // index n_ is the head, n_ + 1 the tail
 };
 
 }  // namespace

@@ -185,11 +185,11 @@ BoxSize MeasureText(const String& text) {
   GetTextMetricsA(dc, &tm);
   const int lineHeight = BoxLineHeight(tm.tmHeight, tm.tmExternalLeading, g_box.fontFace);
   std::vector<int> widths;
-  for (const String& line : MessageLines(text)) {
+  ForEachMessageLine(text, [&](const char* line, size_t length) {
     SIZE sz = {0, 0};
-    GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &sz);
+    GetTextExtentPoint32A(dc, line, static_cast<int>(length), &sz);
     widths.push_back(sz.cx);
-  }
+  });
   SelectObject(dc, old);
   ReleaseDC(g_box.text, dc);
   return MeasureMessage(widths, lineHeight);
@@ -224,41 +224,8 @@ void CreateButtons(const String& buttons, uint32_t flags, int cw, int ch) {
   }
 }
 
-}  // namespace
-
-void SetBoxFont(const String& face, int points, int charset) {
-  g_box.fontFace = face;
-  g_box.charset = charset;
-  if (points != 0) g_box.fontSize = points;
-}
-
-int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
-                  const String& buttons, uint32_t flags) {
-  g_box.previousActive = GetActiveWindow();
-  if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, FALSE);
-  g_box.result = 0;
-  for (HWND& s : g_box.slots) s = nullptr;
-  g_box.done = false;
-  g_box.requestedWidth = g_box.requestedHeight = 0;
-  g_box.instance = GetModuleHandleA(nullptr);
-
-  g_box.font = CreateBoxFont(-PointsToPixels(g_box.fontSize), g_box.charset, g_box.fontFace);
-  HMODULE richEdit = LoadRichEditLibrary();
-
-  RegisterBoxClass(kBoxClass, BoxProc, g_box.instance);
-
-  g_box.box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kBoxClass, caption.c_str(),
-                              WS_VISIBLE | WS_CAPTION | WS_SYSMENU, -100, -100, 10, 10, owner, nullptr,
-                              g_box.instance, nullptr);
-  if (g_box.box == nullptr) {
-    if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, TRUE);
-    if (g_box.font != nullptr) DeleteObject(g_box.font);
-    g_box.font = nullptr;
-    UnregisterClassA(kBoxClass, g_box.instance);
-    if (richEdit != nullptr) FreeLibrary(richEdit);
-    return 0;
-  }
-
+// Fills the created box (text, size, place, buttons) and runs its message loop until it closes.
+void LayOutAndRunBox(HMODULE richEdit, const String& text, const String& buttons, uint32_t flags) {
   DWORD style = WS_CHILD | WS_VISIBLE | ES_READONLY | ES_MULTILINE;
   if (flags & kBoxRightAlign) style |= ES_RIGHT;
   const DWORD exStyle = (flags & kBoxRtlReading) ? WS_EX_RTLREADING : 0;
@@ -308,8 +275,43 @@ int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
+}
 
-  UnregisterClassA(kBoxClass, g_box.instance);  // the box is gone now, so this one succeeds
+}  // namespace
+
+void SetBoxFont(const String& face, int points, int charset) {
+  g_box.fontFace = face;
+  g_box.charset = charset;
+  if (points != 0) g_box.fontSize = points;
+}
+
+int ShowMarkupBox(WindowHandle owner, const String& text, const String& caption,
+                  const String& buttons, uint32_t flags) {
+  g_box.previousActive = GetActiveWindow();
+  if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, FALSE);
+  g_box.result = 0;
+  for (HWND& s : g_box.slots) s = nullptr;
+  g_box.done = false;
+  g_box.requestedWidth = g_box.requestedHeight = 0;
+  g_box.instance = GetModuleHandleA(nullptr);
+
+  g_box.font = CreateBoxFont(-PointsToPixels(g_box.fontSize), g_box.charset, g_box.fontFace);
+  HMODULE richEdit = LoadRichEditLibrary();
+
+  RegisterBoxClass(kBoxClass, BoxProc, g_box.instance);
+
+  g_box.box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kBoxClass, caption.c_str(),
+                              WS_VISIBLE | WS_CAPTION | WS_SYSMENU, -100, -100, 10, 10, owner, nullptr,
+                              g_box.instance, nullptr);
+  if (g_box.box == nullptr) {
+    if (g_box.previousActive != nullptr) EnableWindow(g_box.previousActive, TRUE);
+    if (g_box.font != nullptr) DeleteObject(g_box.font);
+    g_box.font = nullptr;
+  } else {
+    LayOutAndRunBox(richEdit, text, buttons, flags);
+  }
+
+  UnregisterClassA(kBoxClass, g_box.instance);  // no box of the class is left, so this one succeeds
   g_box.box = nullptr;
   g_box.text = nullptr;
   if (richEdit != nullptr) FreeLibrary(richEdit);

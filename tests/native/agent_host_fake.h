@@ -31,7 +31,7 @@ class FakeAgentHost : public vx::AgentHost {
     auto it = urls.find(url);
     return it == urls.end() ? -1 : it->second;
   }
-  vx::String TestModeValue(const vx::String& name, const vx::String& def) override {
+  vx::String TestModeValue(const char* name, const char* def) override {
     ++registryReads;
     auto it = registry.find(name);
     return it == registry.end() ? def : vx::String(it->second);

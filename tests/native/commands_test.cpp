@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "launcher/commands.h"
 #include "text/switches.h"
 #include "text/utils.h"
@@ -229,7 +231,8 @@ TEST(ControlSwitches, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(vx::ControlMessagesFor(c.stop, c.wm, c.test, c.agentWindow), c.expected);
+    const vx::ControlMessages got = vx::ControlMessagesFor(c.stop, c.wm, c.test, c.agentWindow);
+    EXPECT_EQ(std::vector<M>(got.begin(), got.end()), c.expected);
   }
 }
 

@@ -16,13 +16,11 @@ class FakeSettingsStore : public vx::SettingsStore {
 
   vx::String OriginalFilePath() override { return kOriginal; }
   vx::String InfoFilePath() override { return kInfo; }
-  vx::String Read(const vx::String& file, const vx::String& section, const vx::String& key,
-                  const vx::String& def) override {
+  vx::String Read(const vx::String& file, const char* section, const char* key, const char* def) override {
     auto it = values.find(Key(file, section, key));
     return it == values.end() ? def : vx::String(it->second);
   }
-  bool Write(const vx::String& file, const vx::String& section, const vx::String& key,
-             const vx::String& value) override {
+  bool Write(const vx::String& file, const char* section, const char* key, const vx::String& value) override {
     values[Key(file, section, key)] = value;
     return true;
   }

@@ -211,7 +211,9 @@ TEST_F(AgentCheckTest, EachChainCodeIsReachedAndAnOfferIsRecorded) {
     Command(31, 1);
     ASSERT_TRUE(WaitForLine(viewer, " GetOkToPerformAU="));
     EXPECT_TRUE(viewer.HasLineContaining(" GetOkToPerformAU=" + std::to_string(r.status)));
-    if (r.status == 6) EXPECT_TRUE(WaitForLine(viewer, " ==== PerformShot-2 ===="));
+    if (r.status == 6) {
+      EXPECT_TRUE(WaitForLine(viewer, " ==== PerformShot-2 ===="));
+    }
     EXPECT_EQ(viewer.HasLineContaining(" ==== PerformShot-1 ===="), r.status == 6);
   }
   EXPECT_EQ(OriginalValue("OriginalSetup", "Stamp"), "6");
@@ -300,6 +302,17 @@ TEST_F(AgentCheckTest, TestModeTakesTheRegistryFolderAndAsksWithTheNote) {
   EXPECT_NE(AnswerBox("").find("No news for you   (3)"), std::string::npos);
   EXPECT_TRUE(viewer.HasLineContaining(" DownloadFileAU: TRUE " + upd_ + "\\MyApp.info"));
   EXPECT_TRUE(viewer.HasLineContaining(" TestMode=TRUE"));
+  // With a scheduled interval (an hour here), test mode checks every 5 s.
+  Original("OriginalSetup", "ProbeSecondsInterval", "3600");
+  viewer.Clear();
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        int fires = 0;
+        for (const std::string& line : viewer.Lines()) fires += line.find(" Fire  ") != std::string::npos;
+        return fires >= 2;
+      },
+      30000));
+  EXPECT_TRUE(viewer.HasLineContaining(" DownloadFileAU: TRUE " + upd_ + "\\MyApp.info"));
   EXPECT_TRUE(ServedRequests("/plain/agenttestmode/MyApp.info").empty());
 }
 

@@ -85,7 +85,7 @@ TEST(WinUtil, LibraryExports) {
   ASSERT_NE(tick, nullptr);
   EXPECT_NE(tick(), 0u);
   EXPECT_NE(GetProcFromLibrary("PSAPI.dll", "EnumProcesses"), nullptr);
-  EXPECT_NE(GetProcFromLibrary(SystemDir() + "\\kernel32.dll", "GetTickCount"), nullptr);
+  EXPECT_NE(GetProcFromLibrary((SystemDir() + "\\kernel32.dll").c_str(), "GetTickCount"), nullptr);
   EXPECT_EQ(GetProcFromLibrary("kernel32.dll", "NoSuchExportHere"), nullptr);
   EXPECT_EQ(GetProcFromLibrary("vx_no_such_library.dll", "Anything"), nullptr);
 }
