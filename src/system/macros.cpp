@@ -12,39 +12,14 @@ String g_auxiliaryFolder;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// Replaces every occurrence of macro (any case) by value, followed by the suffix unless the first
-// occurrence ends the text, stands before a space, or stands before the separator of a list
-// (a text whose first and last characters are equal) that is neither "<" nor a letter.
-String ReplaceWithSuffix(const String& text, const char* macro, const String& value,
-                         const String& suffix) {
-  const int p = PosCI(macro, text);
-  if (p == 0) return text;
-  const size_t after = static_cast<size_t>(p) - 1 + std::strlen(macro);
-  bool keep = true;
-  if (after >= text.size()) {
-    keep = false;
-  } else {
-    const char next = text[after];
-    if (next == ' ') keep = false;
-    if (text.front() == text.back() && next == text.front() && next != '<' && !IsAsciiLetter(next)) keep = false;
-  }
-  return ReplaceAllCI(text, macro, keep ? value + suffix : value);
-}
-
-struct Macro {
-  const char* name;
-  const String MacroValues::*value;  // null: the macro is removed
-};
-
-String ApplyWithSuffix(String text, const Macro* macros, size_t count, const MacroValues& v,
-                       const String& suffix) {
-  for (size_t i = 0; i < count; ++i) {
-    if (macros[i].value == nullptr)
-      text = ReplaceAllCI(text, macros[i].name, "");
-    else
-      text = ReplaceWithSuffix(text, macros[i].name, v.*(macros[i].value), suffix);
-  }
-  return text;
+// Whether the suffix follows a macro whose first occurrence ends just before position after: not
+// when it ends the text, stands before a space, or stands before the separator of a list (a text
+// whose first and last characters are equal) that is neither "<" nor a letter.
+bool KeepsSuffix(const String& text, size_t after) {
+  if (after >= text.size()) return false;
+  const char next = text[after];
+  if (next == ' ') return false;
+  return !(text.front() == text.back() && next == text.front() && next != '<' && !IsAsciiLetter(next));
 }
 
 // Fills a date pattern: dd, mm, mmmm, yy, yyyy, hh, nn, ss; "/" and ":" become the locale's
@@ -141,88 +116,169 @@ String MacroDateText(MacroEnvironment& env, char code) {
   return String();
 }
 
+namespace {
+
+// The macro table, walked in order: each entry is a kind byte, a source byte and the macro name.
+// Kinds: identity and removed names are replaced as they are; the absolute and other folders
+// take the suffix rule; drives and disks give the first 3 or 2 characters of their folder and
+// never take the suffix; the drop entry removes its name when the absolute folders changed the
+// text. The snapshot is taken before the first entry that is not an identity entry.
+enum MacroKind : char { kPlain = 'p', kSuffix = 's', kDrive = 'd', kDisk = 'k', kDrop = 'x' };
+
+#define VX_PLAIN "p"
+#define VX_SUFFIX "s"
+#define VX_DRIVE "d"
+#define VX_DISK "k"
+#define VX_DROP "x"
+// Sources: the MacroSource value as one byte; "\x7f" is the empty text.
+#define VX_EMPTY "\x7f"
+#define VX_LOGGED_USER "\x00"
+#define VX_OWNER "\x01"
+#define VX_ORGANIZATION "\x02"
+#define VX_COMPUTER "\x03"
+#define VX_DOMAIN "\x04"
+#define VX_INSTALL "\x05"
+#define VX_SHARED "\x06"
+#define VX_AUXILIARY "\x07"
+#define VX_WIN "\x08"
+#define VX_SYS "\x09"
+#define VX_SYS16 "\x0a"
+#define VX_ORIGIN "\x0b"
+#define VX_PROGRAM_FILES "\x0c"
+#define VX_COMMON_FILES "\x0d"
+#define VX_START_MENU "\x0e"
+#define VX_FONT "\x0f"
+#define VX_SRC "\x10"
+#define VX_TEMP "\x11"
+#define VX_USER "\x12"
+#define VX_USER_APP_DATA "\x13"
+#define VX_MY_DOCUMENTS "\x14"
+#define VX_USER_START_MENU "\x15"
+#define VX_USER_DESKTOP "\x16"
+#define VX_DOCUMENTS_AND_SETTINGS "\x17"
+#define VX_ALL_USERS "\x18"
+#define VX_ALL_USERS_APP_DATA "\x19"
+#define VX_ALL_USERS_DOCUMENTS "\x1a"
+#define VX_ALL_USERS_START_MENU "\x1b"
+#define VX_ALL_USERS_DESKTOP "\x1c"
+constexpr unsigned char kEmptySource = 0x7f;
+static_assert(VX_LOGGED_USER[0] == kMacroLoggedUserName && VX_OWNER[0] == kMacroRegisteredOwner &&
+                  VX_ORGANIZATION[0] == kMacroRegisteredOrganization && VX_COMPUTER[0] == kMacroComputerName &&
+                  VX_DOMAIN[0] == kMacroCurrentDomainName && VX_INSTALL[0] == kMacroInstallDir &&
+                  VX_SHARED[0] == kMacroSharedDir && VX_AUXILIARY[0] == kMacroAuxiliaryDir &&
+                  VX_WIN[0] == kMacroWinDir && VX_SYS[0] == kMacroSysDir && VX_SYS16[0] == kMacroSystem16Dir &&
+                  VX_ORIGIN[0] == kMacroOriginDir && VX_PROGRAM_FILES[0] == kMacroProgramFilesDir &&
+                  VX_COMMON_FILES[0] == kMacroCommonFilesDir && VX_START_MENU[0] == kMacroStartMenuDir &&
+                  VX_FONT[0] == kMacroFontDir && VX_SRC[0] == kMacroSrcDir && VX_TEMP[0] == kMacroTempDir &&
+                  VX_USER[0] == kMacroUserDir && VX_USER_APP_DATA[0] == kMacroUserAppDataDir &&
+                  VX_MY_DOCUMENTS[0] == kMacroMyDocumentsDir && VX_USER_START_MENU[0] == kMacroUserStartMenuDir &&
+                  VX_USER_DESKTOP[0] == kMacroUserDesktopDir &&
+                  VX_DOCUMENTS_AND_SETTINGS[0] == kMacroDocumentsAndSettingsDir &&
+                  VX_ALL_USERS[0] == kMacroAllUsersDir && VX_ALL_USERS_APP_DATA[0] == kMacroAllUsersAppDataDir &&
+                  VX_ALL_USERS_DOCUMENTS[0] == kMacroAllUsersDocumentsDir &&
+                  VX_ALL_USERS_START_MENU[0] == kMacroAllUsersStartMenuDir &&
+                  VX_ALL_USERS_DESKTOP[0] == kMacroAllUsersDesktopDir,
+              "macro table sources follow MacroSource");
+
+const char kMacroTable[] =
+    // Identity.
+    VX_PLAIN VX_LOGGED_USER "<LoggedUserName>"
+    VX_PLAIN VX_OWNER "<UserName>"
+    VX_PLAIN VX_ORGANIZATION "<CompanyName>"
+    VX_PLAIN VX_COMPUTER "<ComputerName>"
+    VX_PLAIN VX_DOMAIN "<CurrentDomainName>"
+    VX_PLAIN VX_EMPTY "<EnteredUserName>"
+    VX_PLAIN VX_EMPTY "<EnteredCompanyName>"
+    VX_PLAIN VX_EMPTY "<EnteredSerialNum>"
+    VX_PLAIN VX_EMPTY "<VendorCompanyName>"
+    VX_PLAIN VX_EMPTY "<ProjectName>"
+    VX_PLAIN VX_EMPTY "<ProgramDescriptiveName>"
+    VX_PLAIN VX_EMPTY "<ProgramVersion>"
+    // Absolute folders: any of them replaces the install-folder prefix a setting may carry.
+    VX_SUFFIX VX_EMPTY "<RunTimeDir_1>"
+    VX_SUFFIX VX_EMPTY "<RunTimeDir_2>"
+    VX_SUFFIX VX_EMPTY "<RunTimeDir_3>"
+    VX_SUFFIX VX_INSTALL "<Application Folder>"
+    VX_SUFFIX VX_SHARED "<Common Folder>"
+    VX_SUFFIX VX_AUXILIARY "<Auxiliary Folder>"
+    VX_SUFFIX VX_WIN "<Windows Directory>"
+    VX_SUFFIX VX_SYS "<System Directory>"
+    VX_SUFFIX VX_SYS16 "<System16 Directory>"
+    VX_DROP VX_EMPTY "<InstallDir>"
+    // Installation and system folders.
+    VX_PLAIN VX_EMPTY "<AbsoluteDir>"
+    VX_SUFFIX VX_INSTALL "<InstallDir>"
+    VX_SUFFIX VX_SHARED "<InstallCommonDir>"
+    VX_SUFFIX VX_AUXILIARY "<InstallAuxDir>"
+    VX_PLAIN VX_EMPTY "<AbsoluteDir>"
+    VX_SUFFIX VX_WIN "<WinDir>"
+    VX_SUFFIX VX_SYS "<WinSysDir>"
+    VX_SUFFIX VX_SYS "<WinSys32Dir>"
+    VX_SUFFIX VX_SYS16 "<WinSys16Dir>"
+    // Drives ("C:\") and disks ("C:").
+    VX_DRIVE VX_INSTALL "<InstallDrive>"
+    VX_DRIVE VX_WIN "<WinDrive>"
+    VX_DRIVE VX_SYS "<WinSysDrive>"
+    VX_DRIVE VX_ORIGIN "<OriginDrive>"
+    VX_DISK VX_INSTALL "<InstallDisk>"
+    VX_DISK VX_WIN "<WinDisk>"
+    VX_DISK VX_SYS "<WinSysDisk>"
+    VX_DISK VX_ORIGIN "<OriginDisk>"
+    // Other folders.
+    VX_SUFFIX VX_PROGRAM_FILES "<ProgramFilesDir>"
+    VX_SUFFIX VX_COMMON_FILES "<CommonFilesDir>"
+    VX_SUFFIX VX_START_MENU "<StartMenuDir>"
+    VX_SUFFIX VX_FONT "<FontDir>"
+    VX_SUFFIX VX_SRC "<SrcDir>"
+    VX_SUFFIX VX_ORIGIN "<OriginDir>"
+    VX_SUFFIX VX_TEMP "<TempDir>"
+    VX_SUFFIX VX_SRC "<ServiceDir>"
+    VX_SUFFIX VX_USER "<UserDir>"
+    VX_SUFFIX VX_USER_APP_DATA "<UserAppDataDir>"
+    VX_SUFFIX VX_MY_DOCUMENTS "<MyDocumentsDir>"
+    VX_SUFFIX VX_USER_START_MENU "<UserStartMenuDir>"
+    VX_SUFFIX VX_USER_DESKTOP "<UserDesktopDir>"
+    VX_SUFFIX VX_DOCUMENTS_AND_SETTINGS "<DocumentsAndSettingsDir>"
+    VX_SUFFIX VX_ALL_USERS "<AllUsersDir>"
+    VX_SUFFIX VX_ALL_USERS_APP_DATA "<AllUsersAppDataDir>"
+    VX_SUFFIX VX_ALL_USERS_DOCUMENTS "<AllUsersDocumentsDir>"
+    VX_SUFFIX VX_ALL_USERS_START_MENU "<AllUsersStartMenuDir>"
+    VX_SUFFIX VX_ALL_USERS_DESKTOP "<AllUsersDesktopDir>";
+
+}  // namespace
+
 String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
                         bool expandRelative) {
   String s = text;
   if (s.find('<') != String::npos) {
     s = ExpandDate(env, s);
-    const MacroValues v = env.Values();
+    String values[kMacroSourceCount];  // every source, fetched whether or not its macro occurs
+    for (int i = 0; i < kMacroSourceCount; ++i) values[i] = env.Value(static_cast<MacroSource>(i));
 
-    static const Macro kIdentity[] = {
-        {"<LoggedUserName>", &MacroValues::loggedUserName},
-        {"<UserName>", &MacroValues::registeredOwner},
-        {"<CompanyName>", &MacroValues::registeredOrganization},
-        {"<ComputerName>", &MacroValues::computerName},
-        {"<CurrentDomainName>", &MacroValues::currentDomainName},
-        {"<EnteredUserName>", nullptr},
-        {"<EnteredCompanyName>", nullptr},
-        {"<EnteredSerialNum>", nullptr},
-        {"<VendorCompanyName>", nullptr},
-        {"<ProjectName>", nullptr},
-        {"<ProgramDescriptiveName>", nullptr},
-        {"<ProgramVersion>", nullptr},
-    };
-    for (const Macro& m : kIdentity) s = ReplaceAllCI(s, m.name, m.value != nullptr ? v.*(m.value) : "");
-
-    const String snapshot = s;
-    static const String kEmpty;
-    // Absolute folders: any of them replaces the install-folder prefix a setting may carry.
-    s = ReplaceWithSuffix(s, "<RunTimeDir_1>", kEmpty, suffix);
-    s = ReplaceWithSuffix(s, "<RunTimeDir_2>", kEmpty, suffix);
-    s = ReplaceWithSuffix(s, "<RunTimeDir_3>", kEmpty, suffix);
-    static const Macro kAbsolute[] = {
-        {"<Application Folder>", &MacroValues::installDir},
-        {"<Common Folder>", &MacroValues::sharedDir},
-        {"<Auxiliary Folder>", &MacroValues::auxiliaryDir},
-        {"<Windows Directory>", &MacroValues::winDir},
-        {"<System Directory>", &MacroValues::sysDir},
-        {"<System16 Directory>", &MacroValues::system16Dir},
-    };
-    s = ApplyWithSuffix(s, kAbsolute, sizeof kAbsolute / sizeof kAbsolute[0], v, suffix);
-    if (s != snapshot) s = ReplaceAllCI(s, "<InstallDir>", "");
-
-    static const Macro kInstallAndSystem[] = {
-        {"<AbsoluteDir>", nullptr},
-        {"<InstallDir>", &MacroValues::installDir},
-        {"<InstallCommonDir>", &MacroValues::sharedDir},
-        {"<InstallAuxDir>", &MacroValues::auxiliaryDir},
-        {"<AbsoluteDir>", nullptr},
-        {"<WinDir>", &MacroValues::winDir},
-        {"<WinSysDir>", &MacroValues::sysDir},
-        {"<WinSys32Dir>", &MacroValues::sysDir},
-        {"<WinSys16Dir>", &MacroValues::system16Dir},
-    };
-    s = ApplyWithSuffix(s, kInstallAndSystem, sizeof kInstallAndSystem / sizeof kInstallAndSystem[0], v, suffix);
-
-    // Drives ("C:\") and disks ("C:") never take the suffix.
-    static const char* const kDrives[] = {"<InstallDrive>", "<WinDrive>", "<WinSysDrive>", "<OriginDrive>"};
-    static const char* const kDisks[] = {"<InstallDisk>", "<WinDisk>", "<WinSysDisk>", "<OriginDisk>"};
-    const String* sources[] = {&v.installDir, &v.winDir, &v.sysDir, &v.originDir};
-    for (int i = 0; i < 4; ++i) s = ReplaceAllCI(s, kDrives[i], sources[i]->substr(0, 3));
-    for (int i = 0; i < 4; ++i) s = ReplaceAllCI(s, kDisks[i], sources[i]->substr(0, 2));
-
-    static const Macro kOther[] = {
-        {"<ProgramFilesDir>", &MacroValues::programFilesDir},
-        {"<CommonFilesDir>", &MacroValues::commonFilesDir},
-        {"<StartMenuDir>", &MacroValues::startMenuDir},
-        {"<FontDir>", &MacroValues::fontDir},
-        {"<SrcDir>", &MacroValues::srcDir},
-        {"<OriginDir>", &MacroValues::originDir},
-        {"<TempDir>", &MacroValues::tempDir},
-        {"<ServiceDir>", &MacroValues::srcDir},
-        {"<UserDir>", &MacroValues::userDir},
-        {"<UserAppDataDir>", &MacroValues::userAppDataDir},
-        {"<MyDocumentsDir>", &MacroValues::myDocumentsDir},
-        {"<UserStartMenuDir>", &MacroValues::userStartMenuDir},
-        {"<UserDesktopDir>", &MacroValues::userDesktopDir},
-        {"<DocumentsAndSettingsDir>", &MacroValues::documentsAndSettingsDir},
-        {"<AllUsersDir>", &MacroValues::allUsersDir},
-        {"<AllUsersAppDataDir>", &MacroValues::allUsersAppDataDir},
-        {"<AllUsersDocumentsDir>", &MacroValues::allUsersDocumentsDir},
-        {"<AllUsersStartMenuDir>", &MacroValues::allUsersStartMenuDir},
-        {"<AllUsersDesktopDir>", &MacroValues::allUsersDesktopDir},
-    };
-    s = ApplyWithSuffix(s, kOther, sizeof kOther / sizeof kOther[0], v, suffix);
+    String snapshot;
+    bool haveSnapshot = false;
+    const char* p = kMacroTable;
+    const char* const tableEnd = kMacroTable + sizeof kMacroTable - 1;
+    while (p < tableEnd) {
+      const char kind = p[0];
+      const unsigned char source = static_cast<unsigned char>(p[1]);
+      const char* const name = p + 2;
+      p = std::strchr(name, '>') + 1;
+      const StrView macro(name, static_cast<size_t>(p - name));
+      if (kind != kPlain && !haveSnapshot) {
+        snapshot = s;
+        haveSnapshot = true;
+      }
+      const int at = PosCI(macro, s);
+      if (at == 0) continue;
+      if (kind == kDrop && s == snapshot) continue;
+      String value;
+      if (source != kEmptySource) value = values[source];
+      if (kind == kDrive) value = value.substr(0, 3);
+      if (kind == kDisk) value = value.substr(0, 2);
+      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size())) value += suffix;
+      s = ReplaceAllCI(s, macro, value);
+    }
 
     if (s != snapshot) s = CollapseBackslashes(s, false, env.LeadBytes());
   }
