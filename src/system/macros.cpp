@@ -22,46 +22,27 @@ bool KeepsSuffix(const String& text, size_t after) {
   return !(text.front() == text.back() && next == text.front() && next != '<' && !IsAsciiLetter(next));
 }
 
-// Fills a date pattern: dd, mm, mmmm, yy, yyyy, hh, nn, ss; "/" and ":" become the locale's
-// separators; anything else stays.
-String FillDatePattern(MacroEnvironment& env, const String& pattern, const CivilTime& t) {
+// Fills a date pattern written with one letter per part: D day, M month, N month name, Y year
+// in four digits, y year in two, h hours, n minutes, s seconds (two digits each); "/" and ":"
+// become the locale's separators; anything else stays.
+String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTime& t) {
   String out;
-  size_t i = 0;
-  auto at = [&](const char* token) { return pattern.compare(i, std::strlen(token), token) == 0; };
-  while (i < pattern.size()) {
-    if (at("yyyy")) {
-      out += ZeroPad(t.year, 4);
-      i += 4;
-    } else if (at("yy")) {
-      out += ZeroPad(t.year % 100, 2);
-      i += 2;
-    } else if (at("mmmm")) {
-      out += env.MonthName(t.month);
-      i += 4;
-    } else if (at("mm")) {
-      out += ZeroPad(t.month, 2);
-      i += 2;
-    } else if (at("dd")) {
-      out += ZeroPad(t.day, 2);
-      i += 2;
-    } else if (at("hh")) {
-      out += ZeroPad(t.hour, 2);
-      i += 2;
-    } else if (at("nn")) {
-      out += ZeroPad(t.minute, 2);
-      i += 2;
-    } else if (at("ss")) {
-      out += ZeroPad(t.second, 2);
-      i += 2;
-    } else if (pattern[i] == '/') {
-      out += env.DateSeparator();
-      ++i;
-    } else if (pattern[i] == ':') {
-      out += env.TimeSeparator();
-      ++i;
-    } else {
-      out += pattern[i++];
+  for (; *pattern != '\0'; ++pattern) {
+    int n;
+    switch (*pattern) {
+      case 'D': n = t.day; break;
+      case 'M': n = t.month; break;
+      case 'y': n = t.year % 100; break;
+      case 'h': n = t.hour; break;
+      case 'n': n = t.minute; break;
+      case 's': n = t.second; break;
+      case 'Y': out += ZeroPad(t.year, 4); continue;
+      case 'N': out += env.MonthName(t.month); continue;
+      case '/': out += env.DateSeparator(); continue;
+      case ':': out += env.TimeSeparator(); continue;
+      default: out += *pattern; continue;
     }
+    out += ZeroPad(n, 2);
   }
   return out;
 }
@@ -102,17 +83,16 @@ String ExpandRelative(MacroEnvironment& env, const String& text) {
 }  // namespace
 
 String MacroDateText(MacroEnvironment& env, char code) {
-  static const char* const kPatterns[] = {
-      nullptr,        "dd-mm-yy",   "mm-dd-yy",   "yy-mm-dd",
-      "dd-mm-yyyy",   "mm-dd-yyyy", "yyyy-mm-dd", "yyyy-mm-dd hh:nn:ss",
-  };
+  // "#" dd/mmmm/yyyy, then 1..7: dd-mm-yy, mm-dd-yy, yy-mm-dd, dd-mm-yyyy, mm-dd-yyyy, yyyy-mm-dd,
+  // yyyy-mm-dd hh:nn:ss.
+  static const char* const kPatterns[] = {"D/N/Y", "D-M-y", "M-D-y", "y-M-D", "D-M-Y", "M-D-Y", "Y-M-D", "Y-M-D h:n:s"};
   const CivilTime now = env.Now();
-  if (code == '#') return FillDatePattern(env, "dd/mmmm/yyyy", now);
   if (code == '0') {
     const double days = std::fabs(EncodeDateTime(now) - EncodeDateTime(CivilTime{2000, 1, 1, 0, 0, 0}));
     return IntText(static_cast<int64_t>(days));
   }
-  if (code >= '1' && code <= '7') return FillDatePattern(env, kPatterns[code - '0'], now);
+  if (code == '#') code = '0';
+  if (code >= '0' && code <= '7') return FillDatePattern(env, kPatterns[code - '0'], now);
   return String();
 }
 
