@@ -26,7 +26,8 @@ enum MacroSource : unsigned char {
   kMacroSysDir,
   kMacroSystem16Dir,
   kMacroOriginDir,
-  // Other folders, without trailing backslash unless the source keeps one.
+  // Other folders, without trailing backslash unless the source keeps one; from kMacroUserDir on
+  // in the order of SpecialFolder (folder_resolver.h).
   kMacroProgramFilesDir,
   kMacroCommonFilesDir,
   kMacroStartMenuDir,

@@ -9,6 +9,19 @@
 namespace vx {
 namespace {
 
+static_assert(kMacroUserAppDataDir - kMacroUserDir == kSpecialUserAppDataDir &&
+                  kMacroMyDocumentsDir - kMacroUserDir == kSpecialMyDocumentsDir &&
+                  kMacroUserStartMenuDir - kMacroUserDir == kSpecialUserStartMenuDir &&
+                  kMacroUserDesktopDir - kMacroUserDir == kSpecialUserDesktopDir &&
+                  kMacroDocumentsAndSettingsDir - kMacroUserDir == kSpecialDocumentsAndSettingsDir &&
+                  kMacroAllUsersDir - kMacroUserDir == kSpecialAllUsersDir &&
+                  kMacroAllUsersAppDataDir - kMacroUserDir == kSpecialAllUsersAppDataDir &&
+                  kMacroAllUsersDocumentsDir - kMacroUserDir == kSpecialAllUsersDocumentsDir &&
+                  kMacroAllUsersStartMenuDir - kMacroUserDir == kSpecialAllUsersStartMenuDir &&
+                  kMacroAllUsersDesktopDir - kMacroUserDir == kSpecialAllUsersDesktopDir &&
+                  kMacroSourceCount - kMacroUserDir == kSpecialAllUsersDesktopDir + 1,
+              "the special-folder macro sources follow SpecialFolder");
+
 String LocaleText(LCTYPE type, const char* fallback) {
   char buf[128];
   const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
@@ -37,20 +50,10 @@ class Win32MacroEnvironment : public MacroEnvironment {
       case kMacroFontDir: return folders_.FontDir();
       case kMacroSrcDir: return ExeDir(false);
       case kMacroTempDir: return TempDir(false);
-      case kMacroUserDir: return folders_.UserDir(false);
-      case kMacroUserAppDataDir: return folders_.UserAppDataDir(false);
-      case kMacroMyDocumentsDir: return folders_.MyDocumentsDir(false);
-      case kMacroUserStartMenuDir: return folders_.UserStartMenuDir(false);
-      case kMacroUserDesktopDir: return folders_.UserDesktopDir(false);
-      case kMacroDocumentsAndSettingsDir: return folders_.DocumentsAndSettingsDir(false);
-      case kMacroAllUsersDir: return folders_.AllUsersDir(false);
-      case kMacroAllUsersAppDataDir: return folders_.AllUsersAppDataDir(false);
-      case kMacroAllUsersDocumentsDir: return folders_.AllUsersDocumentsDir(false);
-      case kMacroAllUsersStartMenuDir: return folders_.AllUsersStartMenuDir(false);
-      case kMacroAllUsersDesktopDir: return folders_.AllUsersDesktopDir(false);
-      case kMacroSourceCount: break;
+      default: break;
     }
-    return String();
+    // The special folders follow in the order of SpecialFolder.
+    return folders_.SpecialDir(static_cast<SpecialFolder>(source - kMacroUserDir), false);
   }
 
   CivilTime Now() override {
