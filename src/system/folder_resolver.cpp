@@ -7,11 +7,6 @@ namespace vx {
 const char* const kUserShellFoldersKeyPath =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-namespace {
-const char* const kStartMenuKeyPath =
-    "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-}  // namespace
-
 String FolderResolver::Finish(const String& path, bool add) {
   return SetTrailingBackslash(path, add, sys_.LeadBytes());
 }
@@ -51,7 +46,7 @@ String FolderResolver::ProgramFilesDir() { return sys_.RegistryText(kCurrentVers
 
 String FolderResolver::CommonFilesDir() { return sys_.RegistryText(kCurrentVersionKeyPath, "CommonFilesDir"); }
 
-String FolderResolver::StartMenuDir() { return sys_.RegistryText(kStartMenuKeyPath, "Start Menu"); }
+String FolderResolver::StartMenuDir() { return sys_.RegistryText(kUserShellFoldersKeyPath, "Start Menu"); }
 
 String FolderResolver::ProfileFallbackDir(bool add) {
   String dir = WinDir(true) + "Profiles\\" + sys_.RegisteredOwner();

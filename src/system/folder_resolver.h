@@ -35,7 +35,7 @@ enum SpecialFolder : unsigned char {
 };
 
 // Registry locations the folder rules read.
-extern const char* const kUserShellFoldersKeyPath;  // HKCU\Software\...\Explorer\Shell Folders
+extern const char* const kUserShellFoldersKeyPath;  // HKCU\Software\...\Explorer\Shell Folders (fonts, start menu)
 
 // What the rules need from the system. Every answer is fetched afresh on each call.
 class FolderSystem {
@@ -47,7 +47,7 @@ class FolderSystem {
   virtual String SystemDirectory() = 0;            // as the system reports it
   virtual String FolderPath(int id) = 0;           // SHGetFolderPathA; empty when unavailable
   virtual String SpecialFolderPath(int id) = 0;    // SHGetSpecialFolderPathA; empty when unavailable
-  virtual String RegistryText(const String& keyPath, const String& valueName) = 0;
+  virtual String RegistryText(const char* keyPath, const char* valueName) = 0;
   virtual String RegisteredOwner() = 0;
 };
 

@@ -34,8 +34,8 @@ class Win32Folders : public FolderSystem {
   }
   String FolderPath(int id) override { return vx::FolderPath(id); }
   String SpecialFolderPath(int id) override { return vx::SpecialFolderPath(id); }
-  String RegistryText(const String& keyPath, const String& valueName) override {
-    return RegReadStr(keyPath, valueName.c_str(), "");
+  String RegistryText(const char* keyPath, const char* valueName) override {
+    return RegReadStr(keyPath, valueName, "");
   }
   String RegisteredOwner() override { return vx::RegisteredOwner(); }
 };

@@ -68,21 +68,22 @@ int64_t IniReadInt(const String& file, const char* section, const char* key, int
   return n;
 }
 
-String UserName() {
+namespace {
+
+// A name from GetUserNameA or GetComputerNameA (same signature), trimmed; empty on failure.
+String TrimmedName(BOOL(WINAPI* get)(LPSTR, LPDWORD)) {
   char buf[256];
   DWORD size = sizeof buf;
-  if (!GetUserNameA(buf, &size)) return String();
+  if (!get(buf, &size)) return String();
   buf[sizeof buf - 1] = '\0';
   return Trim(buf);
 }
 
-String ComputerName() {
-  char buf[256];
-  DWORD size = sizeof buf;
-  if (!GetComputerNameA(buf, &size)) return String();
-  buf[sizeof buf - 1] = '\0';
-  return Trim(buf);
-}
+}  // namespace
+
+String UserName() { return TrimmedName(GetUserNameA); }
+
+String ComputerName() { return TrimmedName(GetComputerNameA); }
 
 String CurrentVersionKey() { return CurrentVersionKeyFor(IsWinNT()); }
 
