@@ -102,12 +102,11 @@ String AccountDomain(const String& account) {
   // First call learns the buffer sizes.
   LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
   if (sidSize == 0 || domainSize == 0) return String();
-  std::vector<BYTE> sid(sidSize);
-  std::vector<char> domain(domainSize + 1, '\0');
-  if (!LookupAccountNameA(nullptr, account.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use))
+  String sid(sidSize, '\0');
+  String domain(domainSize + 1, '\0');
+  if (!LookupAccountNameA(nullptr, account.c_str(), &sid[0], &sidSize, &domain[0], &domainSize, &use))
     return String();
-  domain.back() = '\0';
-  return String(domain.data());
+  return String(domain.c_str());  // up to the terminating zero
 }
 
 String CurrentDomainName() { return AccountDomain(UserName()); }
