@@ -110,8 +110,8 @@ enum MacroKind : char { kPlain = 'p', kSuffix = 's', kDrive = 'd', kDisk = 'k', 
 #define VX_DRIVE "d"
 #define VX_DISK "k"
 #define VX_DROP "x"
-// Sources: the MacroSource value as one byte; "\x7f" is the empty text.
-#define VX_EMPTY "\x7f"
+// Sources: the MacroSource value as one byte; kMacroSourceCount stands for the empty text.
+#define VX_EMPTY "\x1d"
 #define VX_LOGGED_USER "\x00"
 #define VX_OWNER "\x01"
 #define VX_ORGANIZATION "\x02"
@@ -141,8 +141,8 @@ enum MacroKind : char { kPlain = 'p', kSuffix = 's', kDrive = 'd', kDisk = 'k', 
 #define VX_ALL_USERS_DOCUMENTS "\x1a"
 #define VX_ALL_USERS_START_MENU "\x1b"
 #define VX_ALL_USERS_DESKTOP "\x1c"
-constexpr unsigned char kEmptySource = 0x7f;
-static_assert(VX_LOGGED_USER[0] == kMacroLoggedUserName && VX_OWNER[0] == kMacroRegisteredOwner &&
+static_assert(VX_EMPTY[0] == kMacroSourceCount && VX_LOGGED_USER[0] == kMacroLoggedUserName &&
+                  VX_OWNER[0] == kMacroRegisteredOwner &&
                   VX_ORGANIZATION[0] == kMacroRegisteredOrganization && VX_COMPUTER[0] == kMacroComputerName &&
                   VX_DOMAIN[0] == kMacroCurrentDomainName && VX_INSTALL[0] == kMacroInstallDir &&
                   VX_SHARED[0] == kMacroSharedDir && VX_AUXILIARY[0] == kMacroAuxiliaryDir &&
@@ -232,7 +232,8 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
   String s = text;
   if (s.find('<') != String::npos) {
     s = ExpandDate(env, s);
-    String values[kMacroSourceCount];  // every source, fetched whether or not its macro occurs
+    String values[kMacroSourceCount + 1];  // every source, fetched whether or not its macro occurs;
+                                           // the last stays empty
     for (int i = 0; i < kMacroSourceCount; ++i) values[i] = env.Value(static_cast<MacroSource>(i));
 
     String snapshot;
@@ -252,12 +253,14 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
       const int at = PosCI(macro, s);
       if (at == 0) continue;
       if (kind == kDrop && s == snapshot) continue;
-      String value;
-      if (source != kEmptySource) value = values[source];
-      if (kind == kDrive) value = value.substr(0, 3);
-      if (kind == kDisk) value = value.substr(0, 2);
-      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size())) value += suffix;
-      s = ReplaceAllCI(s, macro, value);
+      const String& value = values[source];
+      size_t n = value.size();
+      if (kind == kDrive && n > 3) n = 3;
+      if (kind == kDisk && n > 2) n = 2;
+      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size()))
+        s = ReplaceAllCI(s, macro, value + suffix);
+      else
+        s = ReplaceAllCI(s, macro, StrView(value.data(), n));
     }
 
     if (s != snapshot) s = CollapseBackslashes(s, false, env.LeadBytes());
