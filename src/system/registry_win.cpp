@@ -87,14 +87,18 @@ String ComputerName() { return TrimmedName(GetComputerNameA); }
 
 String CurrentVersionKey() { return CurrentVersionKeyFor(IsWinNT()); }
 
+namespace {
+
+String CurrentVersionText(const char* valueName) { return Trim(RegReadStr(CurrentVersionKey(), valueName, "")); }
+
+}  // namespace
+
 String RegisteredOwner() {
-  const String owner = Trim(RegReadStr(CurrentVersionKey(), "RegisteredOwner", ""));
+  const String owner = CurrentVersionText("RegisteredOwner");
   return owner.empty() ? UserName() : owner;
 }
 
-String RegisteredOrganization() {
-  return Trim(RegReadStr(CurrentVersionKey(), "RegisteredOrganization", ""));
-}
+String RegisteredOrganization() { return CurrentVersionText("RegisteredOrganization"); }
 
 String AccountDomain(const String& account) {
   DWORD sidSize = 0, domainSize = 0;
