@@ -110,6 +110,9 @@ enum MacroKind : char { kPlain = 'p', kSuffix = 's', kDrive = 'd', kDisk = 'k', 
 #define VX_DRIVE "d"
 #define VX_DISK "k"
 #define VX_DROP "x"
+static_assert(VX_PLAIN[0] == kPlain && VX_SUFFIX[0] == kSuffix && VX_DRIVE[0] == kDrive && VX_DISK[0] == kDisk &&
+                  VX_DROP[0] == kDrop,
+              "macro table kinds follow MacroKind");
 // Sources: the MacroSource value as one byte; kMacroSourceCount stands for the empty text.
 #define VX_EMPTY "\x1d"
 #define VX_LOGGED_USER "\x00"
