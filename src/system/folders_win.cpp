@@ -85,25 +85,30 @@ String OriginDir() {
   return cached.empty() ? ExeDir(false) : cached;
 }
 
-String SpecialFolderPath(int id) {
-  using Fn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
-  static const Fn fn = GetProcFromLibraryAs<Fn>("shell32.dll", "SHGetSpecialFolderPathA");
-  if (fn == nullptr) return String();
+namespace {
+
+// A shell folder from SHGetSpecialFolderPathA (special) or SHGetFolderPathA, each looked up once
+// in its library; empty text when the function is unavailable or fails.
+String ShellFolder(bool special, int id) {
+  using SpecialFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  using FolderFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   char buf[kShellBuffer] = {};
-  if (!fn(nullptr, buf, id, FALSE)) return String();
+  if (special) {
+    static const SpecialFn fn = GetProcFromLibraryAs<SpecialFn>("shell32.dll", "SHGetSpecialFolderPathA");
+    if (fn == nullptr || !fn(nullptr, buf, id, FALSE)) return String();
+  } else {
+    static const FolderFn fn = GetProcFromLibraryAs<FolderFn>("SHFolder.dll", "SHGetFolderPathA");
+    if (fn == nullptr || fn(nullptr, id, nullptr, 0, buf) != 0) return String();
+  }
   buf[kShellBuffer - 1] = '\0';
   return buf;
 }
 
-String FolderPath(int id) {
-  using Fn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-  static const Fn fn = GetProcFromLibraryAs<Fn>("SHFolder.dll", "SHGetFolderPathA");
-  if (fn == nullptr) return String();
-  char buf[kShellBuffer] = {};
-  if (fn(nullptr, id, nullptr, 0, buf) != 0) return String();
-  buf[kShellBuffer - 1] = '\0';
-  return buf;
-}
+}  // namespace
+
+String SpecialFolderPath(int id) { return ShellFolder(true, id); }
+
+String FolderPath(int id) { return ShellFolder(false, id); }
 
 FolderResolver SystemFolders() { return FolderResolver(g_system); }
 
