@@ -73,6 +73,15 @@ vx_test_win_tree() {
   if vx_can_run_win32; then echo "$BUILD_WIN"; else echo "$BUILD_WIN64"; fi
 }
 
+# Sets tree, launcher and viewer for the demos: the shipped 32-bit launcher and viewer where this
+# machine runs 32-bit programs, else the 64-bit build of the same sources.
+vx_demo_programs() {
+  tree="$(vx_test_win_tree)"
+  launcher="$tree/vxstub.exe"
+  viewer="$tree/vxdebugview.exe"
+  if [ "$tree" = "$BUILD_WIN" ]; then launcher="$DIST/vxstub.exe"; viewer="$DIST/vxdebugview.exe"; fi
+}
+
 # Configures the 64-bit Windows tree and builds the given targets (all without any).
 vx_build_win64() {
   local jobs; jobs="$(nproc)"

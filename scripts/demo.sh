@@ -12,12 +12,7 @@ source "$ROOT/scripts/wine_env.sh"
 update_docs=0
 [ "${1:-}" = --screenshots ] && update_docs=1
 
-# The shipped 32-bit launcher where this machine runs 32-bit programs, else the 64-bit build of
-# the same sources (see vx_can_run_win32).
-tree="$(vx_test_win_tree)"
-launcher="$tree/vxstub.exe"
-viewer="$tree/vxdebugview.exe"
-if [ "$tree" = "$BUILD_WIN" ]; then launcher="$DIST/vxstub.exe"; viewer="$DIST/vxdebugview.exe"; fi
+vx_demo_programs
 
 OUT="$VX_BUILD/demo"
 rm -rf "$OUT"; mkdir -p "$OUT"

@@ -14,10 +14,7 @@ source "$ROOT/scripts/wine_env.sh"
 update_docs=0
 [ "${1:-}" = --screenshots ] && update_docs=1
 
-tree="$(vx_test_win_tree)"
-launcher="$tree/vxstub.exe"
-viewer="$tree/vxdebugview.exe"
-if [ "$tree" = "$BUILD_WIN" ]; then launcher="$DIST/vxstub.exe"; viewer="$DIST/vxdebugview.exe"; fi
+vx_demo_programs
 uidemo="$tree/uidemo.exe"
 
 OUT="$VX_BUILD/demo/agent"

@@ -34,6 +34,17 @@ String WithClosingQuote(const String& text) {
   return text + String(backslashes, '\\') + "\"";
 }
 
+// Appends "path" and, when there are any, a blank and the arguments.
+void AppendQuotedCommand(String& line, const String& path, const String& arguments) {
+  line += '"';
+  line += path;
+  line += '"';
+  if (!arguments.empty()) {
+    line += ' ';
+    line += arguments;
+  }
+}
+
 }  // namespace
 
 String CloseOpenQuote(const String& text) {
@@ -66,13 +77,7 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
   out.programPath += '\\';
   out.programPath += program;
   String& line = out.commandLine;
-  line += '"';
-  line += out.programPath;
-  line += '"';
-  if (!parameters.empty()) {
-    line += ' ';
-    line += parameters;
-  }
+  AppendQuotedCommand(line, out.programPath, parameters);
   line += " /TH_ID=";
   line += threadTag;
   line += " /OriginExe=";
@@ -83,14 +88,8 @@ SetupCommand BuildSetupCommand(const String& workFolder, const String& runComman
 
 String RelayCommandLine(const String& relayPath, const String& commandTail,
                         const String& ownPath) {
-  String line(1, '"');
-  line += relayPath;
-  line += '"';
-  const String tail = CloseOpenQuote(Trim(commandTail));
-  if (!tail.empty()) {
-    line += ' ';
-    line += tail;
-  }
+  String line;
+  AppendQuotedCommand(line, relayPath, CloseOpenQuote(Trim(commandTail)));
   line += " /SpanCdLvl=2 /SpanDiskFName1=\"";
   line += ownPath;
   line += ".001\"";
