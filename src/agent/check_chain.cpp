@@ -1,5 +1,7 @@
 #include "agent/check_chain.h"
 
+#include <cstring>
+
 #include "agent/agent_host.h"
 #include "agent/agent_state.h"
 #include "agent/settings.h"
@@ -12,19 +14,20 @@
 namespace vx {
 
 String FetchFileName(const String& name) {
-  const String part = FileNamePart(name);
-  String stem;  // upper case, up to the first "."
+  String part = FileNamePart(name);
+  String stem = "|";  // "|", the upper-case stem (up to the first "."), "|"
   bool named = false, inStem = true;
   for (char c : part) {
-    if (static_cast<unsigned char>(c) < 32 || String("<>\"|?*").find(c) != String::npos) return String();
+    if (static_cast<unsigned char>(c) < 32 || std::strchr("<>\"|?*", c) != nullptr) return String();
     if (c != '.' && c != ' ') named = true;
     if (c == '.') inStem = false;
     if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
   }
+  stem += '|';
   // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
-  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-                        (stem.substr(0, 3) == "COM" || stem.substr(0, 3) == "LPT");
-  if (!named || numbered || PosFrom("|" + stem + "|", "|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", 1) > 0)
+  const bool numbered = stem.size() == 6 && stem[4] >= '1' && stem[4] <= '9' &&
+                        (stem.compare(1, 3, "COM") == 0 || stem.compare(1, 3, "LPT") == 0);
+  if (!named || numbered || std::strstr("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", stem.c_str()) != nullptr)
     return String();
   return part;
 }
