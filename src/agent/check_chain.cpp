@@ -68,7 +68,7 @@ bool CheckUpdateSize(const String& location, const String& updateName, const Str
   }
   int64_t actual = -1;
   name = FetchFileName(name);
-  const String where = TestMode() ? TestModeURL() : location;
+  const String& where = TestMode() ? TestModeURL() : location;
   AgentHost& host = CurrentAgentHost();
   if (!name.empty()) {
     actual = host.FileSize(where + "\\" + name);
