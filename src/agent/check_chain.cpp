@@ -33,14 +33,17 @@ String FetchFileName(const String& name) {
 }
 
 InformFile ParseInformFile(const String& content) {
-  String rest = content;
-  if (rest.substr(0, 12) == "Scrambled=01") rest = ScrambleValue(rest, false);
+  const String rest = content.compare(0, 12, "Scrambled=01") == 0 ? ScrambleValue(content, false) : content;
   InformFile f;
-  rest = TextAfter(rest, "|");
-  f.token = TextBefore(rest, "|");
-  rest = TextAfter(rest, "|");
-  rest = TextAfter(rest, "|");
-  f.text = TextAfter(rest, "|");
+  // Steps past four "|" (a missing one is not stepped over); the token lies between the first two.
+  size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t bar = rest.find('|', pos);
+    if (bar == String::npos) continue;
+    if (i == 1) f.token = rest.substr(pos, bar - pos);
+    pos = bar + 1;
+  }
+  f.text = rest.substr(pos);
   return f;
 }
 
