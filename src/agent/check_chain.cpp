@@ -63,14 +63,10 @@ bool IsValidVersion() {
 }
 
 bool CheckUpdateSize(const String& location, const String& updateName, const String& informName) {
-  int32_t expected = update_info::SizeOfUpdateFile();
-  String name = updateName;
-  if (update_info::AutoInform()) {
-    name = informName;
-    expected = update_info::SizeOfInformFile();
-  }
+  const bool inform = update_info::AutoInform();
+  const int32_t expected = inform ? update_info::SizeOfInformFile() : update_info::SizeOfUpdateFile();
+  const String name = FetchFileName(inform ? informName : updateName);
   int64_t actual = -1;
-  name = FetchFileName(name);
   const String& where = TestMode() ? TestModeURL() : location;
   AgentHost& host = CurrentAgentHost();
   if (!name.empty()) {
