@@ -57,9 +57,14 @@ bool IsReAskDue() {
 }
 
 bool IsValidVersion() {
-  const String valid = update_info::ValidVersions();
-  return valid.empty() ||
-         PosFrom("," + IntText(original_file::VersionOriginal()) + ",", "," + valid + ",", 1) > 0;
+  String valid = update_info::ValidVersions();
+  if (valid.empty()) return true;
+  valid.insert(0, 1, ',');
+  valid += ',';
+  String version = IntText(original_file::VersionOriginal());
+  version.insert(0, 1, ',');
+  version += ',';
+  return valid.find(version) != String::npos;
 }
 
 bool CheckUpdateSize(const String& location, const String& updateName, const String& informName) {

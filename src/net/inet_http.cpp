@@ -12,12 +12,14 @@ uint32_t g_readRing[kRing];
 
 constexpr int32_t kMaxChunk = 10240;
 
-// The rate with two decimals and "." as decimal point.
-String TwoDecimals(double v) {
+// Appends the rate with two decimals and "." as decimal point.
+void AppendTwoDecimals(String& text, double v) {
   if (!(v >= 0)) v = 0;
   if (v > 1e15) v = 1e15;
   const int64_t cents = static_cast<int64_t>(v * 100 + 0.5);
-  return IntText(cents / 100) + "." + ZeroPad(cents % 100, 2);
+  text += IntText(cents / 100);
+  text += '.';
+  text += ZeroPad(cents % 100, 2);
 }
 
 // num / den rounded to the nearest integer, halves to even (den > 0, num >= 0).
@@ -83,7 +85,10 @@ String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, ui
   g_readRing[kRing - 1] = static_cast<uint32_t>(lastRead);
   bytes += g_readRing[kRing - 1];
   const int32_t elapsed = static_cast<int32_t>(tick - g_tickRing[0]);
-  if (elapsed > 0) text += TwoDecimals(static_cast<double>(bytes) / (elapsed / 1000.0) / 1024) + " KB/Sec";
+  if (elapsed > 0) {
+    AppendTwoDecimals(text, static_cast<double>(bytes) / (elapsed / 1000.0) / 1024);
+    text += " KB/Sec";
+  }
   return text;
 }
 
