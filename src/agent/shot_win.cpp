@@ -70,13 +70,14 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   DebugWriteLnPid(" DownloadFileAU: ", DbgBool(size >= 0) + " " + path);
   if (file.empty()) return false;
   const String saved = AgentFolder() + file;
-  String content, target;  // target: saved once the fetched file is to lie there
+  String content;
+  bool toFile = false;  // the fetched file is to lie at saved
   if (size >= 0) {
     if (kind == 1) {
       content = ReadFilePart(path, 0, 0);
     } else if (size > 0) {
-      target = saved;
-      errorText = CopyFetched(path, target);
+      toFile = true;
+      errorText = CopyFetched(path, saved);
     }
   } else if (!test && InternetConnected()) {
     static const char* const kKeys[] = {"s31", "s32", "s33"};
@@ -90,9 +91,10 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
     if (show) ShowStubWindow(true);
-    if (kind != 1) target = saved;
-    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, target, content,
-                                  DownloadProgress, errorText);
+    const String intoMemory;
+    toFile = kind != 1;
+    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : intoMemory,
+                                  content, DownloadProgress, errorText);
     if (show) ShowStubWindow(false);
     Wait(500);
   }
@@ -108,11 +110,11 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     if (errorText[0] == '3') errorText.clear();  // an empty text reads as its terminating zero
     return result;
   }
-  if (errorText.empty() && !target.empty()) {
-    result = MatchesToken(target, kind);
+  if (errorText.empty() && toFile) {
+    result = MatchesToken(saved, kind);
     if (!result) {
-      const String message = CheckNotFoundPage(target, String(), where, "Bad Secret Token!");
-      DeleteFileA(target.c_str());
+      const String message = CheckNotFoundPage(saved, String(), where, "Bad Secret Token!");
+      DeleteFileA(saved.c_str());
       AgentBox(kAgentError, nullptr, message);
     }
   }
