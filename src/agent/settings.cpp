@@ -38,13 +38,15 @@ void WriteOriginal(const char* key, const String& value) {
   CurrentSettingsStore().Write(FilePath(false), original_file::kOriginalSetup, key, value);
 }
 
+void WriteOriginalInt(const char* key, int64_t v) { WriteOriginal(key, IntText(v)); }
+
 // Writes a time of the agent's time base and its readable copy beside it.
 void WriteTimeWithCopy(const char* key, int64_t t) {
-  SettingsStore& store = CurrentSettingsStore();
-  const String file = store.OriginalFilePath();
-  store.Write(file, original_file::kOriginalSetup, key, IntText(t));
-  store.Write(file, original_file::kOriginalSetup, (String("__") + key).c_str(),
-              DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
+  WriteOriginalInt(key, t);
+  String copyKey = "__";
+  copyKey += key;
+  WriteOriginal(copyKey.c_str(),
+                DateTimeText(static_cast<double>(t) / 86400.0, CurrentSettingsStore().TimeSeparator()));
 }
 
 bool InfoSwitch(const char* key) {
@@ -101,12 +103,12 @@ int32_t CharSet() { return BoxInt("CharSet", 0); }
 String FontName() { return Box("FontName", "Tahoma"); }
 int32_t FontSize() { return BoxInt("FontSize", 8); }
 
-void SetProbeSecondsInterval(int64_t v) { WriteOriginal("ProbeSecondsInterval", IntText(v)); }
-void SetReAskSecondsInterval(int64_t v) { WriteOriginal("ReAskSecondsInterval", IntText(v)); }
+void SetProbeSecondsInterval(int64_t v) { WriteOriginalInt("ProbeSecondsInterval", v); }
+void SetReAskSecondsInterval(int64_t v) { WriteOriginalInt("ReAskSecondsInterval", v); }
 void SetProbeSecondsLast(int64_t t) { WriteTimeWithCopy("ProbeSecondsLast", t); }
 void SetReAskSecondsLast(int64_t t) { WriteTimeWithCopy("ReAskSecondsLast", t); }
-void SetVersionOriginal(int32_t v) { WriteOriginal("VersionOriginal", IntText(v)); }
-void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
+void SetVersionOriginal(int32_t v) { WriteOriginalInt("VersionOriginal", v); }
+void SetStamp(int32_t v) { WriteOriginalInt("Stamp", v); }
 
 }  // namespace original_file
 
