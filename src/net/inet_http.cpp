@@ -113,7 +113,7 @@ String PartialFileName(const String& dest, int32_t length, uint32_t stamp) {
 }
 
 bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
-  if (name.size() <= dest.size() + 1 || UpperCase(name.substr(0, dest.size())) != UpperCase(dest) ||
+  if (name.size() <= dest.size() + 1 || !SameTextCI(StrView(name.data(), dest.size()), dest) ||
       name[dest.size()] != '.')
     return false;
   const String suffix = name.substr(dest.size() + 1);
@@ -147,7 +147,8 @@ int64_t ChunkUnits(int64_t bytes, int32_t chunk) {
 bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_t& total) {
   size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;
-  if (UpperCase(text.substr(pos, 5)) != "BYTES") return false;
+  const size_t left = text.size() - pos;
+  if (!SameTextCI(StrView(text.data() + pos, left < 5 ? left : 5), "BYTES")) return false;
   pos += 5;
   if (pos >= text.size() || (text[pos] != ' ' && text[pos] != '=')) return false;
   ++pos;

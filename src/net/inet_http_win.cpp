@@ -66,14 +66,14 @@ PartialFile VisitSuffixedFiles(const String& dest, bool remove) {
   const String folder = dest.substr(0, dest.find_last_of("\\/:") + 1);
   // The files' paths are folder + name: their folder parts equal dest's byte for byte, so the
   // name test can be made on the whole path.
-  const String prefix = UpperCase(dest + ".");
+  const String prefix = dest + ".";
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return best;
   do {
     const String path = folder + fd.cFileName;
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && path.size() > prefix.size() &&
-        UpperCase(StrView(path.data(), prefix.size())) == prefix) {
+        SameTextCI(StrView(path.data(), prefix.size()), prefix)) {
       int32_t key = 0;
       if (remove) {
         DeleteFileA(path.c_str());
