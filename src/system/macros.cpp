@@ -36,13 +36,13 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
       case 'h': n = t.hour; break;
       case 'n': n = t.minute; break;
       case 's': n = t.second; break;
-      case 'Y': out += ZeroPad(t.year, 4); continue;
+      case 'Y': AppendZeroPad(out, t.year, 4); continue;
       case 'N': out += env.MonthName(t.month); continue;
       case '/': out += env.DateSeparator(); continue;
       case ':': out += env.TimeSeparator(); continue;
       default: out += *pattern; continue;
     }
-    out += ZeroPad(n, 2);
+    AppendZeroPad(out, n, 2);
   }
   return out;
 }
