@@ -3,12 +3,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "system/lasting.h"
+
 namespace vx {
 namespace {
 
-String g_installFolder;
-String g_sharedFolder;
-String g_auxiliaryFolder;
+struct InstallFolders {
+  String target, shared, auxiliary;
+};
+Lasting<InstallFolders> g_lasting;
+InstallFolders& g_install = g_lasting.value;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -272,13 +276,13 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
 }
 
 void SetInstallFolders(const String& target, const String& shared, const String& auxiliary) {
-  g_installFolder = target;
-  g_sharedFolder = shared;
-  g_auxiliaryFolder = auxiliary;
+  g_install.target = target;
+  g_install.shared = shared;
+  g_install.auxiliary = auxiliary;
 }
 
-const String& InstallFolder() { return g_installFolder; }
-const String& SharedFolder() { return g_sharedFolder; }
-const String& AuxiliaryFolder() { return g_auxiliaryFolder; }
+const String& InstallFolder() { return g_install.target; }
+const String& SharedFolder() { return g_install.shared; }
+const String& AuxiliaryFolder() { return g_install.auxiliary; }
 
 }  // namespace vx
