@@ -52,36 +52,33 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
 }
 
 // Step 2: the first "<Date=" that has a ">" somewhere after it.
-String ExpandDate(MacroEnvironment& env, const String& text) {
+void ExpandDate(MacroEnvironment& env, String& text) {
   const int p = PosCI("<Date=", text);
-  if (p == 0) return text;
+  if (p == 0) return;
   const size_t start = static_cast<size_t>(p) - 1;
-  if (text.find('>', start + 6) == String::npos) return text;
-  if (start + 6 >= text.size()) return text;
+  if (text.find('>', start + 6) == String::npos) return;
+  if (start + 6 >= text.size()) return;
   const String date = MacroDateText(env, text[start + 6]);
-  if (date.empty()) return text;  // unknown code: left as it was
+  if (date.empty()) return;  // unknown code: left as it was
   // "<Date=", the code and the character after it give way to the date.
-  String out = text;
-  out.replace(start, 8, date);
-  return out;
+  text.replace(start, 8, date);
 }
 
 bool HasRelativePart(const String& s) {
   return s.find("\\..") != String::npos || s.find("..\\") != String::npos;
 }
 
-String ExpandRelative(MacroEnvironment& env, const String& text) {
-  if (!HasRelativePart(text)) return text;
+void ExpandRelative(MacroEnvironment& env, String& text) {
+  if (!HasRelativePart(text)) return;
   if (!text.empty() && (text[0] == ',' || text[0] == '|') && ListCount(text) > 0) {
-    String list = text;
-    const int n = ListCount(list);
+    const int n = ListCount(text);
     for (int i = 0; i < n; ++i) {
-      const String item = ListItem(list, i, "");
-      if (HasRelativePart(item)) ListSetItem(list, i, env.FullPathName(item));
+      const String item = ListItem(text, i, "");
+      if (HasRelativePart(item)) ListSetItem(text, i, env.FullPathName(item));
     }
-    return list;
+    return;
   }
-  return env.FullPathName(text);
+  text = env.FullPathName(text);
 }
 
 }  // namespace
@@ -92,7 +89,7 @@ String MacroDateText(MacroEnvironment& env, char code) {
   static const char* const kPatterns[] = {"D/N/Y", "D-M-y", "M-D-y", "y-M-D", "D-M-Y", "M-D-Y", "Y-M-D", "Y-M-D h:n:s"};
   const CivilTime now = env.Now();
   if (code == '0') {
-    const double days = std::fabs(EncodeDateTime(now) - EncodeDateTime(CivilTime{2000, 1, 1, 0, 0, 0}));
+    const double days = std::fabs(EncodeDateTime(now) - 36526.0);  // days from 1 January 2000
     return IntText(static_cast<int64_t>(days));
   }
   if (code == '#') code = '0';
@@ -238,7 +235,7 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
                         bool expandRelative) {
   String s = text;
   if (s.find('<') != String::npos) {
-    s = ExpandDate(env, s);
+    ExpandDate(env, s);
     String values[kMacroSourceCount + 1];  // every source, fetched whether or not its macro occurs;
                                            // the last stays empty
     for (int i = 0; i < kMacroSourceCount; ++i) values[i] = env.Value(static_cast<MacroSource>(i));
@@ -264,15 +261,15 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
       size_t n = value.size();
       if (kind == kDrive && n > 3) n = 3;
       if (kind == kDisk && n > 2) n = 2;
-      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size()))
-        s = ReplaceAllCI(s, macro, value + suffix);
-      else
-        s = ReplaceAllCI(s, macro, StrView(value.data(), n));
+      String replacement(value.data(), n);
+      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size())) replacement += suffix;
+      s = ReplaceAllCI(s, macro, replacement);
     }
 
     if (s != snapshot) s = CollapseBackslashes(s, false, env.LeadBytes());
   }
-  return expandRelative ? ExpandRelative(env, s) : s;
+  if (expandRelative) ExpandRelative(env, s);
+  return s;
 }
 
 void SetInstallFolders(const String& target, const String& shared, const String& auxiliary) {
