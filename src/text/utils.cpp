@@ -167,8 +167,7 @@ namespace {
 // after every removal would): the kept text is a stack whose top is compared after each push.
 String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
   if (find.empty()) return text;
-  String needle = find;
-  if (ignoreCase) needle = UpperCase(needle);
+  const String needle = ignoreCase ? UpperCase(find) : String(find);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
   if (filler == 256) return text;  // every character code occurs in find: no safe filler
