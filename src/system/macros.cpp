@@ -33,6 +33,7 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
   String out;
   for (; *pattern != '\0'; ++pattern) {
     int n;
+    int width = 2;
     switch (*pattern) {
       case 'D': n = t.day; break;
       case 'M': n = t.month; break;
@@ -40,13 +41,13 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
       case 'h': n = t.hour; break;
       case 'n': n = t.minute; break;
       case 's': n = t.second; break;
-      case 'Y': AppendZeroPad(out, t.year, 4); continue;
+      case 'Y': n = t.year; width = 4; break;
       case 'N': out += env.MonthName(t.month); continue;
       case '/': out += env.DateSeparator(); continue;
       case ':': out += env.TimeSeparator(); continue;
       default: out += *pattern; continue;
     }
-    AppendZeroPad(out, n, 2);
+    AppendZeroPad(out, n, width);
   }
   return out;
 }
