@@ -96,8 +96,7 @@ String FolderResolver::SpecialDir(SpecialFolder folder, bool add) {
     switch (fallback[0]) {
       case kFromProfile: dir = ProfileFallbackDir(withName); break;
       case kFromWindows: dir = WinDir(withName); break;
-      case kFromUser: dir = UserDir(withName); break;
-      default: dir = AllUsersDir(withName); break;
+      default: dir = SpecialDir(fallback[0] == kFromUser ? kSpecialUserDir : kSpecialAllUsersDir, withName); break;
     }
     dir += name;
   }

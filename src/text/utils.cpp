@@ -55,10 +55,11 @@ int PosFromCI(const String& sub, const String& text, int start) {
   return PosFrom(UpperCase(sub), UpperCase(text), start);
 }
 
-int LastPos(const String& sub, const String& text) {
-  if (sub.empty()) return 0;
-  size_t p = text.rfind(sub);
-  return p == String::npos ? 0 : static_cast<int>(p) + 1;
+int LastPos(StrView sub, const String& text) {
+  if (sub.empty() || sub.size() > text.size()) return 0;
+  for (size_t p = text.size() - sub.size() + 1; p-- > 0;)
+    if (std::memcmp(text.data() + p, sub.data(), sub.size()) == 0) return static_cast<int>(p) + 1;
+  return 0;
 }
 
 int EndPosCI(const String& sub, const String& text) {

@@ -20,7 +20,7 @@ String Trim(const String& s);       // removes blanks and control characters (<=
 int PosCI(StrView sub, const String& text);
 int PosFrom(StrView sub, const String& text, int start);
 int PosFromCI(const String& sub, const String& text, int start);
-int LastPos(const String& sub, const String& text);
+int LastPos(StrView sub, const String& text);
 int EndPosCI(const String& sub, const String& text);
 bool EndsWith(StrView suffix, const String& text, bool ignoreCase);
 bool SameTextCI(StrView a, StrView b);  // equal but for the letter case of ASCII letters
