@@ -210,15 +210,16 @@ String ReplaceAllCI(const String& text, StrView find, StrView repl) {
 }
 
 String StripChar(const String& text, char ch, bool loose) {
-  if (text.size() == 1 && text[0] == ch) return String();
-  if (text.size() > 1 && text.front() == ch && text.back() == ch) return text.substr(1, text.size() - 2);
-  if (loose && text.size() > 1) {
-    String r = text;
-    if (r.front() == ch) r.erase(0, 1);
-    if (!r.empty() && r.back() == ch) r.pop_back();
-    return r;
+  // A text that is just ch goes; ch at both ends goes; with loose, ch at either end goes.
+  const size_t n = text.size();
+  size_t from = 0, count = n;
+  if (n == 1 && text[0] == ch) {
+    count = 0;
+  } else if (n > 1 && (loose || (text.front() == ch && text.back() == ch))) {
+    from = text.front() == ch ? 1 : 0;
+    count = n - from - (text.back() == ch ? 1 : 0);
   }
-  return text;
+  return text.substr(from, count);
 }
 
 String Unquote(const String& text, bool loose) { return StripChar(text, '"', loose); }
