@@ -365,8 +365,8 @@ CivilTime DecodeDateTime(double dt) {
   CivilTime t{1899, 12, 30, 0, 0, 0};
   if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
   // Below 1e9 days and a day's milliseconds, everything fits 32 bits.
-  double whole = std::trunc(dt);
-  int32_t days = static_cast<int32_t>(whole);
+  int32_t days = static_cast<int32_t>(dt);  // the whole days (cut towards zero)
+  const double whole = days;
   // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
   // off the fraction rounds).
   int32_t ms = static_cast<int32_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
