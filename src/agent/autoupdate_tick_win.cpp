@@ -33,10 +33,7 @@ void AutoUpdateTick() {
 
 void ConfirmShot(int32_t& status) {
   const String location = ReadTestMode(true) ? TestModeURL() : OwnPackage().UpdateUrl();
-  const String question = ConfirmShotQuestion(location, ReadTestMode(true));
-  if (!ConfirmBox(ActiveWindowOwner(), question, original_file::Confirm(), original_file::BtnText(),
-                  original_file::CharSet()))
-    status = 0;
+  if (!AgentBox(kAgentConfirm, ActiveWindowOwner(), ConfirmShotQuestion(location, ReadTestMode(true)))) status = 0;
 }
 
 void RelaunchAgent() {

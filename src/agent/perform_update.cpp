@@ -13,8 +13,14 @@ namespace {
 
 void LogStep(int step) { DebugWriteLnPid(" ==== PerformAutoUpdate-" + IntText(step) + " ===="); }
 
-String WithName(const String& text, const String& name) { return ReplaceAll(text, "PROG_NAME", name); }
 String Text(const char* key) { return AutoUpdateText(key, ""); }
+
+// The message of key (followed by that of more when given) with "PROG_NAME" replaced by name.
+String Message(const String& name, const char* key, const char* more = nullptr) {
+  String text = Text(key);
+  if (more != nullptr) text += Text(more);
+  return ReplaceAll(text, "PROG_NAME", name);
+}
 
 bool Update(UpdateHost& host) {
   const String location = update_info::DownloadURL_UPDATE();
@@ -24,7 +30,7 @@ bool Update(UpdateHost& host) {
   const String programName = update_info::ProgramName();
   const bool asking = InteractiveState() != 1;
   if (asking && ConfirmDownload() &&
-      !host.Ask(WithName(Text("s11") + Text(ConfirmInstall() ? "s13" : "s12"), programName), true))
+      !host.Ask(Message(programName, "s11", ConfirmInstall() ? "s13" : "s12"), true))
     return false;
   LogStep(6);
   SetActivityState(2);
@@ -33,7 +39,7 @@ bool Update(UpdateHost& host) {
   String setupFile;
   const bool fetched = host.FetchUpdate(location, name, setupFile);
   PostClientNotification(kNotifyFileFetch, 2);
-  if (!fetched || (asking && ConfirmInstall() && !host.Ask(WithName(Text("s14"), programName), true)))
+  if (!fetched || (asking && ConfirmInstall() && !host.Ask(Message(programName, "s14"), true)))
     return false;
   LogStep(7);
   SetInstallFolders(original_file::TargetDir(), original_file::SharedDir(), original_file::AuxiliaryDir());
@@ -42,7 +48,7 @@ bool Update(UpdateHost& host) {
   int running = host.IsRunning(program) ? 1 : 0;
   const ShutDown method = ShutDownFor(update_info::ShutDownMethod());
   if (method == ShutDown::Notice) {
-    const String notice = WithName(Text("s15"), FileNamePart(program));
+    const String notice = Message(FileNamePart(program), "s15");
     while (host.IsRunning(program)) host.Notice(notice, true);
   }
   LogStep(8);
@@ -62,11 +68,13 @@ bool Update(UpdateHost& host) {
   host.Delete(setupFile);
   bool agree = true;
   if (result && (InformFinish() || !asking)) {
-    const String finish = WithName(Text("s16"), programName);
-    if (restartAfter)
-      agree = host.Ask(finish + Text("s17"), false);
-    else
+    String finish = Message(programName, "s16");
+    if (restartAfter) {
+      finish += Text("s17");  // after the replacement: this part is shown as it stands
+      agree = host.Ask(finish, false);
+    } else {
       host.Notice(finish, false);
+    }
   }
   if (restartAfter && agree) host.Start(program);
   return result;

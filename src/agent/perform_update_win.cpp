@@ -22,14 +22,8 @@ WindowHandle Owner(bool heading) { return heading ? nullptr : ActiveWindowOwner(
 
 class Win32UpdateHost final : public UpdateHost {
  public:
-  bool Ask(const String& text, bool heading) override {
-    return ConfirmBox(Owner(heading), text, original_file::Confirm(), original_file::BtnText(),
-                      original_file::CharSet());
-  }
-  void Notice(const String& text, bool heading) override {
-    AttentionBox(Owner(heading), text, original_file::Attention(), original_file::BtnText(),
-                 original_file::CharSet());
-  }
+  bool Ask(const String& text, bool heading) override { return AgentBox(kAgentConfirm, Owner(heading), text); }
+  void Notice(const String& text, bool heading) override { AgentBox(kAgentAttention, Owner(heading), text); }
   bool FetchUpdate(const String& location, const String& name, String& path) override {
     String errorText;
     path = AgentFolder() + FetchFileName(name);

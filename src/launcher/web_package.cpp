@@ -24,8 +24,8 @@ bool IsPlainFileName(const String& name) {
 String AskDownloadText(const String& question, const String& sizeText) {
   int64_t size = 0;
   const String t = Trim(sizeText);
-  const bool decimal = !t.empty() && t.find_first_not_of("0123456789") == String::npos;
-  if (!decimal || !TextToInt64(t, size)) size = 0;
+  // Digits only (an empty text does not convert).
+  if (t.find_first_not_of("0123456789") != String::npos || !TextToInt64(t, size)) size = 0;
   return ReplaceAll(question, "<SIZE>", MbText(static_cast<double>(size)));
 }
 

@@ -21,7 +21,6 @@ const char* const kDeclined = "!";  // the user said No: nothing to show
 
 void DownloadWebPackage(const String& workFolder, const String& sourceFolder, const String& fileName) {
   const TGFileInfo& own = OwnPackage();
-  const String buttons = PackageText(own, "BtnText");
   const String url = WebPackageUrl(sourceFolder, fileName);
   String error;
   bool downloaded = false;
@@ -32,7 +31,8 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   } else if (!FileExists(packagePath)) {
     ShowPackageStatus(own, "s10");
     if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(PackageText(own, "s11"), own.WebSizeText()),
-                                             PackageText(own, "Confirm"), buttons, own.LanguageCharset()))
+                                             PackageText(own, "Confirm"), PackageText(own, "BtnText"),
+                                             own.LanguageCharset()))
       error = kDeclined;
     if (!InternetConnected()) error = PackageText(own, "s12");
     SetDownloadAbortFlag(false);

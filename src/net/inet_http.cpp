@@ -12,12 +12,14 @@ uint32_t g_readRing[kRing];
 
 constexpr int32_t kMaxChunk = 10240;
 
-// The rate with two decimals and "." as decimal point.
-String TwoDecimals(double v) {
+// Appends the rate with two decimals and "." as decimal point.
+void AppendTwoDecimals(String& text, double v) {
   if (!(v >= 0)) v = 0;
   if (v > 1e15) v = 1e15;
   const int64_t cents = static_cast<int64_t>(v * 100 + 0.5);
-  return IntText(cents / 100) + "." + ZeroPad(cents % 100, 2);
+  text += IntText(cents / 100);
+  text += '.';
+  text += ZeroPad(cents % 100, 2);
 }
 
 // num / den rounded to the nearest integer, halves to even (den > 0, num >= 0).
@@ -83,7 +85,10 @@ String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, ui
   g_readRing[kRing - 1] = static_cast<uint32_t>(lastRead);
   bytes += g_readRing[kRing - 1];
   const int32_t elapsed = static_cast<int32_t>(tick - g_tickRing[0]);
-  if (elapsed > 0) text += TwoDecimals(static_cast<double>(bytes) / (elapsed / 1000.0) / 1024) + " KB/Sec";
+  if (elapsed > 0) {
+    AppendTwoDecimals(text, static_cast<double>(bytes) / (elapsed / 1000.0) / 1024);
+    text += " KB/Sec";
+  }
   return text;
 }
 
@@ -108,7 +113,7 @@ String PartialFileName(const String& dest, int32_t length, uint32_t stamp) {
 }
 
 bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
-  if (name.size() <= dest.size() + 1 || UpperCase(name.substr(0, dest.size())) != UpperCase(dest) ||
+  if (name.size() <= dest.size() + 1 || !SameTextCI(StrView(name.data(), dest.size()), dest) ||
       name[dest.size()] != '.')
     return false;
   const String suffix = name.substr(dest.size() + 1);
@@ -142,7 +147,8 @@ int64_t ChunkUnits(int64_t bytes, int32_t chunk) {
 bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_t& total) {
   size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;
-  if (UpperCase(text.substr(pos, 5)) != "BYTES") return false;
+  const size_t left = text.size() - pos;
+  if (!SameTextCI(StrView(text.data() + pos, left < 5 ? left : 5), "BYTES")) return false;
   pos += 5;
   if (pos >= text.size() || (text[pos] != ' ' && text[pos] != '=')) return false;
   ++pos;

@@ -62,17 +62,18 @@ struct PartialFile {
 // when remove is set; returns the partial file among them otherwise.
 PartialFile VisitSuffixedFiles(const String& dest, bool remove) {
   PartialFile best;
-  const size_t cut = dest.find_last_of("\\/:");
-  const String folder = cut == String::npos ? String() : dest.substr(0, cut + 1);
-  const String prefix = UpperCase(dest.substr(folder.size()) + ".");
+  // Without a folder part cut + 1 wraps round to 0.
+  const String folder = dest.substr(0, dest.find_last_of("\\/:") + 1);
+  // The files' paths are folder + name: their folder parts equal dest's byte for byte, so the
+  // name test can be made on the whole path.
+  const String prefix = dest + ".";
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return best;
   do {
-    const String name = fd.cFileName;
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
-        UpperCase(name.substr(0, prefix.size())) == prefix) {
-      const String path = folder + name;
+    const String path = folder + fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && path.size() > prefix.size() &&
+        SameTextCI(StrView(path.data(), prefix.size()), prefix)) {
       int32_t key = 0;
       if (remove) {
         DeleteFileA(path.c_str());

@@ -69,16 +69,19 @@ String DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
 String DbgChar(char c) { return String(1, c); }
 
 String DbgFloat(double v) {
+  char text[23];
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
     const char* const name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    return String(23 - std::strlen(name), ' ') + name;
+    const size_t n = std::strlen(name);
+    std::memset(text, ' ', sizeof text - n);
+    std::memcpy(text + sizeof text - n, name, n);
+    return String(text, sizeof text);
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
   // The exponent of a double has at most 3 digits.
   int exp = 0;
   const String digits = SignificantDigits(v, 15, exp);
-  char text[23];
   text[0] = std::signbit(v) && v != 0 ? '-' : ' ';
   text[1] = digits[0];
   text[2] = '.';

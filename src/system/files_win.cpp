@@ -197,25 +197,20 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
   const bool nt = IsWinNT();
-  String command;  // the shell, then its arguments
+  String command;  // the shell, then its arguments: quoted on the NT family, the short path elsewhere
+  if (nt) command += '"';
   if (n > 0 && n < sizeof comspec)
-    command.assign(comspec, n);
+    command.append(comspec, n);
   else
-    command = nt ? "cmd.exe" : "command.com";
-  if (nt) {
-    command.insert(0, 1, '"');
-    command += "\" /c \"\"";
+    command += nt ? "cmd.exe" : "command.com";
+  command += nt ? "\" /c \"\"" : " /c ";
+  char shortPath[MAX_PATH + 1];
+  const DWORD s = nt ? 0 : GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
+  if (s > 0 && s < sizeof shortPath)
+    command.append(shortPath, s);
+  else
     command += batch;
-    command += "\"\"";
-  } else {
-    char shortPath[MAX_PATH + 1];
-    const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    command += " /c ";
-    if (s > 0 && s < sizeof shortPath)
-      command.append(shortPath, s);
-    else
-      command += batch;
-  }
+  if (nt) command += "\"\"";
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;

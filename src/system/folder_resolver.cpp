@@ -62,24 +62,24 @@ enum FallbackBase : unsigned char { kNoFallback, kFromProfile, kFromWindows, kFr
 const char* const kFallbackNames[] = {"", "Application Data", "My Documents", "Documents", "Start Menu", "Desktop"};
 
 struct SpecialRule {
-  unsigned short id;        // shell folder id
-  unsigned char shell : 1;  // SpecialFolderPath rather than FolderPath
-  unsigned char up : 2;     // steps up to the parent, each taken only when the folder exists
-  unsigned char base1 : 3, name1 : 3, base2 : 3, name2 : 3;
+  unsigned short id;              // shell folder id
+  unsigned char shell;            // 1: SpecialFolderPath rather than FolderPath
+  unsigned char up;               // steps up to the parent, each taken only when the folder exists
+  unsigned char fallbacks[2][2];  // each fallback's base and index in kFallbackNames
 };
 
 const SpecialRule kSpecialRules[] = {
-    {kFolderMyDocuments, 0, 1, kFromProfile, 0, kNoFallback, 0},               // UserDir
-    {kFolderUserAppData, 0, 0, kFromProfile, 1, kNoFallback, 0},               // UserAppDataDir
-    {kFolderMyDocuments, 0, 0, kFromProfile, 2, kNoFallback, 0},               // MyDocumentsDir
-    {kFolderUserStartMenu, 1, 0, kFromUser, 4, kFromAllUsers, 4},              // UserStartMenuDir
-    {kFolderUserDesktop, 1, 0, kFromUser, 5, kFromAllUsers, 5},                // UserDesktopDir
-    {kFolderMyDocuments, 0, 2, kFromProfile, 0, kNoFallback, 0},               // DocumentsAndSettingsDir
-    {kFolderAllUsersAppData, 0, 1, kFromWindows, 0, kNoFallback, 0},           // AllUsersDir
-    {kFolderAllUsersAppData, 0, 0, kFromWindows, 1, kNoFallback, 0},           // AllUsersAppDataDir
-    {kFolderAllUsersDocuments, 0, 0, kFromWindows, 3, kNoFallback, 0},         // AllUsersDocumentsDir
-    {kFolderAllUsersStartMenu, 1, 0, kFromAllUsers, 4, kNoFallback, 0},        // AllUsersStartMenuDir
-    {kFolderAllUsersDesktop, 1, 0, kFromAllUsers, 5, kNoFallback, 0},          // AllUsersDesktopDir
+    {kFolderMyDocuments, 0, 1, {{kFromProfile, 0}, {kNoFallback, 0}}},          // UserDir
+    {kFolderUserAppData, 0, 0, {{kFromProfile, 1}, {kNoFallback, 0}}},          // UserAppDataDir
+    {kFolderMyDocuments, 0, 0, {{kFromProfile, 2}, {kNoFallback, 0}}},          // MyDocumentsDir
+    {kFolderUserStartMenu, 1, 0, {{kFromUser, 4}, {kFromAllUsers, 4}}},         // UserStartMenuDir
+    {kFolderUserDesktop, 1, 0, {{kFromUser, 5}, {kFromAllUsers, 5}}},           // UserDesktopDir
+    {kFolderMyDocuments, 0, 2, {{kFromProfile, 0}, {kNoFallback, 0}}},          // DocumentsAndSettingsDir
+    {kFolderAllUsersAppData, 0, 1, {{kFromWindows, 0}, {kNoFallback, 0}}},      // AllUsersDir
+    {kFolderAllUsersAppData, 0, 0, {{kFromWindows, 1}, {kNoFallback, 0}}},      // AllUsersAppDataDir
+    {kFolderAllUsersDocuments, 0, 0, {{kFromWindows, 3}, {kNoFallback, 0}}},    // AllUsersDocumentsDir
+    {kFolderAllUsersStartMenu, 1, 0, {{kFromAllUsers, 4}, {kNoFallback, 0}}},   // AllUsersStartMenuDir
+    {kFolderAllUsersDesktop, 1, 0, {{kFromAllUsers, 5}, {kNoFallback, 0}}},     // AllUsersDesktopDir
 };
 
 }  // namespace
@@ -88,16 +88,14 @@ String FolderResolver::SpecialDir(SpecialFolder folder, bool add) {
   const SpecialRule& rule = kSpecialRules[folder];
   String dir = rule.shell ? sys_.SpecialFolderPath(rule.id) : sys_.FolderPath(rule.id);
   for (int i = 0; i < rule.up; ++i) dir = UpIfExists(dir);
-  const unsigned char fallbacks[2][2] = {{rule.base1, rule.name1}, {rule.base2, rule.name2}};
-  for (const auto& fallback : fallbacks) {
+  for (const auto& fallback : rule.fallbacks) {
     if (fallback[0] == kNoFallback || DirExists(dir)) break;
     const char* const name = kFallbackNames[fallback[1]];
     const bool withName = *name != '\0';
     switch (fallback[0]) {
       case kFromProfile: dir = ProfileFallbackDir(withName); break;
       case kFromWindows: dir = WinDir(withName); break;
-      case kFromUser: dir = UserDir(withName); break;
-      default: dir = AllUsersDir(withName); break;
+      default: dir = SpecialDir(fallback[0] == kFromUser ? kSpecialUserDir : kSpecialAllUsersDir, withName); break;
     }
     dir += name;
   }

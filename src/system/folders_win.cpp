@@ -5,6 +5,7 @@
 #include "system/files.h"
 #include "system/folder_resolver.h"
 #include "system/folders.h"
+#include "system/lasting.h"
 #include "system/registry.h"
 #include "system/winutil_win.h"
 #include "text/switches.h"
@@ -69,18 +70,26 @@ String TempDir(bool add) {
   return SetTrailingBackslash(FromBuffer(buf, GetTempPathA(kFolderBuffer, buf), kFolderBuffer), add);
 }
 
+namespace {
+
+// OriginExe's switch value and OriginDir's folder, each found once.
+Lasting<String> g_originExe;
+Lasting<String> g_originDir;
+bool g_originDirFound = false;
+
+}  // namespace
+
 String OriginExe() {
-  static String cached;
+  String& cached = g_originExe.value;
   if (cached.empty()) cached = ReplaceAll(SwitchValue("/OriginExe="), "*", " ");
   return cached.empty() ? ExePath() : cached;
 }
 
 String OriginDir() {
-  static bool computed = false;
-  static String cached;
-  if (!computed) {
+  String& cached = g_originDir.value;
+  if (!g_originDirFound) {
     cached = ParentOf(OriginExe(), IsLeadByte);
-    computed = true;
+    g_originDirFound = true;
   }
   return cached.empty() ? ExeDir(false) : cached;
 }

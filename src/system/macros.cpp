@@ -3,12 +3,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "system/lasting.h"
+
 namespace vx {
 namespace {
 
-String g_installFolder;
-String g_sharedFolder;
-String g_auxiliaryFolder;
+struct InstallFolders {
+  String target, shared, auxiliary;
+};
+Lasting<InstallFolders> g_lasting;
+InstallFolders& g_install = g_lasting.value;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -29,6 +33,7 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
   String out;
   for (; *pattern != '\0'; ++pattern) {
     int n;
+    int width = 2;
     switch (*pattern) {
       case 'D': n = t.day; break;
       case 'M': n = t.month; break;
@@ -36,48 +41,45 @@ String FillDatePattern(MacroEnvironment& env, const char* pattern, const CivilTi
       case 'h': n = t.hour; break;
       case 'n': n = t.minute; break;
       case 's': n = t.second; break;
-      case 'Y': out += ZeroPad(t.year, 4); continue;
+      case 'Y': n = t.year; width = 4; break;
       case 'N': out += env.MonthName(t.month); continue;
       case '/': out += env.DateSeparator(); continue;
       case ':': out += env.TimeSeparator(); continue;
       default: out += *pattern; continue;
     }
-    out += ZeroPad(n, 2);
+    AppendZeroPad(out, n, width);
   }
   return out;
 }
 
 // Step 2: the first "<Date=" that has a ">" somewhere after it.
-String ExpandDate(MacroEnvironment& env, const String& text) {
+void ExpandDate(MacroEnvironment& env, String& text) {
   const int p = PosCI("<Date=", text);
-  if (p == 0) return text;
+  if (p == 0) return;
   const size_t start = static_cast<size_t>(p) - 1;
-  if (text.find('>', start + 6) == String::npos) return text;
-  if (start + 6 >= text.size()) return text;
+  if (text.find('>', start + 6) == String::npos) return;
+  if (start + 6 >= text.size()) return;
   const String date = MacroDateText(env, text[start + 6]);
-  if (date.empty()) return text;  // unknown code: left as it was
+  if (date.empty()) return;  // unknown code: left as it was
   // "<Date=", the code and the character after it give way to the date.
-  String out = text;
-  out.replace(start, 8, date);
-  return out;
+  text.replace(start, 8, date);
 }
 
 bool HasRelativePart(const String& s) {
   return s.find("\\..") != String::npos || s.find("..\\") != String::npos;
 }
 
-String ExpandRelative(MacroEnvironment& env, const String& text) {
-  if (!HasRelativePart(text)) return text;
+void ExpandRelative(MacroEnvironment& env, String& text) {
+  if (!HasRelativePart(text)) return;
   if (!text.empty() && (text[0] == ',' || text[0] == '|') && ListCount(text) > 0) {
-    String list = text;
-    const int n = ListCount(list);
+    const int n = ListCount(text);
     for (int i = 0; i < n; ++i) {
-      const String item = ListItem(list, i, "");
-      if (HasRelativePart(item)) ListSetItem(list, i, env.FullPathName(item));
+      const String item = ListItem(text, i, "");
+      if (HasRelativePart(item)) ListSetItem(text, i, env.FullPathName(item));
     }
-    return list;
+    return;
   }
-  return env.FullPathName(text);
+  text = env.FullPathName(text);
 }
 
 }  // namespace
@@ -88,7 +90,7 @@ String MacroDateText(MacroEnvironment& env, char code) {
   static const char* const kPatterns[] = {"D/N/Y", "D-M-y", "M-D-y", "y-M-D", "D-M-Y", "M-D-Y", "Y-M-D", "Y-M-D h:n:s"};
   const CivilTime now = env.Now();
   if (code == '0') {
-    const double days = std::fabs(EncodeDateTime(now) - EncodeDateTime(CivilTime{2000, 1, 1, 0, 0, 0}));
+    const double days = std::fabs(EncodeDateTime(now) - 36526.0);  // days from 1 January 2000
     return IntText(static_cast<int64_t>(days));
   }
   if (code == '#') code = '0';
@@ -234,7 +236,7 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
                         bool expandRelative) {
   String s = text;
   if (s.find('<') != String::npos) {
-    s = ExpandDate(env, s);
+    ExpandDate(env, s);
     String values[kMacroSourceCount + 1];  // every source, fetched whether or not its macro occurs;
                                            // the last stays empty
     for (int i = 0; i < kMacroSourceCount; ++i) values[i] = env.Value(static_cast<MacroSource>(i));
@@ -260,25 +262,25 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
       size_t n = value.size();
       if (kind == kDrive && n > 3) n = 3;
       if (kind == kDisk && n > 2) n = 2;
-      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size()))
-        s = ReplaceAllCI(s, macro, value + suffix);
-      else
-        s = ReplaceAllCI(s, macro, StrView(value.data(), n));
+      String replacement(value.data(), n);
+      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size())) replacement += suffix;
+      s = ReplaceAllCI(s, macro, replacement);
     }
 
     if (s != snapshot) s = CollapseBackslashes(s, false, env.LeadBytes());
   }
-  return expandRelative ? ExpandRelative(env, s) : s;
+  if (expandRelative) ExpandRelative(env, s);
+  return s;
 }
 
 void SetInstallFolders(const String& target, const String& shared, const String& auxiliary) {
-  g_installFolder = target;
-  g_sharedFolder = shared;
-  g_auxiliaryFolder = auxiliary;
+  g_install.target = target;
+  g_install.shared = shared;
+  g_install.auxiliary = auxiliary;
 }
 
-const String& InstallFolder() { return g_installFolder; }
-const String& SharedFolder() { return g_sharedFolder; }
-const String& AuxiliaryFolder() { return g_auxiliaryFolder; }
+const String& InstallFolder() { return g_install.target; }
+const String& SharedFolder() { return g_install.shared; }
+const String& AuxiliaryFolder() { return g_install.auxiliary; }
 
 }  // namespace vx

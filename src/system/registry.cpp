@@ -6,7 +6,7 @@ namespace vx {
 
 const char* const kCurrentVersionKeyPath = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-uint32_t RegRootFromName(const String& rootName) {
+uint32_t RegRootFromName(StrView rootName) {
   static const struct {
     const char* name;
     uint32_t root;
@@ -25,7 +25,7 @@ RegPath SplitRegPath(const String& fullPath) {
   const String path = Trim(fullPath);
   const size_t slash = path.find('\\');
   if (path.size() >= 5 && SameTextCI(StrView(path.data(), 5), "HKEY_") && slash != String::npos) {
-    out.root = RegRootFromName(path.substr(0, slash));
+    out.root = RegRootFromName(StrView(path.data(), slash));
     out.subKey = path.substr(slash + 1);
   } else {
     out.subKey = path;

@@ -17,7 +17,7 @@ constexpr uint32_t kRootCurrentConfig = 0x80000005u;
 constexpr uint32_t kRootDynData = 0x80000006u;
 
 // "HKEY_LOCAL_MACHINE" etc. in any letter case; any other text gives the current-user root.
-uint32_t RegRootFromName(const String& rootName);
+uint32_t RegRootFromName(StrView rootName);
 
 struct RegPath {
   uint32_t root = kRootCurrentUser;

@@ -105,12 +105,14 @@ String AccountDomain(const String& account) {
   SID_NAME_USE use;
   // First call learns the buffer sizes.
   LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
-  if (sidSize == 0 || domainSize == 0) return String();
   String sid(sidSize, '\0');
   String domain(domainSize + 1, '\0');
-  if (!LookupAccountNameA(nullptr, account.c_str(), &sid[0], &sidSize, &domain[0], &domainSize, &use))
-    return String();
-  return String(domain.c_str());  // up to the terminating zero
+  size_t n = 0;
+  if (sidSize != 0 && domainSize != 0 &&
+      LookupAccountNameA(nullptr, account.c_str(), &sid[0], &sidSize, &domain[0], &domainSize, &use))
+    n = std::strlen(domain.c_str());  // up to the terminating zero
+  domain.resize(n);
+  return domain;
 }
 
 String CurrentDomainName() { return AccountDomain(UserName()); }
