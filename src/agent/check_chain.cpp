@@ -32,6 +32,13 @@ String FetchFileName(const String& name) {
   return part;
 }
 
+String FetchPath(const String& where, char separator, const String& name) {
+  String path = where;
+  path += separator;
+  path += name;
+  return path;
+}
+
 InformFile ParseInformFile(const String& content) {
   const String rest = content.compare(0, 12, "Scrambled=01") == 0 ? ScrambleValue(content, false) : content;
   InformFile f;
@@ -75,9 +82,9 @@ bool CheckUpdateSize(const String& location, const String& updateName, const Str
   const String& where = TestMode() ? TestModeURL() : location;
   AgentHost& host = CurrentAgentHost();
   if (!name.empty()) {
-    actual = host.FileSize(where + "\\" + name);
+    actual = host.FileSize(FetchPath(where, '\\', name));
     if (actual < 0 && !TestMode() && host.InternetConnected())
-      actual = host.HttpContentLength(where + "/" + name);
+      actual = host.HttpContentLength(FetchPath(where, '/', name));
   }
   return expected == Low32(actual);
 }

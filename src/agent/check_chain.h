@@ -11,6 +11,8 @@ namespace vx {
 // the last "\", "/" or ":"). Empty, so that nothing is fetched, when that part is empty, is made
 // of dots and blanks only, holds a character no file name may hold, or names a device.
 String FetchFileName(const String& name);
+// Where a fetched file is looked for: where + separator ("\\" in a folder, "/" on a server) + name.
+String FetchPath(const String& where, char separator, const String& name);
 
 // An inform file's content (unscrambled first when it begins with "Scrambled=01"): fields split
 // at "|", field 1 the token in its stored form, the text after the fourth "|" the inform text.

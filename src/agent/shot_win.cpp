@@ -65,7 +65,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   const String file = FetchFileName(name);
   const bool test = TestMode();
   const String& where = test ? TestModeURL() : location;
-  String path = where + "\\" + file;
+  String path = FetchPath(where, '\\', file);
   const int64_t size = file.empty() ? -1 : CurrentAgentHost().FileSize(path);
   DebugWriteLnPid(" DownloadFileAU: ", DbgBool(size >= 0) + " " + path);
   if (file.empty()) return false;
@@ -86,7 +86,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     Wait(500);
     SetStatusLine(AutoUpdateText(kKeys[kind - 1], kTexts[kind - 1]), original_file::FontName(),
                   original_file::CharSet(), original_file::FontSize());
-    path = where + "/" + file;
+    path = FetchPath(where, '/', file);
     SetDownloadAbortFlag(false);
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
