@@ -74,7 +74,10 @@ String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, ui
       g_readRing[i] = 0;
     }
   }
-  String text = IntText(done) + "/" + IntText(total) + " Bytes   ";
+  String text = IntText(done);
+  text += '/';
+  text += IntText(total);
+  text += " Bytes   ";
   int64_t bytes = 0;
   for (int i = 0; i + 1 < kRing; ++i) {
     g_tickRing[i] = g_tickRing[i + 1];
@@ -109,7 +112,10 @@ int32_t PartialKey(int32_t length, uint32_t stamp) {
 }
 
 String PartialFileName(const String& dest, int32_t length, uint32_t stamp) {
-  return dest + "." + IntText(PartialKey(length, stamp));
+  String name = dest;
+  name += '.';
+  name += IntText(PartialKey(length, stamp));
+  return name;
 }
 
 bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
