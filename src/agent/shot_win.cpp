@@ -28,20 +28,23 @@ namespace {
 // with that error, whatever else it would have shown.
 bool g_writeFailed = false;
 
-// The error of a file that cannot be saved; what was written of it is removed.
-String WriteFailed(const String& target) {
+// Sets error to the error of a file that cannot be saved; what was written of it is removed.
+void WriteFailed(const String& target, String& error) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
   DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
-  return "Unable to Write File!<P><P>" + target;
+  error = "Unable to Write File!<P><P>";
+  error += target;
 }
 
-// A fetched file from a folder, copied by the system (never held in memory as a whole).
-String CopyFetched(const String& source, const String& target) {
-  if (SameTextTrim(source, target)) return String();  // already where it belongs
-  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) return WriteFailed(target);
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return String();
+// A fetched file from a folder, copied by the system (never held in memory as a whole); error
+// is left as it is unless the copy fails.
+void CopyFetched(const String& source, const String& target, String& error) {
+  if (SameTextTrim(source, target)) return;  // already where it belongs
+  if (CopyFileA(source.c_str(), target.c_str(), FALSE))
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  else
+    WriteFailed(target, error);
 }
 
 }  // namespace
@@ -77,7 +80,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
       content = ReadFilePart(path, 0, 0);
     } else if (size > 0) {
       toFile = true;
-      errorText = CopyFetched(path, saved);
+      CopyFetched(path, saved, errorText);
     }
   } else if (!test && InternetConnected()) {
     static const char* const kKeys[] = {"s31", "s32", "s33"};
@@ -104,7 +107,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
       errorText = NotFoundPageText(content, path, "");
       if (errorText.empty()) {
         result = WriteFileText(saved, content, 0, false);
-        if (!result) errorText = WriteFailed(saved);
+        if (!result) WriteFailed(saved, errorText);
       }
     }
     if (errorText[0] == '3') errorText.clear();  // an empty text reads as its terminating zero
