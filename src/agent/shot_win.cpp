@@ -73,6 +73,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   DebugWriteLnPid(" DownloadFileAU: ", DbgBool(size >= 0) + " " + path);
   if (file.empty()) return false;
   const String saved = AgentFolder() + file;
+  const String none;  // the destination of a download into memory, and other empty arguments
   String content;
   bool toFile = false;  // the fetched file is to lie at saved
   if (size >= 0) {
@@ -94,9 +95,8 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
     if (show) ShowStubWindow(true);
-    const String intoMemory;
     toFile = kind != 1;
-    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : intoMemory,
+    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : none,
                                   content, DownloadProgress, errorText);
     if (show) ShowStubWindow(false);
     Wait(500);
@@ -116,7 +116,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   if (errorText.empty() && toFile) {
     result = MatchesToken(saved, kind);
     if (!result) {
-      const String message = CheckNotFoundPage(saved, String(), where, "Bad Secret Token!");
+      const String message = CheckNotFoundPage(saved, none, where, "Bad Secret Token!");
       DeleteFileA(saved.c_str());
       AgentBox(kAgentError, nullptr, message);
     }
