@@ -30,11 +30,11 @@ int64_t RoundHalfEven(int64_t num, int64_t den) {
   return q;
 }
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
+// Days in month m of year y, for the years a packed date can hold (1980 to 2107): among them
+// 2100 is the only year divisible by 4 that is not a leap year.
 int DaysInMonth(int y, int m) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+  static const uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && (y & 3) == 0 && y != 2100 ? 29 : kDays[m - 1];
 }
 
 // Reads decimal digits from text at pos (blanks skipped first); false when there are none.
