@@ -22,10 +22,11 @@ void AppendTwoDecimals(String& text, double v) {
   text += ZeroPad(cents % 100, 2);
 }
 
-// num / den rounded to the nearest integer, halves to even (den > 0, num >= 0).
-int64_t RoundHalfEven(int64_t num, int64_t den) {
-  int64_t q = num / den;
-  const int64_t twice = 2 * (num % den);
+// num / den rounded to the nearest integer, halves to even (den > 0). Twice the remainder stays
+// below 2 * den, which a 32-bit unsigned number holds for any den of 31 bits.
+uint32_t RoundHalfEven(uint32_t num, uint32_t den) {
+  uint32_t q = num / den;
+  const uint32_t twice = 2 * (num % den);
   if (twice > den || (twice == den && (q & 1) != 0)) ++q;
   return q;
 }
@@ -140,8 +141,9 @@ ProgressPlan DownloadProgressPlan(int32_t length, int32_t done) {
   ProgressPlan p;
   p.chunk = length / 10 < kMaxChunk ? length / 10 : kMaxChunk;
   if (p.chunk < 1) p.chunk = 1;
-  p.max = static_cast<int32_t>(RoundHalfEven(length > 0 ? length : 0, p.chunk) + 1);
-  p.position = static_cast<int32_t>(RoundHalfEven(done > 0 ? done : 0, p.chunk));
+  const uint32_t chunk = static_cast<uint32_t>(p.chunk);
+  p.max = static_cast<int32_t>(RoundHalfEven(static_cast<uint32_t>(length > 0 ? length : 0), chunk) + 1);
+  p.position = static_cast<int32_t>(RoundHalfEven(static_cast<uint32_t>(done > 0 ? done : 0), chunk));
   return p;
 }
 
