@@ -65,8 +65,17 @@ void SetDownloadAbortFlag(bool on) { g_downloadAbort = on; }
 const char* const kDownloadAborted = "Download Aborted";
 
 String InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
-String OpenUrlErrorText(const String& url) { return "2 Unable to open Internet Connection <P>URL: " + url; }
-String NotFoundErrorText(const String& url) { return "3 " + url + "<P><P>File Not Found !"; }
+String OpenUrlErrorText(const String& url) {
+  String text = "2 Unable to open Internet Connection <P>URL: ";
+  text += url;
+  return text;
+}
+String NotFoundErrorText(const String& url) {
+  String text = "3 ";
+  text += url;
+  text += "<P><P>File Not Found !";
+  return text;
+}
 
 String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick) {
   if (start) {
@@ -132,9 +141,13 @@ bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
 }
 
 String NotFoundPageText(const String& content, const String& url, const char* def) {
-  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos)
-    return "<b>404 File Not Found...</b><P><P>URL:  " + url + ".";
-  return def;
+  String text = def;
+  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos) {
+    text = "<b>404 File Not Found...</b><P><P>URL:  ";
+    text += url;
+    text += '.';
+  }
+  return text;
 }
 
 ProgressPlan DownloadProgressPlan(int32_t length, int32_t done) {
@@ -167,7 +180,12 @@ bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_
   return pos == text.size() && first <= last && last < total;
 }
 
-String RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }
+String RangeHeader(int64_t offset) {
+  String header = "Range: bytes=";
+  header += IntText(offset);
+  header += "-\r\n";
+  return header;
+}
 
 ReplyPlan DecideReplyUse(int64_t offset, int32_t partialKey, const ReplyFacts& reply) {
   if (offset <= 0 || reply.status == 200) return ReplyPlan{ReplyUse::Rewrite, reply.contentLength};
