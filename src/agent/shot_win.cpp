@@ -183,10 +183,9 @@ void PerformShot() {
   if (fetched) SetFileAttributesA(info.c_str(), FILE_ATTRIBUTE_HIDDEN);
   original_file::SetProbeSecondsLast(NowSeconds());
   int32_t status = 0;
-  bool offered = false, relaunch = false;
+  bool relaunch = false;
   if (GetOkToPerformAU(fetched, status)) {
     DebugWriteLnPid(" ==== PerformShot-1 ====");
-    offered = true;
     original_file::SetReAskSecondsLast(NowSeconds());
     original_file::SetStamp(update_info::Stamp());
     if (update_info::AutoInform())
@@ -198,7 +197,7 @@ void PerformShot() {
   if (InteractiveState() == 1) {
     Wait(1000);
     ShowStubWindow(false);
-    if (!offered) {
+    if (status != kOfferStatus) {  // no offer was made
       const bool test = TestMode();
       const bool connected = InternetConnected();
       DebugWriteLnPid(" TestMode=", DbgBool(test));
