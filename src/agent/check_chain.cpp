@@ -63,12 +63,12 @@ bool IsReAskDue() {
   return NowSeconds() > original_file::ReAskSecondsLast() + interval && interval > 0;
 }
 
-bool IsValidVersion() {
+bool IsValidVersion(int32_t installed) {
   String valid = update_info::ValidVersions();
   if (valid.empty()) return true;
   valid.insert(0, 1, ',');
   valid += ',';
-  String version = IntText(original_file::VersionOriginal());
+  String version = IntText(installed);
   version.insert(0, 1, ',');
   version += ',';
   return valid.find(version) != String::npos;
@@ -100,7 +100,7 @@ bool GetOkToPerformAU(bool infoObtained, int32_t& status) {
         ++status;
         if (update_info::VersionNew() > installed) {
           ++status;
-          if (IsValidVersion()) {
+          if (IsValidVersion(installed)) {
             ++status;
             if (CheckUpdateSize(update_info::DownloadURL_UPDATE(), update_info::NameOfUpdateFile(),
                                 update_info::NameOfInformFile()))

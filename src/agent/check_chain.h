@@ -26,7 +26,7 @@ bool InformTokenMatches(const String& content, const String& decodedAgentToken);
 
 // The tests of the chain.
 bool IsReAskDue();
-bool IsValidVersion();
+bool IsValidVersion(int32_t installed);  // installed: the original-settings file's VersionOriginal
 // Size test of the file on offer (the inform file in inform mode) at location (TestModeURL in
 // test mode): a file in the folder by its size, else (not in test mode, connected) the server's.
 bool CheckUpdateSize(const String& location, const String& updateName, const String& informName);
