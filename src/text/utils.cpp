@@ -151,8 +151,8 @@ String ListValue(const String& list, const String& key, const String& def) {
   const int p = PosCI(needle, work);
   if (p == 0) return def;
   const size_t from = static_cast<size_t>(p) - 1 + needle.size();
-  const size_t end = work.find(sep[0], from);
-  return work.substr(from, end == String::npos ? String::npos : end - from);
+  // Up to the next separator; without one (npos), the rest of the text.
+  return work.substr(from, work.find(sep[0], from) - from);
 }
 
 // ---------------------------------------------------------------------------
