@@ -24,14 +24,6 @@ constexpr DWORD kImageBuffer = 1024;  // image path buffer, in characters
 // bitness and of higher integrity levels, where query-and-read rights are refused.
 constexpr DWORD kQueryLimitedInformation = 0x1000;
 
-// The short (8.3) form of a path; empty when the file does not exist or has none.
-String ShortPathOf(const String& path) {
-  if (path.empty()) return String();
-  char buf[MAX_PATH + 1];
-  const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? String(buf, n) : String();
-}
-
 // The matching rules: full path, base name (unless fullPathOnly), then short forms. The short
 // form of the process's path is only looked up when the target has one.
 bool Matches(const String& exePath, const String& baseName, const String& target,

@@ -204,12 +204,8 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   else
     command += nt ? "cmd.exe" : "command.com";
   command += nt ? "\" /c \"\"" : " /c ";
-  char shortPath[MAX_PATH + 1];
-  const DWORD s = nt ? 0 : GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-  if (s > 0 && s < sizeof shortPath)
-    command.append(shortPath, s);
-  else
-    command += batch;
+  const String shortBatch = nt ? String() : ShortPathOf(batch);
+  command += shortBatch.empty() ? batch : shortBatch;
   if (nt) command += "\"\"";
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);

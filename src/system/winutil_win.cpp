@@ -82,6 +82,13 @@ String LastErrorText() {
   return String(buf, n);
 }
 
+String ShortPathOf(const String& path) {
+  if (path.empty()) return String();
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? String(buf, n) : String();
+}
+
 String WindowText(HWND window) {
   if (window == nullptr) return String();
   char buf[1001];

@@ -35,6 +35,8 @@ void SetDosDate(HANDLE file, uint32_t fileDate);
 
 bool IsWinNT();
 String LastErrorText();
+// The short (8.3) form of a path; empty when the file does not exist or has none.
+String ShortPathOf(const String& path);
 String WindowText(HWND window);  // at most 1000 characters; empty for a null handle
 
 // While on, window procedures answer AutoPlayMessage() with 1 to cancel AutoPlay.
