@@ -15,11 +15,11 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // Writes all bytes in calls of WriteChunkSize; stops when a call writes nothing.
 bool WriteAll(HANDLE h, const String& bytes) {
-  const uint64_t total = bytes.size();
+  const size_t total = bytes.size();
   const uint32_t chunk = WriteChunkSize(total);
-  uint64_t done = 0;
+  size_t done = 0;
   do {
-    uint64_t n = total - done;
+    size_t n = total - done;
     if (n > chunk) n = chunk;
     DWORD put = 0;
     if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(n), &put, nullptr)) put = 0;
@@ -30,10 +30,8 @@ bool WriteAll(HANDLE h, const String& bytes) {
 }
 
 bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
-  HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)
-                    : CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, append ? kShareAll : 0, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   if (append && !SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END)) ok = false;
