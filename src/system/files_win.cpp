@@ -139,7 +139,7 @@ double DiskFreeSpace(const String& path) {
     const String where = path.size() < 3 ? RootOf(path) : path;
     ULARGE_INTEGER available, total, totalFree;
     if (!freeSpaceEx(where.c_str(), &available, &total, &totalFree)) return -1;
-    return static_cast<double>(available.QuadPart);
+    return static_cast<double>(static_cast<int64_t>(available.QuadPart));  // far below 2^63 bytes
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   if (!GetDiskFreeSpaceA(RootOf(path).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
