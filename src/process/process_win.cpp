@@ -65,7 +65,7 @@ bool ModulePathOf(DWORD pid, String& path, String& baseName) {
     const DWORD baseLen = PsGetModuleBaseNameA(process, module, base, kNameBuffer);
     if (pathLen > 0 && pathLen < kNameBuffer) {
       path.assign(pathBuf, pathLen);
-      baseName = baseLen < kNameBuffer ? String(base, baseLen) : String();
+      baseName.assign(base, baseLen < kNameBuffer ? baseLen : 0);
       found = true;
     }
   }
