@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "text/switches.h"
 #include "text/utils.h"
 
@@ -64,6 +66,10 @@ ProcAddress GetProcFromLibrary(const char* library, const char* procName) {
   HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
   return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName));
+}
+
+void GetProcsFromLibrary(const char* library, const char* names, ProcAddress* procs, int count) {
+  for (int i = 0; i < count; ++i, names += std::strlen(names) + 1) procs[i] = GetProcFromLibrary(library, names);
 }
 
 bool IsWinNT() {
