@@ -127,19 +127,26 @@ bool IsNegative(double v) {
 
 }  // namespace
 
-String UnsignedText(uint64_t n) {
+namespace {
+
+// The decimal digits of magnitude, after a "-" when negative.
+String SignedDigits(uint64_t magnitude, bool negative) {
   char buf[24];
   char* p = buf + sizeof buf;
   do {
-    *--p = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (negative) *--p = '-';
   return String(p, static_cast<size_t>(buf + sizeof buf - p));
 }
 
+}  // namespace
+
+String UnsignedText(uint64_t n) { return SignedDigits(n, false); }
+
 String DecimalText(int64_t n) {
-  if (n >= 0) return UnsignedText(static_cast<uint64_t>(n));
-  return "-" + UnsignedText(uint64_t{0} - static_cast<uint64_t>(n));
+  return SignedDigits(n >= 0 ? static_cast<uint64_t>(n) : uint64_t{0} - static_cast<uint64_t>(n), n < 0);
 }
 
 String FixedText(double v, int decimals) {
