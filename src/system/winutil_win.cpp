@@ -49,15 +49,17 @@ bool ShellOpen(const String& file, const char* parameters, int showCommand) {
 }
 
 HMODULE LoadSystemLibrary(const char* library) {
-  String path = library;
-  const bool absolute = (path.size() > 2 && path[1] == ':') ||
-                        (path.size() > 2 && path[0] == '\\' && path[1] == '\\');
+  String path;  // the system folder and a backslash before a bare name
+  const bool absolute =
+      std::strlen(library) > 2 && (library[1] == ':' || (library[0] == '\\' && library[1] == '\\'));
   if (!absolute) {
     char dir[MAX_PATH + 1];
     const UINT n = GetSystemDirectoryA(dir, sizeof dir);
     if (n == 0 || n > MAX_PATH) return nullptr;
-    path = String(dir, n) + "\\" + path;
+    path.assign(dir, n);
+    path += '\\';
   }
+  path += library;
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   return reinterpret_cast<UINT_PTR>(module) < 33 ? nullptr : module;
 }
