@@ -87,8 +87,9 @@ bool ProcessMatches(DWORD pid, const String& target, const String& shortTarget, 
 bool StillRunning(HANDLE process) { return process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 bool InProcessIdList(uint32_t pid) {
-  const std::vector<uint32_t> ids = ProcessIdList();
-  return std::find(ids.begin(), ids.end(), pid) != ids.end();
+  for (const uint32_t id : ProcessIdList())
+    if (id == pid) return true;
+  return false;
 }
 
 // Facts about real windows for the analyser.
