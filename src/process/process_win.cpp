@@ -1,7 +1,6 @@
 // Process and window control over the PSAPI / ToolHelp bindings.
 #include "process/process_win.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "process/kernel32_win.h"
@@ -119,9 +118,10 @@ std::vector<uint32_t> ProcessIdList() {
     const DWORD size = static_cast<DWORD>(ids.size() * sizeof(DWORD));
     if (!PsEnumProcesses(reinterpret_cast<DWORD*>(ids.data()), size, &bytes)) bytes = 0;
     if (bytes != size) break;
-    ids.resize(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
+    ids = std::vector<uint32_t>(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
   }
-  ids.resize(std::min<size_t>(bytes / sizeof(DWORD), ids.size()));
+  const size_t count = bytes / sizeof(DWORD);
+  if (count < ids.size()) ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(count), ids.end());
   return ids;
 }
 
