@@ -167,13 +167,16 @@ namespace {
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
 String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
-  if (find.empty()) return text;
+  String result;  // the only text returned, so it is built in place
   const String needle = ignoreCase ? UpperCase(find) : String(find);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
-  if (filler == 256) return text;  // every character code occurs in find: no safe filler
+  // Nothing to find, or every character code occurs in find (no safe filler): the text as it is.
+  if (needle.empty() || filler == 256) {
+    result = text;
+    return result;
+  }
   const String work = ignoreCase ? UpperCase(text) : text;
-  String result;
   result.reserve(text.size());
   if (!repl.empty()) {
     size_t from = 0;
