@@ -94,8 +94,9 @@ String CurrentVersionText(const char* valueName) { return Trim(RegReadStr(Curren
 }  // namespace
 
 String RegisteredOwner() {
-  const String owner = CurrentVersionText("RegisteredOwner");
-  return owner.empty() ? UserName() : owner;
+  String owner = CurrentVersionText("RegisteredOwner");
+  if (owner.empty()) owner = UserName();
+  return owner;
 }
 
 String RegisteredOrganization() { return CurrentVersionText("RegisteredOrganization"); }
