@@ -12,9 +12,10 @@ uint32_t WriteChunkSize(uint64_t length) {
 }
 
 String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
-  const String name = FileNameOf(path, isLead);
+  String name = FileNameOf(path, isLead);
   const size_t dot = name.rfind('.');
-  return dot == String::npos ? name : name.substr(0, dot);
+  if (dot != String::npos) name.erase(dot);
+  return name;
 }
 
 String SelfDeleteBatchText(const String& program, const String& folder,

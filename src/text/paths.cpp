@@ -69,7 +69,7 @@ String ParentOf(const String& path, LeadByteTest isLead) {
 
 String FileNamePart(const String& path) {
   const size_t cut = path.find_last_of("\\/:");
-  return cut == String::npos ? path : path.substr(cut + 1);
+  return path.substr(cut + 1);  // npos + 1 is 0: the whole path
 }
 
 }  // namespace vx

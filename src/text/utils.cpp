@@ -93,7 +93,7 @@ String TextBefore(const String& text, StrView sub) {
 
 String TextAfter(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
-  return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
+  return text.substr(p == 0 ? 0 : static_cast<size_t>(p) - 1 + sub.size());
 }
 
 String ReverseText(const String& text) {
