@@ -73,10 +73,9 @@ bool ForceDirectories(const String& path) {
   if (p.empty()) return false;
   if (DirectoryExists(p)) return true;
   size_t cut = p.find_last_of("\\/");
-  if (cut != String::npos && cut > 0) {
-    String parent = p.substr(0, cut);
-    if (!(parent.size() == 2 && parent[1] == ':') && !ForceDirectories(parent)) return false;
-  }
+  // The parent first, unless it is a drive ("C:").
+  if (cut != String::npos && cut > 0 && !(cut == 2 && p[1] == ':') && !ForceDirectories(p.substr(0, cut)))
+    return false;
   return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
 }
 
