@@ -274,14 +274,16 @@ int32_t HexToInt(const String& text) {
 }
 
 bool TextToInt64(const String& text, int64_t& out) {
+  // The prefix tests may read the terminating zero, which matches none of them.
+  const char* const s = text.c_str();
   size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const bool negative = s[0] == '-';
+  if (negative || s[0] == '+') ++i;
   bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+  if (s[i] == '$' || s[i] == 'x' || s[i] == 'X') {
     hex = true;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+  } else if (s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
     hex = true;
     i += 2;
   }
