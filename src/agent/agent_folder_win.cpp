@@ -19,7 +19,10 @@ constexpr int kLocalAppData = 0x1C;  // CSIDL_LOCAL_APPDATA: the user's data tha
 // can be opened for writing. With the launcher's manifest Windows does not virtualize these writes,
 // so a folder under Program Files gives its true answer to a standard user.
 bool FolderWritable(const String& folder, const String& fileName) {
-  const String probe = folder + "~vx" + IntText(GetCurrentProcessId()) + ".tmp";
+  String probe = folder;
+  probe += "~vx";
+  probe += IntText(GetCurrentProcessId());
+  probe += ".tmp";
   HANDLE h = SysCreateFile(probe.c_str(), GENERIC_WRITE, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
   if (h == INVALID_HANDLE_VALUE) return false;

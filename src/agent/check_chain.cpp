@@ -32,6 +32,13 @@ String FetchFileName(const String& name) {
   return part;
 }
 
+String FetchPath(const String& where, char separator, const String& name) {
+  String path = where;
+  path += separator;
+  path += name;
+  return path;
+}
+
 InformFile ParseInformFile(const String& content) {
   const String rest = content.compare(0, 12, "Scrambled=01") == 0 ? ScrambleValue(content, false) : content;
   InformFile f;
@@ -56,12 +63,12 @@ bool IsReAskDue() {
   return NowSeconds() > original_file::ReAskSecondsLast() + interval && interval > 0;
 }
 
-bool IsValidVersion() {
+bool IsValidVersion(int32_t installed) {
   String valid = update_info::ValidVersions();
   if (valid.empty()) return true;
   valid.insert(0, 1, ',');
   valid += ',';
-  String version = IntText(original_file::VersionOriginal());
+  String version = IntText(installed);
   version.insert(0, 1, ',');
   version += ',';
   return valid.find(version) != String::npos;
@@ -75,9 +82,9 @@ bool CheckUpdateSize(const String& location, const String& updateName, const Str
   const String& where = TestMode() ? TestModeURL() : location;
   AgentHost& host = CurrentAgentHost();
   if (!name.empty()) {
-    actual = host.FileSize(where + "\\" + name);
+    actual = host.FileSize(FetchPath(where, '\\', name));
     if (actual < 0 && !TestMode() && host.InternetConnected())
-      actual = host.HttpContentLength(where + "/" + name);
+      actual = host.HttpContentLength(FetchPath(where, '/', name));
   }
   return expected == Low32(actual);
 }
@@ -93,7 +100,7 @@ bool GetOkToPerformAU(bool infoObtained, int32_t& status) {
         ++status;
         if (update_info::VersionNew() > installed) {
           ++status;
-          if (IsValidVersion()) {
+          if (IsValidVersion(installed)) {
             ++status;
             if (CheckUpdateSize(update_info::DownloadURL_UPDATE(), update_info::NameOfUpdateFile(),
                                 update_info::NameOfInformFile()))

@@ -44,8 +44,7 @@ bool Update(UpdateHost& host) {
   LogStep(7);
   SetInstallFolders(original_file::TargetDir(), original_file::SharedDir(), original_file::AuxiliaryDir());
   const String program = host.ProgramPath(update_info::RunningProcess());
-  // 0 not running at the start, 1 running, 2 was running and has ended.
-  int running = host.IsRunning(program) ? 1 : 0;
+  const bool runningAtStart = host.IsRunning(program);
   const ShutDown method = ShutDownFor(update_info::ShutDownMethod());
   if (method == ShutDown::Notice) {
     const String notice = Message(FileNamePart(program), "s15");
@@ -55,8 +54,8 @@ bool Update(UpdateHost& host) {
   if (method >= ShutDown::Close && method <= ShutDown::Terminate) host.Apply(method, program);
   if (method != ShutDown::None) host.WaitForEnd(program);
   LogStep(9);
-  if (running == 1 && !host.IsRunning(program)) running = 2;
-  const bool restartAfter = Restart() && running == 2;
+  // Restarted only when it was running at the start and has ended since.
+  const bool restartAfter = runningAtStart && !host.IsRunning(program) && Restart();
   SetActivityState(3);
   PostClientNotification(kNotifySetupRun, 1);
   LogStep(10);

@@ -65,7 +65,8 @@ void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store
 SettingsStore& CurrentSettingsStore() { return *g_store; }
 
 int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def) {
-  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def).c_str());
+  // A missing key reads as "", which does not convert: def, as its own text would give.
+  const String text = CurrentSettingsStore().Read(file, section, key, "");
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }

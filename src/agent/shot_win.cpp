@@ -28,20 +28,23 @@ namespace {
 // with that error, whatever else it would have shown.
 bool g_writeFailed = false;
 
-// The error of a file that cannot be saved; what was written of it is removed.
-String WriteFailed(const String& target) {
+// Sets error to the error of a file that cannot be saved; what was written of it is removed.
+void WriteFailed(const String& target, String& error) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
   DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
-  return "Unable to Write File!<P><P>" + target;
+  error = "Unable to Write File!<P><P>";
+  error += target;
 }
 
-// A fetched file from a folder, copied by the system (never held in memory as a whole).
-String CopyFetched(const String& source, const String& target) {
-  if (SameTextTrim(source, target)) return String();  // already where it belongs
-  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) return WriteFailed(target);
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return String();
+// A fetched file from a folder, copied by the system (never held in memory as a whole); error
+// is left as it is unless the copy fails.
+void CopyFetched(const String& source, const String& target, String& error) {
+  if (SameTextTrim(source, target)) return;  // already where it belongs
+  if (CopyFileA(source.c_str(), target.c_str(), FALSE))
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  else
+    WriteFailed(target, error);
 }
 
 }  // namespace
@@ -65,11 +68,12 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   const String file = FetchFileName(name);
   const bool test = TestMode();
   const String& where = test ? TestModeURL() : location;
-  String path = where + "\\" + file;
+  String path = FetchPath(where, '\\', file);
   const int64_t size = file.empty() ? -1 : CurrentAgentHost().FileSize(path);
   DebugWriteLnPid(" DownloadFileAU: ", DbgBool(size >= 0) + " " + path);
   if (file.empty()) return false;
   const String saved = AgentFolder() + file;
+  const String none;  // the destination of a download into memory, and other empty arguments
   String content;
   bool toFile = false;  // the fetched file is to lie at saved
   if (size >= 0) {
@@ -77,7 +81,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
       content = ReadFilePart(path, 0, 0);
     } else if (size > 0) {
       toFile = true;
-      errorText = CopyFetched(path, saved);
+      CopyFetched(path, saved, errorText);
     }
   } else if (!test && InternetConnected()) {
     static const char* const kKeys[] = {"s31", "s32", "s33"};
@@ -86,14 +90,13 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     Wait(500);
     SetStatusLine(AutoUpdateText(kKeys[kind - 1], kTexts[kind - 1]), original_file::FontName(),
                   original_file::CharSet(), original_file::FontSize());
-    path = where + "/" + file;
+    path = FetchPath(where, '/', file);
     SetDownloadAbortFlag(false);
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
     if (show) ShowStubWindow(true);
-    const String intoMemory;
     toFile = kind != 1;
-    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : intoMemory,
+    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : none,
                                   content, DownloadProgress, errorText);
     if (show) ShowStubWindow(false);
     Wait(500);
@@ -104,7 +107,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
       errorText = NotFoundPageText(content, path, "");
       if (errorText.empty()) {
         result = WriteFileText(saved, content, 0, false);
-        if (!result) errorText = WriteFailed(saved);
+        if (!result) WriteFailed(saved, errorText);
       }
     }
     if (errorText[0] == '3') errorText.clear();  // an empty text reads as its terminating zero
@@ -113,7 +116,7 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
   if (errorText.empty() && toFile) {
     result = MatchesToken(saved, kind);
     if (!result) {
-      const String message = CheckNotFoundPage(saved, String(), where, "Bad Secret Token!");
+      const String message = CheckNotFoundPage(saved, none, where, "Bad Secret Token!");
       DeleteFileA(saved.c_str());
       AgentBox(kAgentError, nullptr, message);
     }
@@ -180,10 +183,9 @@ void PerformShot() {
   if (fetched) SetFileAttributesA(info.c_str(), FILE_ATTRIBUTE_HIDDEN);
   original_file::SetProbeSecondsLast(NowSeconds());
   int32_t status = 0;
-  bool offered = false, relaunch = false;
+  bool relaunch = false;
   if (GetOkToPerformAU(fetched, status)) {
     DebugWriteLnPid(" ==== PerformShot-1 ====");
-    offered = true;
     original_file::SetReAskSecondsLast(NowSeconds());
     original_file::SetStamp(update_info::Stamp());
     if (update_info::AutoInform())
@@ -195,7 +197,7 @@ void PerformShot() {
   if (InteractiveState() == 1) {
     Wait(1000);
     ShowStubWindow(false);
-    if (!offered) {
+    if (status != kOfferStatus) {  // no offer was made
       const bool test = TestMode();
       const bool connected = InternetConnected();
       DebugWriteLnPid(" TestMode=", DbgBool(test));

@@ -13,9 +13,21 @@ String WebSourceFolder(const String& webFolder, const String& ownFolder, bool no
   return !noLocal && localCopyExists ? ownFolder : webFolder;
 }
 
-String WebPackageUrl(const String& folder, const String& fileName) { return folder + "/" + fileName; }
+namespace {
 
-String LocalCopyPath(const String& folder, const String& fileName) { return folder + "\\" + fileName; }
+// folder, separator, fileName: built in one text, with no temporary to move and destroy.
+String Joined(const String& folder, char separator, const String& fileName) {
+  String path = folder;
+  path += separator;
+  path += fileName;
+  return path;
+}
+
+}  // namespace
+
+String WebPackageUrl(const String& folder, const String& fileName) { return Joined(folder, '/', fileName); }
+
+String LocalCopyPath(const String& folder, const String& fileName) { return Joined(folder, '\\', fileName); }
 
 bool IsPlainFileName(const String& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == String::npos;

@@ -24,37 +24,36 @@ void Deliver() {
   CurrentPlatform().DeliverTrace(chunk, n);
 }
 
-}  // namespace
-
-void DebugWrite(const String& text) {
+// Appends n bytes; a buffer that becomes full is delivered at once.
+void Append(const char* data, size_t size) {
   size_t pos = 0;
-  while (pos < text.size()) {
+  while (pos < size) {
     size_t n = kDebugBufferSize - g_count;
-    if (n > text.size() - pos) n = text.size() - pos;
-    std::memcpy(g_buffer + g_count, text.data() + pos, n);
+    if (n > size - pos) n = size - pos;
+    std::memcpy(g_buffer + g_count, data + pos, n);
     g_count += n;
     pos += n;
     if (g_count == kDebugBufferSize) Deliver();
   }
 }
 
+}  // namespace
+
+void DebugWrite(const String& text) { Append(text.data(), text.size()); }
+
 void DebugFlush() { Deliver(); }
 
 void DebugWriteLn(const String& text) {
-  DebugWrite(text);
-  DebugWrite("\n");
+  Append(text.data(), text.size());
+  Append("\n", 1);
   Deliver();
 }
 
 void DebugWriteLn(const char* label, const String& value) { DebugWriteLn(label + value); }
 
-void DebugWriteLnPid(const String& eventText) {
-  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
-}
+void DebugWriteLnPid(const String& eventText) { DebugWriteLnPid("", eventText); }
 
-void DebugWriteLnPid(const char* eventText) {
-  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
-}
+void DebugWriteLnPid(const char* eventText) { DebugWriteLnPid(eventText, String()); }
 
 void DebugWriteLnPid(const char* eventText, const String& value) {
   DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText + value);

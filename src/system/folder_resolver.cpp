@@ -25,21 +25,20 @@ String FolderResolver::SysDir(bool add) { return Finish(sys_.SystemDirectory(), 
 
 String FolderResolver::System16Dir() {
   const String sys = SysDir(false);
+  String dir = sys;  // the one text returned, so it is built in place
   const int p = LastPos("32", sys);
-  if (p > 0) {
-    String beside = sys;
-    beside.erase(static_cast<size_t>(p) - 1, 2);
-    if (DirExists(beside)) return beside;  // ...\system32 -> ...\system
+  if (p > 0) dir.erase(static_cast<size_t>(p) - 1, 2);  // ...\system32 -> ...\system
+  if (p == 0 || !DirExists(dir)) {
+    dir = WinDir(true) + "System";
+    if (!DirExists(dir)) dir = sys;
   }
-  const String system = WinDir(true) + "System";
-  if (DirExists(system)) return system;
-  return sys;
+  return dir;
 }
 
 String FolderResolver::FontDir() {
-  const String fonts = sys_.RegistryText(kUserShellFoldersKeyPath, "Fonts");
-  if (DirExists(fonts)) return fonts;
-  return WinDir(true) + "Fonts";
+  String dir = sys_.RegistryText(kUserShellFoldersKeyPath, "Fonts");
+  if (!DirExists(dir)) dir = WinDir(true) + "Fonts";
+  return dir;
 }
 
 String FolderResolver::ProgramFilesDir() { return sys_.RegistryText(kCurrentVersionKeyPath, "ProgramFilesDir"); }

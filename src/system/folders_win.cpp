@@ -21,18 +21,18 @@ bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 
 String FromBuffer(const char* buf, UINT n, UINT size) { return n > 0 && n < size ? String(buf, n) : String(); }
 
+// A folder from GetWindowsDirectoryA or GetSystemDirectoryA (same signature).
+String FolderFromCall(UINT(WINAPI* get)(LPSTR, UINT)) {
+  char buf[kFolderBuffer];
+  return FromBuffer(buf, get(buf, kFolderBuffer), kFolderBuffer);
+}
+
 class Win32Folders : public FolderSystem {
  public:
   LeadByteTest LeadBytes() override { return IsLeadByte; }
   bool FolderExists(const String& path) override { return DirectoryExists(path); }
-  String WindowsDirectory() override {
-    char buf[kFolderBuffer];
-    return FromBuffer(buf, GetWindowsDirectoryA(buf, kFolderBuffer), kFolderBuffer);
-  }
-  String SystemDirectory() override {
-    char buf[kFolderBuffer];
-    return FromBuffer(buf, GetSystemDirectoryA(buf, kFolderBuffer), kFolderBuffer);
-  }
+  String WindowsDirectory() override { return FolderFromCall(GetWindowsDirectoryA); }
+  String SystemDirectory() override { return FolderFromCall(GetSystemDirectoryA); }
   String FolderPath(int id) override { return vx::FolderPath(id); }
   String SpecialFolderPath(int id) override { return vx::SpecialFolderPath(id); }
   String RegistryText(const char* keyPath, const char* valueName) override {

@@ -232,8 +232,7 @@ const char kMacroTable[] =
 
 }  // namespace
 
-String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
-                        bool expandRelative) {
+String ExpandMacrosWith(MacroEnvironment& env, const String& text, StrView suffix, bool expandRelative) {
   String s = text;
   if (s.find('<') != String::npos) {
     ExpandDate(env, s);
@@ -263,7 +262,8 @@ String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String&
       if (kind == kDrive && n > 3) n = 3;
       if (kind == kDisk && n > 2) n = 2;
       String replacement(value.data(), n);
-      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size())) replacement += suffix;
+      if (kind == kSuffix && KeepsSuffix(s, static_cast<size_t>(at) - 1 + macro.size()))
+        replacement.append(suffix.data(), suffix.size());
       s = ReplaceAllCI(s, macro, replacement);
     }
 

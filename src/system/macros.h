@@ -63,8 +63,7 @@ class MacroEnvironment {
 // The engine: date, identity, absolute-folder, folder, drive and disk macros, the suffix rule,
 // the final collapse of doubled backslashes, and (with expandRelative) full paths for texts with
 // "\.." or "..\".
-String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
-                        bool expandRelative);
+String ExpandMacrosWith(MacroEnvironment& env, const String& text, StrView suffix, bool expandRelative);
 
 // The date text of a "<Date=c>" code ('#' or '0'..'7'); empty for any other code.
 String MacroDateText(MacroEnvironment& env, char code);
@@ -76,6 +75,6 @@ const String& SharedFolder();
 const String& AuxiliaryFolder();
 
 // Win32: ExpandMacrosWith over the running system.
-String ExpandMacros(const String& text, const String& suffix, bool expandRelative);
+String ExpandMacros(const String& text, StrView suffix, bool expandRelative);
 
 }  // namespace vx

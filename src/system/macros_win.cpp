@@ -89,7 +89,7 @@ class Win32MacroEnvironment : public MacroEnvironment {
 
 }  // namespace
 
-String ExpandMacros(const String& text, const String& suffix, bool expandRelative) {
+String ExpandMacros(const String& text, StrView suffix, bool expandRelative) {
   Win32MacroEnvironment env;
   return ExpandMacrosWith(env, text, suffix, expandRelative);
 }

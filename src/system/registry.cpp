@@ -22,13 +22,12 @@ uint32_t RegRootFromName(StrView rootName) {
 
 RegPath SplitRegPath(const String& fullPath) {
   RegPath out;
-  const String path = Trim(fullPath);
+  String& path = out.subKey;  // the trimmed path, then what follows its root
+  path = Trim(fullPath);
   const size_t slash = path.find('\\');
   if (path.size() >= 5 && SameTextCI(StrView(path.data(), 5), "HKEY_") && slash != String::npos) {
     out.root = RegRootFromName(StrView(path.data(), slash));
-    out.subKey = path.substr(slash + 1);
-  } else {
-    out.subKey = path;
+    path.erase(0, slash + 1);
   }
   return out;
 }

@@ -34,7 +34,7 @@ String CurrentVersionKeyFor(bool winNT);
 // ---- Win32 layer ----
 // A value as text: REG_DWORD as unsigned decimal, anything else up to its first zero byte.
 // A missing key or value, or one over 2048 bytes, gives def. An empty name reads the default value.
-String RegReadStr(const String& fullPath, const char* valueName, const char* def);
+String RegReadStr(StrView fullPath, const char* valueName, const char* def);
 
 bool IniWrite(const String& file, const char* section, const char* key, const String& value);
 bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value);

@@ -21,9 +21,9 @@ HKEY RootHandle(uint32_t root) {
 
 }  // namespace
 
-String RegReadStr(const String& fullPath, const char* valueName, const char* def) {
+String RegReadStr(StrView fullPath, const char* valueName, const char* def) {
   String result = def;
-  const RegPath path = SplitRegPath(fullPath);
+  const RegPath path = SplitRegPath(String(fullPath.data(), fullPath.size()));
   HKEY key = nullptr;
   if (RegOpenKeyExA(RootHandle(path.root), path.subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
   BYTE buf[kRegBufferSize];
@@ -94,8 +94,9 @@ String CurrentVersionText(const char* valueName) { return Trim(RegReadStr(Curren
 }  // namespace
 
 String RegisteredOwner() {
-  const String owner = CurrentVersionText("RegisteredOwner");
-  return owner.empty() ? UserName() : owner;
+  String owner = CurrentVersionText("RegisteredOwner");
+  if (owner.empty()) owner = UserName();
+  return owner;
 }
 
 String RegisteredOrganization() { return CurrentVersionText("RegisteredOrganization"); }

@@ -37,10 +37,10 @@ String SetTrailingBackslash(const String& path, bool add, LeadByteTest isLead) {
 }
 
 String RemoveTrailingBackslash(const String& path, LeadByteTest isLead) {
-  if (path == "\\") return String();
-  String r = path;
-  if (r.size() > 1 && EndsWithSeparator(r, isLead)) r.pop_back();
-  return r;
+  size_t n = path.size();
+  if (n == 1 && path[0] == '\\') n = 0;
+  else if (n > 1 && EndsWithSeparator(path, isLead)) --n;
+  return path.substr(0, n);
 }
 
 String CollapseBackslashes(const String& path, bool strip, LeadByteTest isLead) {
@@ -69,7 +69,7 @@ String ParentOf(const String& path, LeadByteTest isLead) {
 
 String FileNamePart(const String& path) {
   const size_t cut = path.find_last_of("\\/:");
-  return cut == String::npos ? path : path.substr(cut + 1);
+  return path.substr(cut + 1);  // npos + 1 is 0: the whole path
 }
 
 }  // namespace vx

@@ -93,7 +93,7 @@ String TextBefore(const String& text, StrView sub) {
 
 String TextAfter(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
-  return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
+  return text.substr(p == 0 ? 0 : static_cast<size_t>(p) - 1 + sub.size());
 }
 
 String ReverseText(const String& text) {
@@ -151,8 +151,8 @@ String ListValue(const String& list, const String& key, const String& def) {
   const int p = PosCI(needle, work);
   if (p == 0) return def;
   const size_t from = static_cast<size_t>(p) - 1 + needle.size();
-  const size_t end = work.find(sep[0], from);
-  return work.substr(from, end == String::npos ? String::npos : end - from);
+  // Up to the next separator; without one (npos), the rest of the text.
+  return work.substr(from, work.find(sep[0], from) - from);
 }
 
 // ---------------------------------------------------------------------------
@@ -167,13 +167,16 @@ namespace {
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
 String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
-  if (find.empty()) return text;
+  String result;  // the only text returned, so it is built in place
   const String needle = ignoreCase ? UpperCase(find) : String(find);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
-  if (filler == 256) return text;  // every character code occurs in find: no safe filler
+  // Nothing to find, or every character code occurs in find (no safe filler): the text as it is.
+  if (needle.empty() || filler == 256) {
+    result = text;
+    return result;
+  }
   const String work = ignoreCase ? UpperCase(text) : text;
-  String result;
   result.reserve(text.size());
   if (!repl.empty()) {
     size_t from = 0;
@@ -271,14 +274,16 @@ int32_t HexToInt(const String& text) {
 }
 
 bool TextToInt64(const String& text, int64_t& out) {
+  // The prefix tests may read the terminating zero, which matches none of them.
+  const char* const s = text.c_str();
   size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const bool negative = s[0] == '-';
+  if (negative || s[0] == '+') ++i;
   bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+  if (s[i] == '$' || s[i] == 'x' || s[i] == 'X') {
     hex = true;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+  } else if (s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
     hex = true;
     i += 2;
   }
