@@ -38,14 +38,15 @@ bool IsEmptyTarget(const String& target) { return Trim(target).empty(); }
 // The executable path the system reports for a process; empty where the system has no such
 // query (before Vista) or refuses it.
 String ImagePathOf(DWORD pid) {
-  HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
-  if (process == nullptr) return String();
-  char path[kImageBuffer];
-  DWORD size = kImageBuffer;
   String result;
-  if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
-    result.assign(path, size);
-  CloseHandle(process);
+  HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
+  if (process != nullptr) {
+    char path[kImageBuffer];
+    DWORD size = kImageBuffer;
+    if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
+      result.assign(path, size);
+    CloseHandle(process);
+  }
   return result;
 }
 
