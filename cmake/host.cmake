@@ -3,7 +3,8 @@ include(cmake/vxpack.cmake)
 
 find_package(GTest REQUIRED)
 file(GLOB NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-add_executable(native_tests ${NATIVE_TESTS} ${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp)
+add_executable(native_tests ${NATIVE_TESTS} ${CMAKE_SOURCE_DIR}/src/runtime/divide64.cpp
+                            ${CMAKE_SOURCE_DIR}/src/runtime/adler32.cpp)
 target_link_libraries(native_tests PRIVATE vxpacklib vxcore GTest::gtest GTest::gtest_main)
 target_compile_options(native_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/string_printer.h)
 target_compile_definitions(native_tests PRIVATE VX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -7,6 +7,7 @@ set(VX_CORE_SRC
     src/agent/agent_host.cpp
     src/agent/agent_state.cpp
     src/agent/check_chain.cpp
+    src/agent/perform_update.cpp
     src/agent/schedule.cpp
     src/agent/settings.cpp
     src/launcher/commands.cpp
@@ -55,6 +56,7 @@ set(VX_WIN_SRC
     src/agent/agent_folder_win.cpp
     src/agent/agent_host_win.cpp
     src/agent/autoupdate_tick_win.cpp
+    src/agent/perform_update_win.cpp
     src/agent/settings_win.cpp
     src/agent/shot_win.cpp
     src/launcher/main_body_win.cpp

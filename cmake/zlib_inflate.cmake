@@ -11,7 +11,7 @@ get_filename_component(VX_ZLIB_TOP ${VX_ZLIB_ARCHIVE} NAME)
 string(REGEX REPLACE "\\.tar\\.xz$" "" VX_ZLIB_TOP ${VX_ZLIB_TOP})
 
 set(VX_ZLIB_DIR ${CMAKE_BINARY_DIR}/zlib)
-set(VX_ZLIB_FILES adler32.c inffast.c inffast.h inffixed.h inflate.c inflate.h inftrees.c inftrees.h
+set(VX_ZLIB_FILES inffast.c inffast.h inffixed.h inflate.c inflate.h inftrees.c inftrees.h
     zutil.c zutil.h gzguts.h zlib.h zconf.h)
 set(VX_ZLIB_MEMBERS "")
 foreach(f ${VX_ZLIB_FILES})
@@ -26,10 +26,13 @@ if(NOT EXISTS ${VX_ZLIB_DIR}/inflate.c OR ${VX_ZLIB_ARCHIVE} IS_NEWER_THAN ${VX_
   endif()
 endif()
 
-add_library(vxzlib STATIC ${VX_ZLIB_DIR}/adler32.c ${VX_ZLIB_DIR}/inffast.c ${VX_ZLIB_DIR}/inflate.c
-                          ${VX_ZLIB_DIR}/inftrees.c ${VX_ZLIB_DIR}/zutil.c)
+# The Adler-32 checksum comes from src/runtime/adler32.cpp: the same sums in a loop a quarter
+# the size of zlib's unrolled one.
+add_library(vxzlib STATIC ${VX_ZLIB_DIR}/inffast.c ${VX_ZLIB_DIR}/inflate.c ${VX_ZLIB_DIR}/inftrees.c
+                          ${VX_ZLIB_DIR}/zutil.c ${CMAKE_SOURCE_DIR}/src/runtime/adler32.cpp
+                          ${CMAKE_SOURCE_DIR}/src/runtime/adler32_zlib.cpp)
 # BUILDFIXED: the fixed-code tables (2 KB) are computed on first use instead of stored.
 target_compile_definitions(vxzlib PRIVATE NO_GZIP BUILDFIXED)
 target_compile_options(vxzlib PRIVATE -Oz -flto -malign-data=abi ${VX_LEAN_ARCH_FLAGS} -ffunction-sections -fno-ident
                        -fno-asynchronous-unwind-tables -fno-unwind-tables)
-target_include_directories(vxzlib PUBLIC ${VX_ZLIB_DIR})
+target_include_directories(vxzlib PUBLIC ${VX_ZLIB_DIR} PRIVATE ${CMAKE_SOURCE_DIR}/src)

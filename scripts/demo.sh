@@ -74,6 +74,63 @@ if [ -f "$OUT/screen_during_extraction.png" ]; then
   fi
 fi
 
+# ---- A full update cycle: version 100 of a fake application installed with its agent, version
+# 110 offered in a local folder; the agent closes the application, runs the new setup (which
+# upgrades the application's files), records 110, restarts the application and relaunches itself.
+say "Update cycle: installed 100, 110 offered"
+U="$OUT/update"; app="$U/app"; offer="$U/offer"
+mkdir -p "$app" "$offer" "$U/payload"
+win() { "$VX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+app_w="$(win "$app")"; offer_w="$(win "$offer")"
+agent_settings="[settings]
+update_url = $offer_w
+info_file = MyApp.info
+agent_exe = MyAppUpdate.exe
+agent_token = DemoAgentToken"
+printf '[package]\noutput = %s\nlauncher = %s\nagent = yes\n%s\n' "$app/MyAppUpdate.exe" "$launcher" \
+  "$agent_settings" > "$U/agent.ini"
+"$DIST/vxpack" build "$U/agent.ini" >/dev/null
+cp -f "$tree/fakeapp.exe" "$app/app.exe"; printf 100 > "$app/version.txt"; : > "$app/app.exe.log"
+cp -f "$tree/fakeapp.exe" "$U/payload/app.exe"; printf 110 > "$U/payload/version.txt"
+printf '[OriginalSetup]\r\nVersionOriginal=100\r\nProgramName=MyApp\r\nProbeSecondsInterval=0\r\n[Directories]\r\nTargetDir=%s\r\n' \
+  "$app_w" > "$app/MyApp.original"
+printf '[package]\noutput = %s\nlauncher = %s\nfiles = payload\nsetup = setup.exe\nsetup_params = /install="%s" /complete\nmake_agent = yes\n%s\n' \
+  "$offer/Setup110.exe" "$launcher" "$app_w" "$agent_settings" > "$U/update.ini"
+"$DIST/vxpack" build "$U/update.ini" --file "setup.exe=$tree/fakesetup.exe" >/dev/null
+printf '[NewSetup]\r\nVersionNew=110\r\nStamp=1\r\nDownloadURL_UPDATE=%s\r\nNameOfUpdateFile=Setup110.exe\r\nSizeOfUpdateFile=%s\r\nShutDownMethod=Using WM_CLOSE\r\nRunningProcess=<InstallDir>\\app.exe\r\nProgramName=MyApp\r\nRestartProcess=1\r\nInformFinish=0\r\n' \
+  "$offer_w" "$(stat -c %s "$offer/Setup110.exe")" > "$offer/MyApp.info"
+echo "Installed: $app_w (version $(cat "$app/version.txt")); offered: $offer_w\\Setup110.exe"
+update_log="$U/trace.log"
+if [ -f "$viewer" ]; then
+  "$VX_WINE" "$viewer" /hidden "/log=$(win "$update_log")" >/dev/null 2>&1 &
+  update_viewer=$!
+  sleep 2
+fi
+"$VX_WINE" "$app/app.exe" >/dev/null 2>&1 &
+sleep 2
+"$VX_WINE" "$app/MyAppUpdate.exe" /DELAY=0 >/dev/null 2>&1 || true
+relaunched=0
+for _ in $(seq 1 120); do
+  if [ "$(grep -c '^start ' "$app/app.exe.log")" -ge 2 ] && grep -q 'X_MyAppUpdate.exe" /TRANSIENTx=' "$update_log" 2>/dev/null; then
+    relaunched=1; break
+  fi
+  sleep 0.5
+done
+"$VX_WINE" "$app/MyAppUpdate.exe" /STOP=0 >/dev/null 2>&1 || true
+sleep 3
+"$VX_WINE" taskkill /f /im app.exe >/dev/null 2>&1 || true
+[ -n "${update_viewer:-}" ] && { kill "$update_viewer" 2>/dev/null || true; }
+echo "Application log (each start, the close request it received, its end):"
+sed 's/^/    /' "$app/app.exe.log" | tr -d '\r'
+echo "Installed version now: $(cat "$app/version.txt"); VersionOriginal=$(sed -n 's/^VersionOriginal=//p' "$app/MyApp.original" | tr -d '\r')"
+[ -e "$app/Setup110.exe" ] && echo "The fetched setup is still there." || echo "The fetched setup was deleted."
+if [ -s "$update_log" ]; then
+  say "Trace of the update cycle"
+  grep -E 'STUB START|Fire|GetOkToPerformAU|PerformShot|PerformAutoUpdate|DownloadFileAU|ForegroundOp|>>' "$update_log" | sed 's/^/    /'
+fi
+[ "$relaunched" = 1 ] && [ "$(cat "$app/version.txt")" = 110 ] || { echo "The update cycle did not complete."; exit 1; }
+echo "Version 110 runs and the agent relaunched itself."
+
 # Part two: the update agent of such an installation finds news in inform mode.
 wine_env_stop
 say "The update agent in inform mode"

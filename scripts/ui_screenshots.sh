@@ -5,13 +5,13 @@
 #   scripts/ui_screenshots.sh KIND...         only these kinds
 #   scripts/ui_screenshots.sh --show KIND     show one box on the current $DISPLAY (no screenshot)
 #
-# KIND: error attention confirm confirmok yesnocancel rtl inform informlink
+# KIND: error attention confirm confirmok yesnocancel rtl inform informlink restart
 # Needs the Windows tree built (./vx build); builds the uidemo program if it is missing.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
 
-ALL_KINDS="error attention confirm confirmok yesnocancel rtl inform informlink"
+ALL_KINDS="error attention confirm confirmok yesnocancel rtl inform informlink restart"
 OUT="$ROOT/docs/screenshots"
 WTREE="$(vx_test_win_tree)"
 DEMO="$WTREE/uidemo.exe"
@@ -46,7 +46,7 @@ title_of() {
   case "$1" in
     error) echo "Error" ;;
     attention|rtl) echo "Attention" ;;
-    confirm|confirmok) echo "Confirm" ;;
+    confirm|confirmok|restart) echo "Confirm" ;;
     yesnocancel) echo "Vornix Auto Update" ;;
     inform|informlink) echo "New Version" ;;
     *) echo "$1" ;;

@@ -1,5 +1,7 @@
 #include "agent/agent_folder.h"
 
+#include <cstring>
+
 #include "launcher/modes.h"
 #include "text/paths.h"
 #include "text/utils.h"
@@ -11,21 +13,26 @@ const char* const kSeedKey = "InstalledFileTime";
 
 namespace {
 
-String WithoutTrailingBackslashes(String path) {
-  while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-  return path;
+// The length of path without its trailing backslashes and slashes.
+size_t UntrailedLength(const String& path) {
+  size_t n = path.size();
+  while (n > 0 && (path[n - 1] == '\\' || path[n - 1] == '/')) --n;
+  return n;
+}
+
+// path without its trailing backslashes and slashes, followed by tail.
+String Untrailed(const String& path, const char* tail) {
+  String out(path.data(), UntrailedLength(path));
+  out += tail;
+  return out;
 }
 
 // A name that is safe as one file-name part: characters Windows refuses in file names and
 // control characters become "_", leading and trailing dots and blanks go.
 String FileNameSafe(const String& name) {
   String out;
-  for (char c : name) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    const bool refused = u < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '\\' ||
-                         c == '|' || c == '?' || c == '*';
-    out += refused ? '_' : c;
-  }
+  for (char c : name)
+    out += static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr ? '_' : c;
   size_t first = 0;
   while (first < out.size() && (out[first] == '.' || out[first] == ' ')) ++first;
   size_t last = out.size();
@@ -33,19 +40,14 @@ String FileNameSafe(const String& name) {
   return out.substr(first, last - first);
 }
 
-String Hex8(uint32_t v) {
-  static const char digits[] = "0123456789ABCDEF";
-  String out(8, '0');
-  for (int i = 7; i >= 0; --i, v >>= 4) out[static_cast<size_t>(i)] = digits[v & 15];
-  return out;
-}
-
 }  // namespace
 
 uint32_t InstallFolderHash(const String& installFolder) {
   uint32_t h = 2166136261u;
-  for (char c : UpperCase(WithoutTrailingBackslashes(installFolder))) {
-    h ^= static_cast<unsigned char>(c);
+  const size_t n = UntrailedLength(installFolder);
+  for (size_t i = 0; i < n; ++i) {
+    const char c = installFolder[i];
+    h ^= static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     h *= 16777619u;
   }
   return h;
@@ -55,13 +57,18 @@ String PerUserAgentFolder(const String& localAppData, const String& installFolde
                           const String& agentExeName) {
   String name = FileNameSafe(NameWithoutExt(FileNamePart(agentExeName)));
   if (name.empty()) name = "Agent";
-  return WithoutTrailingBackslashes(localAppData) + "\\Vornix\\AutoUpdate\\" + name + "_" +
-         Hex8(InstallFolderHash(installFolder)) + "\\";
+  String folder = Untrailed(localAppData, "\\Vornix\\AutoUpdate\\");
+  folder += name;
+  folder += '_';
+  const uint32_t hash = InstallFolderHash(installFolder);
+  for (int shift = 28; shift >= 0; shift -= 4) folder += "0123456789ABCDEF"[(hash >> shift) & 15];
+  folder += '\\';
+  return folder;
 }
 
 String AgentFolderFor(const String& installFolder, bool installFolderWritable,
                       const String& localAppData, const String& agentExeName) {
-  if (installFolderWritable || Trim(localAppData).empty()) return WithoutTrailingBackslashes(installFolder) + "\\";
+  if (installFolderWritable || Trim(localAppData).empty()) return Untrailed(installFolder, "\\");
   return PerUserAgentFolder(localAppData, installFolder, agentExeName);
 }
 

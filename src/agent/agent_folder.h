@@ -44,7 +44,7 @@ extern const char* const kSeedKey;      // "InstalledFileTime"
 // started it (OriginDir: its own folder unless "/OriginExe=" names another) as the installation
 // folder; that folder counts as writable when a new file can be created in it and the
 // original-settings file, if present, can be opened for writing. Decided once per process.
-String AgentFolder();
+const String& AgentFolder();
 // For a per-user agent folder: creates it and (re)seeds its original-settings file. Returns
 // false when the folder cannot be made; nothing to do (true) when the installation folder is
 // the agent folder.

@@ -15,16 +15,21 @@ namespace {
 
 constexpr int kLocalAppData = 0x1C;  // CSIDL_LOCAL_APPDATA: the user's data that does not roam
 
-// True when a new file can be made in the folder and the existing file (when there is one) can
-// be opened for writing. With the launcher's manifest Windows does not virtualize these writes,
+// True when a new file can be made in the folder and its file fileName (when named and present)
+// can be opened for writing. With the launcher's manifest Windows does not virtualize these writes,
 // so a folder under Program Files gives its true answer to a standard user.
-bool FolderWritable(const String& folder, const String& existingFile) {
-  const String probe = folder + "~vx" + IntText(GetCurrentProcessId()) + ".tmp";
+bool FolderWritable(const String& folder, const String& fileName) {
+  String probe = folder;
+  probe += "~vx";
+  probe += IntText(GetCurrentProcessId());
+  probe += ".tmp";
   HANDLE h = SysCreateFile(probe.c_str(), GENERIC_WRITE, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
-  if (existingFile.empty() || !FileExists(existingFile)) return true;
+  if (fileName.empty()) return true;
+  const String existingFile = folder + fileName;
+  if (!FileExists(existingFile)) return true;
   h = SysCreateFile(existingFile.c_str(), GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
@@ -48,15 +53,14 @@ uint64_t LastWriteTime(const String& path) {
 
 }  // namespace
 
-String AgentFolder() {
+const String& AgentFolder() {
   static String folder;
   if (folder.empty()) {
     if (!AgentFlag()) {
       folder = ExeDir();
     } else {
       const String install = InstallFolder();
-      const String name = OwnPackage().OriginalFileName();
-      const bool writable = FolderWritable(install, name.empty() ? String() : install + name);
+      const bool writable = FolderWritable(install, OwnPackage().OriginalFileName());
       folder = AgentFolderFor(install, writable, writable ? String() : LocalAppDataFolder(),
                               OwnPackage().AgentExeName());
     }
@@ -65,7 +69,7 @@ String AgentFolder() {
 }
 
 bool PrepareAgentFolder() {
-  const String folder = AgentFolder();
+  const String& folder = AgentFolder();
   const String install = InstallFolder();
   if (SameTextTrim(folder, install)) return true;
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) return false;

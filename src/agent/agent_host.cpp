@@ -37,7 +37,7 @@ bool ReadTestMode(bool force) {
 }
 
 bool TestMode() { return g_testMode; }
-String TestModeURL() { return g_testModeUrl; }
+const String& TestModeURL() { return g_testModeUrl; }
 
 void ResetTestMode() {
   g_testMode = false;

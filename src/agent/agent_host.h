@@ -34,7 +34,7 @@ extern const char* const kTestModeKey;
 // (forced or not), reads the registry; every call restarts the 30 s.
 bool ReadTestMode(bool force);
 bool TestMode();
-String TestModeURL();
+const String& TestModeURL();
 void ResetTestMode();  // off, no location, never read
 
 }  // namespace vx

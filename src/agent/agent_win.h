@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "text/str.h"
+#include "ui/handles.h"
 
 namespace vx {
 
@@ -22,6 +23,11 @@ bool MatchesToken(const String& path, int kind);
 bool PerformAutoInform();
 // The update itself (fetch, shut-down, setup, restart); true when the agent is to restart.
 bool PerformAutoUpdate();
+
+// The agent's boxes, with the caption, buttons and character set of its [MsgBox] settings.
+enum AgentBoxKind { kAgentError, kAgentAttention, kAgentConfirm };
+// True when a confirmation was answered Yes.
+bool AgentBox(AgentBoxKind kind, WindowHandle owner, const String& text);
 
 // Asks before a check; sets status to 0 when the user declines.
 void ConfirmShot(int32_t& status);

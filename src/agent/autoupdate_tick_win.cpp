@@ -33,14 +33,8 @@ void AutoUpdateTick() {
 
 void ConfirmShot(int32_t& status) {
   const String location = ReadTestMode(true) ? TestModeURL() : OwnPackage().UpdateUrl();
-  const String question = ConfirmShotQuestion(location, ReadTestMode(true));
-  if (!ConfirmBox(ActiveWindowOwner(), question, original_file::Confirm(), original_file::BtnText(),
-                  original_file::CharSet()))
-    status = 0;
+  if (!AgentBox(kAgentConfirm, ActiveWindowOwner(), ConfirmShotQuestion(location, ReadTestMode(true)))) status = 0;
 }
-
-// The update itself comes with the update unit; until then no update is performed.
-bool PerformAutoUpdate() { return false; }
 
 void RelaunchAgent() {
   if (StopRequest() > 0) return;

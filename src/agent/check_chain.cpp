@@ -1,5 +1,7 @@
 #include "agent/check_chain.h"
 
+#include <cstring>
+
 #include "agent/agent_host.h"
 #include "agent/agent_state.h"
 #include "agent/settings.h"
@@ -12,32 +14,43 @@
 namespace vx {
 
 String FetchFileName(const String& name) {
-  const String part = FileNamePart(name);
-  String stem;  // upper case, up to the first "."
+  String part = FileNamePart(name);
+  String stem = "|";  // "|", the upper-case stem (up to the first "."), "|"
   bool named = false, inStem = true;
   for (char c : part) {
-    if (static_cast<unsigned char>(c) < 32 || String("<>\"|?*").find(c) != String::npos) return String();
+    if (static_cast<unsigned char>(c) < 32 || std::strchr("<>\"|?*", c) != nullptr) return String();
     if (c != '.' && c != ' ') named = true;
     if (c == '.') inStem = false;
     if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
   }
+  stem += '|';
   // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
-  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-                        (stem.substr(0, 3) == "COM" || stem.substr(0, 3) == "LPT");
-  if (!named || numbered || PosFrom("|" + stem + "|", "|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", 1) > 0)
+  const bool numbered = stem.size() == 6 && stem[4] >= '1' && stem[4] <= '9' &&
+                        (stem.compare(1, 3, "COM") == 0 || stem.compare(1, 3, "LPT") == 0);
+  if (!named || numbered || std::strstr("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", stem.c_str()) != nullptr)
     return String();
   return part;
 }
 
+String FetchPath(const String& where, char separator, const String& name) {
+  String path = where;
+  path += separator;
+  path += name;
+  return path;
+}
+
 InformFile ParseInformFile(const String& content) {
-  String rest = content;
-  if (rest.substr(0, 12) == "Scrambled=01") rest = ScrambleValue(rest, false);
+  const String rest = content.compare(0, 12, "Scrambled=01") == 0 ? ScrambleValue(content, false) : content;
   InformFile f;
-  rest = TextAfter(rest, "|");
-  f.token = TextBefore(rest, "|");
-  rest = TextAfter(rest, "|");
-  rest = TextAfter(rest, "|");
-  f.text = TextAfter(rest, "|");
+  // Steps past four "|" (a missing one is not stepped over); the token lies between the first two.
+  size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t bar = rest.find('|', pos);
+    if (bar == String::npos) continue;
+    if (i == 1) f.token = rest.substr(pos, bar - pos);
+    pos = bar + 1;
+  }
+  f.text = rest.substr(pos);
   return f;
 }
 
@@ -50,27 +63,28 @@ bool IsReAskDue() {
   return NowSeconds() > original_file::ReAskSecondsLast() + interval && interval > 0;
 }
 
-bool IsValidVersion() {
-  const String valid = update_info::ValidVersions();
-  return valid.empty() ||
-         PosFrom("," + IntText(original_file::VersionOriginal()) + ",", "," + valid + ",", 1) > 0;
+bool IsValidVersion(int32_t installed) {
+  String valid = update_info::ValidVersions();
+  if (valid.empty()) return true;
+  valid.insert(0, 1, ',');
+  valid += ',';
+  String version = IntText(installed);
+  version.insert(0, 1, ',');
+  version += ',';
+  return valid.find(version) != String::npos;
 }
 
 bool CheckUpdateSize(const String& location, const String& updateName, const String& informName) {
-  int32_t expected = update_info::SizeOfUpdateFile();
-  String name = updateName;
-  if (update_info::AutoInform()) {
-    name = informName;
-    expected = update_info::SizeOfInformFile();
-  }
+  const bool inform = update_info::AutoInform();
+  const int32_t expected = inform ? update_info::SizeOfInformFile() : update_info::SizeOfUpdateFile();
+  const String name = FetchFileName(inform ? informName : updateName);
   int64_t actual = -1;
-  name = FetchFileName(name);
-  const String where = TestMode() ? TestModeURL() : location;
+  const String& where = TestMode() ? TestModeURL() : location;
   AgentHost& host = CurrentAgentHost();
   if (!name.empty()) {
-    actual = host.FileSize(where + "\\" + name);
+    actual = host.FileSize(FetchPath(where, '\\', name));
     if (actual < 0 && !TestMode() && host.InternetConnected())
-      actual = host.HttpContentLength(where + "/" + name);
+      actual = host.HttpContentLength(FetchPath(where, '/', name));
   }
   return expected == Low32(actual);
 }
@@ -86,7 +100,7 @@ bool GetOkToPerformAU(bool infoObtained, int32_t& status) {
         ++status;
         if (update_info::VersionNew() > installed) {
           ++status;
-          if (IsValidVersion()) {
+          if (IsValidVersion(installed)) {
             ++status;
             if (CheckUpdateSize(update_info::DownloadURL_UPDATE(), update_info::NameOfUpdateFile(),
                                 update_info::NameOfInformFile()))

@@ -11,6 +11,8 @@ namespace vx {
 // the last "\", "/" or ":"). Empty, so that nothing is fetched, when that part is empty, is made
 // of dots and blanks only, holds a character no file name may hold, or names a device.
 String FetchFileName(const String& name);
+// Where a fetched file is looked for: where + separator ("\\" in a folder, "/" on a server) + name.
+String FetchPath(const String& where, char separator, const String& name);
 
 // An inform file's content (unscrambled first when it begins with "Scrambled=01"): fields split
 // at "|", field 1 the token in its stored form, the text after the fourth "|" the inform text.
@@ -24,7 +26,7 @@ bool InformTokenMatches(const String& content, const String& decodedAgentToken);
 
 // The tests of the chain.
 bool IsReAskDue();
-bool IsValidVersion();
+bool IsValidVersion(int32_t installed);  // installed: the original-settings file's VersionOriginal
 // Size test of the file on offer (the inform file in inform mode) at location (TestModeURL in
 // test mode): a file in the folder by its size, else (not in test mode, connected) the server's.
 bool CheckUpdateSize(const String& location, const String& updateName, const String& informName);

@@ -64,9 +64,9 @@ void EndAgentTick() {
 }
 
 String ConfirmShotQuestion(const String& location, bool testMode) {
-  String s23 = AutoUpdateText("s23", "");
-  if (location.size() < 2 || location[1] == ':') s23 = String();
-  String question = AutoUpdateText("s22", "") + s23 + AutoUpdateText("s24", "");
+  String question = AutoUpdateText("s22", "");
+  if (location.size() >= 2 && location[1] != ':') question += AutoUpdateText("s23", "");
+  question += AutoUpdateText("s24", "");
   if (testMode) question += "<P><P><T><B>PLEASE NOTE</B> - You are now running in <B>Test Mode</B>!";
   return ReplaceAll(question, "PROG_NAME", original_file::ProgramName());
 }

@@ -19,28 +19,38 @@ NoSettingsFiles g_noFiles;
 SettingsStore* g_store = &g_noFiles;
 uint8_t g_transient[kTransientFlagCount] = {255, 255, 255, 255, 255, 255};
 
-String OriginalFile() { return CurrentSettingsStore().OriginalFilePath(); }
-String InfoFile() { return CurrentSettingsStore().InfoFilePath(); }
+// The update-information file (info) or the original-settings file.
+String FilePath(bool info) {
+  SettingsStore& store = CurrentSettingsStore();
+  return info ? store.InfoFilePath() : store.OriginalFilePath();
+}
 
-String ReadOriginal(const char* section, const char* key, const char* def) {
-  return CurrentSettingsStore().Read(OriginalFile(), section, key, def);
+// Every key is read through these two.
+String ReadIn(bool info, const char* section, const char* key, const char* def) {
+  return CurrentSettingsStore().Read(FilePath(info), section, key, def);
+}
+
+int64_t IntIn(bool info, const char* section, const char* key, int64_t def) {
+  return ReadSettingInt(FilePath(info), section, key, def);
 }
 
 void WriteOriginal(const char* key, const String& value) {
-  CurrentSettingsStore().Write(OriginalFile(), original_file::kOriginalSetup, key, value);
+  CurrentSettingsStore().Write(FilePath(false), original_file::kOriginalSetup, key, value);
 }
+
+void WriteOriginalInt(const char* key, int64_t v) { WriteOriginal(key, IntText(v)); }
 
 // Writes a time of the agent's time base and its readable copy beside it.
 void WriteTimeWithCopy(const char* key, int64_t t) {
-  SettingsStore& store = CurrentSettingsStore();
-  const String file = store.OriginalFilePath();
-  store.Write(file, original_file::kOriginalSetup, key, IntText(t));
-  store.Write(file, original_file::kOriginalSetup, (String("__") + key).c_str(),
-              DateTimeText(static_cast<double>(t) / 86400.0, store.TimeSeparator()));
+  WriteOriginalInt(key, t);
+  String copyKey = "__";
+  copyKey += key;
+  WriteOriginal(copyKey.c_str(),
+                DateTimeText(static_cast<double>(t) / 86400.0, CurrentSettingsStore().TimeSeparator()));
 }
 
 bool InfoSwitch(const char* key) {
-  return CurrentSettingsStore().Read(InfoFile(), update_info::kNewSetup, key, "0") == "1";
+  return ReadIn(true, update_info::kNewSetup, key, "0") == "1";
 }
 
 bool EffectiveSwitch(int order, const char* key) {
@@ -55,7 +65,8 @@ void SetSettingsStore(SettingsStore* store) { g_store = store != nullptr ? store
 SettingsStore& CurrentSettingsStore() { return *g_store; }
 
 int64_t ReadSettingInt(const String& file, const char* section, const char* key, int64_t def) {
-  const String text = CurrentSettingsStore().Read(file, section, key, IntText(def).c_str());
+  // A missing key reads as "", which does not convert: def, as its own text would give.
+  const String text = CurrentSettingsStore().Read(file, section, key, "");
   int64_t v = 0;
   return TextToInt64(text, v) ? v : def;
 }
@@ -67,12 +78,10 @@ const char* const kUnInstall = "UnInstall";
 const char* const kMsgBox = "MsgBox";
 
 namespace {
-int64_t ReadInt(const char* key) { return ReadSettingInt(OriginalFile(), kOriginalSetup, key, 0); }
-String Dir(const char* key) { return ReadOriginal("Directories", key, ""); }
-String Box(const char* key, const char* def) { return ReadOriginal(kMsgBox, key, def); }
-int32_t BoxInt(const char* key, int64_t def) {
-  return Low32(ReadSettingInt(OriginalFile(), kMsgBox, key, def));
-}
+int64_t ReadInt(const char* key) { return IntIn(false, kOriginalSetup, key, 0); }
+String Dir(const char* key) { return ReadIn(false, "Directories", key, ""); }
+String Box(const char* key, const char* def) { return ReadIn(false, kMsgBox, key, def); }
+int32_t BoxInt(const char* key, int64_t def) { return Low32(IntIn(false, kMsgBox, key, def)); }
 }  // namespace
 
 int64_t ProbeSecondsInterval() { return ReadInt("ProbeSecondsInterval"); }
@@ -81,9 +90,9 @@ int64_t ReAskSecondsInterval() { return ReadInt("ReAskSecondsInterval"); }
 int64_t ReAskSecondsLast() { return ReadInt("ReAskSecondsLast"); }
 int32_t VersionOriginal() { return Low32(ReadInt("VersionOriginal")); }
 int32_t Stamp() { return Low32(ReadInt("Stamp")); }
-String ProgramName() { return ReadOriginal(kOriginalSetup, "ProgramName", ""); }
-String StartUpLink() { return ReadOriginal(kUnInstall, "StartUpLink", ""); }
-String CheckforNewUpdateLink() { return ReadOriginal(kUnInstall, "CheckforNewUpdateLink", ""); }
+String ProgramName() { return ReadIn(false, kOriginalSetup, "ProgramName", ""); }
+String StartUpLink() { return ReadIn(false, kUnInstall, "StartUpLink", ""); }
+String CheckforNewUpdateLink() { return ReadIn(false, kUnInstall, "CheckforNewUpdateLink", ""); }
 String TargetDir() { return Dir("TargetDir"); }
 String SharedDir() { return Dir("SharedDir"); }
 String AuxiliaryDir() { return Dir("AuxiliaryDir"); }
@@ -95,17 +104,17 @@ int32_t CharSet() { return BoxInt("CharSet", 0); }
 String FontName() { return Box("FontName", "Tahoma"); }
 int32_t FontSize() { return BoxInt("FontSize", 8); }
 
-void SetProbeSecondsInterval(int64_t v) { WriteOriginal("ProbeSecondsInterval", IntText(v)); }
-void SetReAskSecondsInterval(int64_t v) { WriteOriginal("ReAskSecondsInterval", IntText(v)); }
+void SetProbeSecondsInterval(int64_t v) { WriteOriginalInt("ProbeSecondsInterval", v); }
+void SetReAskSecondsInterval(int64_t v) { WriteOriginalInt("ReAskSecondsInterval", v); }
 void SetProbeSecondsLast(int64_t t) { WriteTimeWithCopy("ProbeSecondsLast", t); }
 void SetReAskSecondsLast(int64_t t) { WriteTimeWithCopy("ReAskSecondsLast", t); }
-void SetVersionOriginal(int32_t v) { WriteOriginal("VersionOriginal", IntText(v)); }
-void SetStamp(int32_t v) { WriteOriginal("Stamp", IntText(v)); }
+void SetVersionOriginal(int32_t v) { WriteOriginalInt("VersionOriginal", v); }
+void SetStamp(int32_t v) { WriteOriginalInt("Stamp", v); }
 
 }  // namespace original_file
 
 String AutoUpdateText(const char* key, const char* def) {
-  return CurrentSettingsStore().Read(OriginalFile(), "AutoUpdate", key, def);
+  return ReadIn(false, "AutoUpdate", key, def);
 }
 
 namespace update_info {
@@ -113,12 +122,8 @@ namespace update_info {
 const char* const kNewSetup = "NewSetup";
 
 namespace {
-String Text(const char* section, const char* key) {
-  return CurrentSettingsStore().Read(InfoFile(), section, key, "");
-}
-int32_t Int(const char* section, const char* key, int64_t def) {
-  return Low32(ReadSettingInt(InfoFile(), section, key, def));
-}
+String Text(const char* section, const char* key) { return ReadIn(true, section, key, ""); }
+int32_t Int(const char* section, const char* key, int64_t def) { return Low32(IntIn(true, section, key, def)); }
 }  // namespace
 
 String DownloadURL_UPDATE() { return Text(kNewSetup, "DownloadURL_UPDATE"); }
@@ -130,7 +135,7 @@ String ValidVersions() { return Text(kNewSetup, "ValidVersions"); }
 int32_t SizeOfUpdateFile() { return Int(kNewSetup, "SizeOfUpdateFile", 0); }
 int32_t VersionNew() { return Int(kNewSetup, "VersionNew", 0); }
 int32_t Stamp() { return Int(kNewSetup, "Stamp", 0); }
-bool AutoInform() { return ReadSettingInt(InfoFile(), "General", "AutoInform", 0) == 1; }
+bool AutoInform() { return IntIn(true, "General", "AutoInform", 0) == 1; }
 String DownloadURL_INFORM() { return Text("AutoInform", "DownloadURL_INFORM"); }
 String NameOfInformFile() { return Text("AutoInform", "NameOfInformFile"); }
 int32_t SizeOfInformFile() { return Int("AutoInform", "SizeOfInformFile", 0); }

@@ -28,52 +28,60 @@ namespace {
 // with that error, whatever else it would have shown.
 bool g_writeFailed = false;
 
-void AgentErrorBox(const String& text) {
-  ErrorBox(nullptr, text, original_file::Error(), original_file::BtnText(), original_file::CharSet());
-}
-
-void AgentAttentionBox(WindowHandle owner, const String& text) {
-  AttentionBox(owner, text, original_file::Attention(), original_file::BtnText(),
-               original_file::CharSet());
-}
-
-// The error of a file that cannot be saved; what was written of it is removed.
-String WriteFailed(const String& target) {
+// Sets error to the error of a file that cannot be saved; what was written of it is removed.
+void WriteFailed(const String& target, String& error) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
   DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
-  return "Unable to Write File!<P><P>" + target;
+  error = "Unable to Write File!<P><P>";
+  error += target;
 }
 
-// A fetched file from a folder, copied by the system (never held in memory as a whole).
-String CopyFetched(const String& source, const String& target) {
-  if (SameTextTrim(source, target)) return String();  // already where it belongs
-  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) return WriteFailed(target);
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return String();
+// A fetched file from a folder, copied by the system (never held in memory as a whole); error
+// is left as it is unless the copy fails.
+void CopyFetched(const String& source, const String& target, String& error) {
+  if (SameTextTrim(source, target)) return;  // already where it belongs
+  if (CopyFileA(source.c_str(), target.c_str(), FALSE))
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  else
+    WriteFailed(target, error);
 }
 
 }  // namespace
 
+bool AgentBox(AgentBoxKind kind, WindowHandle owner, const String& text) {
+  static String (*const kCaptions[])() = {original_file::Error, original_file::Attention, original_file::Confirm};
+  const String caption = kCaptions[kind]();
+  const String buttons = original_file::BtnText();
+  const int32_t charset = original_file::CharSet();
+  if (kind == kAgentConfirm) return ConfirmBox(owner, text, caption, buttons, charset);
+  if (kind == kAgentError)
+    ErrorBox(owner, text, caption, buttons, charset);
+  else
+    AttentionBox(owner, text, caption, buttons, charset);
+  return false;
+}
+
 bool DownloadFileAU(const String& location, const String& name, int kind, String& errorText) {
-  errorText = String();
+  errorText.clear();
   g_writeFailed = false;
-  bool result = false;
-  String content, target;
   const String file = FetchFileName(name);
   const bool test = TestMode();
-  const String where = test ? TestModeURL() : location;
-  String path = where + "\\" + file;
-  const bool local = !file.empty() && CurrentAgentHost().FileSize(path) >= 0;
-  DebugWriteLnPid(" DownloadFileAU: ", DbgBool(local) + " " + path);
+  const String& where = test ? TestModeURL() : location;
+  String path = FetchPath(where, '\\', file);
+  const int64_t size = file.empty() ? -1 : CurrentAgentHost().FileSize(path);
+  DebugWriteLnPid(" DownloadFileAU: ", DbgBool(size >= 0) + " " + path);
   if (file.empty()) return false;
   const String saved = AgentFolder() + file;
-  if (local) {
+  const String none;  // the destination of a download into memory, and other empty arguments
+  String content;
+  bool toFile = false;  // the fetched file is to lie at saved
+  if (size >= 0) {
     if (kind == 1) {
       content = ReadFilePart(path, 0, 0);
-    } else if (CurrentAgentHost().FileSize(path) > 0) {
-      target = saved;
-      errorText = CopyFetched(path, target);
+    } else if (size > 0) {
+      toFile = true;
+      CopyFetched(path, saved, errorText);
     }
   } else if (!test && InternetConnected()) {
     static const char* const kKeys[] = {"s31", "s32", "s33"};
@@ -82,50 +90,51 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     Wait(500);
     SetStatusLine(AutoUpdateText(kKeys[kind - 1], kTexts[kind - 1]), original_file::FontName(),
                   original_file::CharSet(), original_file::FontSize());
-    path = where + "/" + file;
+    path = FetchPath(where, '/', file);
     SetDownloadAbortFlag(false);
     const bool interactive = InteractiveState() == 1;
     const bool show = kind == 2 && ConfirmDownload() && !interactive;
     if (show) ShowStubWindow(true);
-    if (kind != 1) target = saved;
-    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, target, content,
-                                  DownloadProgress, errorText);
+    toFile = kind != 1;
+    HTTP_DownloadFile_Incremental(interactive ? StubWindowHandle() : nullptr, path, toFile ? saved : none,
+                                  content, DownloadProgress, errorText);
     if (show) ShowStubWindow(false);
     Wait(500);
   }
+  bool result = false;
   if (kind == 1) {
-    if (errorText.empty() && !content.empty())
-      errorText = CheckNotFoundPage(String(), content, path, "");
     if (errorText.empty() && !content.empty()) {
-      if (WriteFileText(saved, content, 0, false))
-        result = true;
-      else
-        errorText = WriteFailed(saved);
+      errorText = NotFoundPageText(content, path, "");
+      if (errorText.empty()) {
+        result = WriteFileText(saved, content, 0, false);
+        if (!result) WriteFailed(saved, errorText);
+      }
     }
-    if (!errorText.empty() && errorText[0] == '3') errorText = String();
+    if (errorText[0] == '3') errorText.clear();  // an empty text reads as its terminating zero
     return result;
   }
-  if (errorText.empty() && !target.empty()) {
-    result = true;
-    if (!MatchesToken(target, kind)) {
-      result = false;
-      const String message = CheckNotFoundPage(target, String(), where, "Bad Secret Token!");
-      DeleteFileA(target.c_str());
-      AgentErrorBox(message);
+  if (errorText.empty() && toFile) {
+    result = MatchesToken(saved, kind);
+    if (!result) {
+      const String message = CheckNotFoundPage(saved, none, where, "Bad Secret Token!");
+      DeleteFileA(saved.c_str());
+      AgentBox(kAgentError, nullptr, message);
     }
   }
   if (!errorText.empty() && path.size() > 2 &&
       (ConfirmDownload() || (g_writeFailed && InteractiveState() == 1))) {
-    String text;
-    if (g_writeFailed)
-      text = errorText;
-    else if (DownloadAbortFlag())
-      text = AutoUpdateText("s3", "File Download Aborted!");
-    else if (path[1] == ':')
-      text = AutoUpdateText("s4", "File not Found!") + "<P><P>" + path;
-    else
-      text = AutoUpdateText("s5", "Unable to Download File!") + "<P><P>" + path;
-    AgentAttentionBox(nullptr, text);
+    String text = errorText;
+    if (!g_writeFailed) {
+      static const char* const kKeys[] = {"s3", "s4", "s5"};
+      static const char* const kTexts[] = {"File Download Aborted!", "File not Found!", "Unable to Download File!"};
+      const int which = DownloadAbortFlag() ? 0 : path[1] == ':' ? 1 : 2;
+      text = AutoUpdateText(kKeys[which], kTexts[which]);
+      if (which > 0) {
+        text += "<P><P>";
+        text += path;
+      }
+    }
+    AgentBox(kAgentAttention, nullptr, text);
   }
   return result;
 }
@@ -174,38 +183,43 @@ void PerformShot() {
   if (fetched) SetFileAttributesA(info.c_str(), FILE_ATTRIBUTE_HIDDEN);
   original_file::SetProbeSecondsLast(NowSeconds());
   int32_t status = 0;
-  bool offered = false;
+  bool relaunch = false;
   if (GetOkToPerformAU(fetched, status)) {
     DebugWriteLnPid(" ==== PerformShot-1 ====");
-    offered = true;
     original_file::SetReAskSecondsLast(NowSeconds());
     original_file::SetStamp(update_info::Stamp());
     if (update_info::AutoInform())
       PerformAutoInform();
-    else if (PerformAutoUpdate())
-      RelaunchAgent();
+    else
+      relaunch = PerformAutoUpdate();
     DebugWriteLnPid(" ==== PerformShot-2 ====");
   }
   if (InteractiveState() == 1) {
     Wait(1000);
     ShowStubWindow(false);
-    if (!offered) {
+    if (status != kOfferStatus) {  // no offer was made
       const bool test = TestMode();
       const bool connected = InternetConnected();
       DebugWriteLnPid(" TestMode=", DbgBool(test));
       DebugWriteLnPid(" InternetConnected=", DbgBool(connected));
-      if (writeFailed)
-        AgentErrorBox(errorText);
-      else if (!test && !connected)
-        AgentErrorBox(AutoUpdateText("s2", ""));
-      else if (!test && !errorText.empty())
-        AgentErrorBox(errorText);
-      else
-        AgentAttentionBox(ActiveWindowOwner(),
-                          AutoUpdateText("s21", "") + "   (" + IntText(status) + ")   ");
+      AgentBoxKind kind = kAgentError;
+      WindowHandle owner = nullptr;
+      if (writeFailed) {
+        // the error of the fetch as it stands
+      } else if (!test && !connected) {
+        errorText = AutoUpdateText("s2", "");
+      } else if (test || errorText.empty()) {
+        kind = kAgentAttention;
+        owner = ActiveWindowOwner();
+        errorText = AutoUpdateText("s21", "") + "   (" + IntText(status) + ")   ";
+      }
+      AgentBox(kind, owner, errorText);
     }
   }
   DeleteFileA(info.c_str());
+  // Last: the waits above keep messages flowing and would take the quit request that ends this
+  // copy for its relaunch.
+  if (relaunch) RelaunchAgent();
 }
 
 }  // namespace vx

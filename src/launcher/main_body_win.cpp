@@ -78,7 +78,7 @@ const String& WorkFolder() {
   if (g_workFolder.empty()) {
     uint32_t dos = 0;
     bool have = FileDosDateTime(ModulePath(), dos);
-    g_workFolder = WorkFolderName(TempDir(), have, dos);
+    g_workFolder = WorkFolderName(TempDir(), have, dos, AgentFlag() ? GetCurrentProcessId() : 0);
     if (DirectoryExists(g_workFolder)) DeleteTree(g_workFolder, true);
     ForceDirectories(g_workFolder);
   }

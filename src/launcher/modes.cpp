@@ -45,9 +45,11 @@ String AgentCopyClassName(const String& agentExeName) {
   return ".AutoUpdate.X_" + NameWithoutExt(agentExeName);
 }
 
-String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime) {
+String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime, uint32_t agentPid) {
   uint32_t word = haveFileTime ? (dosDateTime & 0xFFFFu) : 65535u;
-  return tempDir + "SETUP_" + IntText(word);
+  String name = tempDir + "SETUP_" + IntText(word);
+  if (agentPid != 0) name += "_" + IntText(agentPid);
+  return name;
 }
 
 }  // namespace vx

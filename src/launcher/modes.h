@@ -32,6 +32,9 @@ String WindowClassNameFor(bool agentFlag, const String& ownPath);
 // Class of a running agent copy of the product whose agent is agentExeName.
 String AgentCopyClassName(const String& agentExeName);
 // temp (with trailing backslash) + "SETUP_" + the time-of-day word of the file's DOS date-time.
-String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime);
+// An agent is built with its installer's file time, so an agent process (agentPid, its process
+// id; 0 for the other roles) adds "_" + that id: it never shares, and never clears, the folder of
+// an installer whose setup is still running, nor that of another agent copy.
+String WorkFolderName(const String& tempDir, bool haveFileTime, uint32_t dosDateTime, uint32_t agentPid = 0);
 
 }  // namespace vx

@@ -133,17 +133,13 @@ void RunStubWindow() {
   wc.lpszClassName = WindowClassName().c_str();
   RegisterClassA(&wc);
 
-  String caption;
-  {
-    const TGFileInfo package(*OpenPieceFile(ModulePath()));
-    caption = LauncherText(package.LanguageBlock(), "s0");  // "Vornix Installation Suite" by default
-  }
+  const TGFileInfo& own = OwnPackage();
+  const String caption = LauncherText(own.LanguageBlock(), "s0");  // "Vornix Installation Suite" by default
   const int x = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), kStubWidth);
   const int y = CenteredOrigin(GetSystemMetrics(SM_CYSCREEN), kStubHeight);
   HWND wnd = CreateWindowExA(0, wc.lpszClassName, caption.c_str(), kStubStyle, x, y, kStubWidth, kStubHeight,
                              nullptr, nullptr, inst, nullptr);
 
-  const TGFileInfo& own = OwnPackage();
   SetBoxFont(own.LanguageFontName(), own.LanguageFontSize(), own.LanguageCharset());
 
   if (wnd != nullptr) {

@@ -32,15 +32,18 @@ void RunWebHostedJob(const String& agentName) {
       ShowUnpackError(UnsafeAgentNameText(agentName, reason), LauncherText(texts, "BtnText"), LanguageCharset(texts));
       return;
     }
-    String self = ReadFilePart(ModulePath(), 0, 0);
-    const uint64_t end = PackageEnd(*OpenPieceFile(ModulePath()));
+    const String& module = ModulePath();
+    String self = ReadFilePart(module, 0, 0);
+    const uint64_t end = PackageEnd(*OpenPieceFile(module));
     if (end >= 5 && end <= self.size()) {
       self[end - 5] = 1;
       uint32_t dos = 0;
-      FileDosDateTime(ModulePath(), dos);
+      FileDosDateTime(module, dos);
+      String target = WorkFolder() + "\\";
       const String folder = EntryFolder(relative);
-      if (!folder.empty()) ForceDirectories(WorkFolder() + "\\" + folder);
-      WriteFileText(WorkFolder() + "\\" + relative, self, dos, false);
+      if (!folder.empty()) ForceDirectories(target + folder);
+      target += relative;
+      WriteFileText(target, self, dos, false);
     }
   }
   // The package comes from the web folder, or from the launcher's own folder when a copy lies

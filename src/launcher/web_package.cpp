@@ -13,9 +13,21 @@ String WebSourceFolder(const String& webFolder, const String& ownFolder, bool no
   return !noLocal && localCopyExists ? ownFolder : webFolder;
 }
 
-String WebPackageUrl(const String& folder, const String& fileName) { return folder + "/" + fileName; }
+namespace {
 
-String LocalCopyPath(const String& folder, const String& fileName) { return folder + "\\" + fileName; }
+// folder, separator, fileName: built in one text, with no temporary to move and destroy.
+String Joined(const String& folder, char separator, const String& fileName) {
+  String path = folder;
+  path += separator;
+  path += fileName;
+  return path;
+}
+
+}  // namespace
+
+String WebPackageUrl(const String& folder, const String& fileName) { return Joined(folder, '/', fileName); }
+
+String LocalCopyPath(const String& folder, const String& fileName) { return Joined(folder, '\\', fileName); }
 
 bool IsPlainFileName(const String& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == String::npos;
@@ -24,8 +36,8 @@ bool IsPlainFileName(const String& name) {
 String AskDownloadText(const String& question, const String& sizeText) {
   int64_t size = 0;
   const String t = Trim(sizeText);
-  const bool decimal = !t.empty() && t.find_first_not_of("0123456789") == String::npos;
-  if (!decimal || !TextToInt64(t, size)) size = 0;
+  // Digits only (an empty text does not convert).
+  if (t.find_first_not_of("0123456789") != String::npos || !TextToInt64(t, size)) size = 0;
   return ReplaceAll(question, "<SIZE>", MbText(static_cast<double>(size)));
 }
 

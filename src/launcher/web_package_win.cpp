@@ -21,8 +21,8 @@ const char* const kDeclined = "!";  // the user said No: nothing to show
 
 void DownloadWebPackage(const String& workFolder, const String& sourceFolder, const String& fileName) {
   const TGFileInfo& own = OwnPackage();
-  const String buttons = PackageText(own, "BtnText");
   const String url = WebPackageUrl(sourceFolder, fileName);
+  const String none;  // every empty argument below
   String error;
   bool downloaded = false;
   String packagePath = LocalCopyPath(sourceFolder, fileName);
@@ -32,7 +32,8 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   } else if (!FileExists(packagePath)) {
     ShowPackageStatus(own, "s10");
     if (own.AskDownloadFlag() && !ConfirmBox(StubWindowHandle(), AskDownloadText(PackageText(own, "s11"), own.WebSizeText()),
-                                             PackageText(own, "Confirm"), buttons, own.LanguageCharset()))
+                                             PackageText(own, "Confirm"), PackageText(own, "BtnText"),
+                                             own.LanguageCharset()))
       error = kDeclined;
     if (!InternetConnected()) error = PackageText(own, "s12");
     SetDownloadAbortFlag(false);
@@ -45,9 +46,9 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   }
   if (error.empty()) {
     const TGFileInfo package(*OpenPieceFile(packagePath));
-    if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, String(), url, kBadSecretToken);
+    if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, none, url, kBadSecretToken);
   }
-  if (error.empty()) RunSetup(workFolder, packagePath, String(), String(), true);
+  if (error.empty()) RunSetup(workFolder, packagePath, none, none, true);
   if (downloaded) DeleteFileA(packagePath.c_str());
   if (!error.empty() && error != kDeclined)
     PackageErrorBox(StubWindowHandle(), own, error);

@@ -12,27 +12,30 @@ uint32_t g_readRing[kRing];
 
 constexpr int32_t kMaxChunk = 10240;
 
-// The rate with two decimals and "." as decimal point.
-String TwoDecimals(double v) {
+// Appends the rate with two decimals and "." as decimal point.
+void AppendTwoDecimals(String& text, double v) {
   if (!(v >= 0)) v = 0;
   if (v > 1e15) v = 1e15;
   const int64_t cents = static_cast<int64_t>(v * 100 + 0.5);
-  return IntText(cents / 100) + "." + ZeroPad(cents % 100, 2);
+  text += IntText(cents / 100);
+  text += '.';
+  text += ZeroPad(cents % 100, 2);
 }
 
-// num / den rounded to the nearest integer, halves to even (den > 0, num >= 0).
-int64_t RoundHalfEven(int64_t num, int64_t den) {
-  int64_t q = num / den;
-  const int64_t twice = 2 * (num % den);
+// num / den rounded to the nearest integer, halves to even (den > 0). Twice the remainder stays
+// below 2 * den, which a 32-bit unsigned number holds for any den of 31 bits.
+uint32_t RoundHalfEven(uint32_t num, uint32_t den) {
+  uint32_t q = num / den;
+  const uint32_t twice = 2 * (num % den);
   if (twice > den || (twice == den && (q & 1) != 0)) ++q;
   return q;
 }
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
+// Days in month m of year y, for the years a packed date can hold (1980 to 2107): among them
+// 2100 is the only year divisible by 4 that is not a leap year.
 int DaysInMonth(int y, int m) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+  static const uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && (y & 3) == 0 && y != 2100 ? 29 : kDays[m - 1];
 }
 
 // Reads decimal digits from text at pos (blanks skipped first); false when there are none.
@@ -62,8 +65,17 @@ void SetDownloadAbortFlag(bool on) { g_downloadAbort = on; }
 const char* const kDownloadAborted = "Download Aborted";
 
 String InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
-String OpenUrlErrorText(const String& url) { return "2 Unable to open Internet Connection <P>URL: " + url; }
-String NotFoundErrorText(const String& url) { return "3 " + url + "<P><P>File Not Found !"; }
+String OpenUrlErrorText(const String& url) {
+  String text = "2 Unable to open Internet Connection <P>URL: ";
+  text += url;
+  return text;
+}
+String NotFoundErrorText(const String& url) {
+  String text = "3 ";
+  text += url;
+  text += "<P><P>File Not Found !";
+  return text;
+}
 
 String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, uint32_t tick) {
   if (start) {
@@ -72,7 +84,10 @@ String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, ui
       g_readRing[i] = 0;
     }
   }
-  String text = IntText(done) + "/" + IntText(total) + " Bytes   ";
+  String text = IntText(done);
+  text += '/';
+  text += IntText(total);
+  text += " Bytes   ";
   int64_t bytes = 0;
   for (int i = 0; i + 1 < kRing; ++i) {
     g_tickRing[i] = g_tickRing[i + 1];
@@ -83,7 +98,10 @@ String SpeedTextAt(bool start, int32_t total, int32_t done, int32_t lastRead, ui
   g_readRing[kRing - 1] = static_cast<uint32_t>(lastRead);
   bytes += g_readRing[kRing - 1];
   const int32_t elapsed = static_cast<int32_t>(tick - g_tickRing[0]);
-  if (elapsed > 0) text += TwoDecimals(static_cast<double>(bytes) / (elapsed / 1000.0) / 1024) + " KB/Sec";
+  if (elapsed > 0) {
+    AppendTwoDecimals(text, static_cast<double>(bytes) / (elapsed / 1000.0) / 1024);
+    text += " KB/Sec";
+  }
   return text;
 }
 
@@ -104,11 +122,14 @@ int32_t PartialKey(int32_t length, uint32_t stamp) {
 }
 
 String PartialFileName(const String& dest, int32_t length, uint32_t stamp) {
-  return dest + "." + IntText(PartialKey(length, stamp));
+  String name = dest;
+  name += '.';
+  name += IntText(PartialKey(length, stamp));
+  return name;
 }
 
 bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
-  if (name.size() <= dest.size() + 1 || UpperCase(name.substr(0, dest.size())) != UpperCase(dest) ||
+  if (name.size() <= dest.size() + 1 || !SameTextCI(StrView(name.data(), dest.size()), dest) ||
       name[dest.size()] != '.')
     return false;
   const String suffix = name.substr(dest.size() + 1);
@@ -120,17 +141,22 @@ bool PartialKeyOf(const String& dest, const String& name, int32_t& key) {
 }
 
 String NotFoundPageText(const String& content, const String& url, const char* def) {
-  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos)
-    return "<b>404 File Not Found...</b><P><P>URL:  " + url + ".";
-  return def;
+  String text = def;
+  if (PosCI("<TITLE", content) > 0 && PosCI("</TITLE", content) > 0 && content.find("404") != String::npos) {
+    text = "<b>404 File Not Found...</b><P><P>URL:  ";
+    text += url;
+    text += '.';
+  }
+  return text;
 }
 
 ProgressPlan DownloadProgressPlan(int32_t length, int32_t done) {
   ProgressPlan p;
   p.chunk = length / 10 < kMaxChunk ? length / 10 : kMaxChunk;
   if (p.chunk < 1) p.chunk = 1;
-  p.max = static_cast<int32_t>(RoundHalfEven(length > 0 ? length : 0, p.chunk) + 1);
-  p.position = static_cast<int32_t>(RoundHalfEven(done > 0 ? done : 0, p.chunk));
+  const uint32_t chunk = static_cast<uint32_t>(p.chunk);
+  p.max = static_cast<int32_t>(RoundHalfEven(static_cast<uint32_t>(length > 0 ? length : 0), chunk) + 1);
+  p.position = static_cast<int32_t>(RoundHalfEven(static_cast<uint32_t>(done > 0 ? done : 0), chunk));
   return p;
 }
 
@@ -142,7 +168,8 @@ int64_t ChunkUnits(int64_t bytes, int32_t chunk) {
 bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_t& total) {
   size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;
-  if (UpperCase(text.substr(pos, 5)) != "BYTES") return false;
+  const size_t left = text.size() - pos;
+  if (!SameTextCI(StrView(text.data() + pos, left < 5 ? left : 5), "BYTES")) return false;
   pos += 5;
   if (pos >= text.size() || (text[pos] != ' ' && text[pos] != '=')) return false;
   ++pos;
@@ -153,7 +180,12 @@ bool ParseContentRange(const String& text, int64_t& first, int64_t& last, int64_
   return pos == text.size() && first <= last && last < total;
 }
 
-String RangeHeader(int64_t offset) { return "Range: bytes=" + IntText(offset) + "-\r\n"; }
+String RangeHeader(int64_t offset) {
+  String header = "Range: bytes=";
+  header += IntText(offset);
+  header += "-\r\n";
+  return header;
+}
 
 ReplyPlan DecideReplyUse(int64_t offset, int32_t partialKey, const ReplyFacts& reply) {
   if (offset <= 0 || reply.status == 200) return ReplyPlan{ReplyUse::Rewrite, reply.contentLength};

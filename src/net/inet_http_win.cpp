@@ -24,11 +24,12 @@ int32_t QueryNumber(HINTERNET request, DWORD query, int32_t def) {
   return static_cast<int32_t>(value);
 }
 
-String QueryText(HINTERNET request, DWORD query) {
+// Sets out to the text of the query, empty when it fails or does not fit.
+void QueryText(HINTERNET request, DWORD query, String& out) {
   char text[256];
   DWORD length = sizeof text;
-  if (!InetHttpQueryInfoA(request, query, text, &length, nullptr) || length >= sizeof text) return String();
-  return String(text, length);
+  if (!InetHttpQueryInfoA(request, query, text, &length, nullptr) || length >= sizeof text) length = 0;
+  out.assign(text, length);
 }
 
 // The Last-Modified time as a packed DOS date and time, 0 when missing or out of its range.
@@ -41,13 +42,12 @@ uint32_t QueryStamp(HINTERNET request) {
   return PackDosDateTime(CivilTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
 }
 
-ReplyFacts QueryReply(HINTERNET request) {
-  ReplyFacts r;
+// Fills every field of r from the reply to request.
+void QueryReply(HINTERNET request, ReplyFacts& r) {
   r.status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, 0);
   r.contentLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, -1);
-  r.contentRange = QueryText(request, HTTP_QUERY_CONTENT_RANGE);
+  QueryText(request, HTTP_QUERY_CONTENT_RANGE, r.contentRange);
   r.stamp = QueryStamp(request);
-  return r;
 }
 
 // The partial file a download of dest left behind: the largest file named dest + "." + key.
@@ -62,17 +62,18 @@ struct PartialFile {
 // when remove is set; returns the partial file among them otherwise.
 PartialFile VisitSuffixedFiles(const String& dest, bool remove) {
   PartialFile best;
-  const size_t cut = dest.find_last_of("\\/:");
-  const String folder = cut == String::npos ? String() : dest.substr(0, cut + 1);
-  const String prefix = UpperCase(dest.substr(folder.size()) + ".");
+  // Without a folder part cut + 1 wraps round to 0.
+  const String folder = dest.substr(0, dest.find_last_of("\\/:") + 1);
+  // The files' paths are folder + name: their folder parts equal dest's byte for byte, so the
+  // name test can be made on the whole path.
+  const String prefix = dest + ".";
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((dest + ".*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return best;
   do {
-    const String name = fd.cFileName;
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && name.size() > prefix.size() &&
-        UpperCase(name.substr(0, prefix.size())) == prefix) {
-      const String path = folder + name;
+    const String path = folder + fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && path.size() > prefix.size() &&
+        SameTextCI(StrView(path.data(), prefix.size()), prefix)) {
       int32_t key = 0;
       if (remove) {
         DeleteFileA(path.c_str());
@@ -175,7 +176,7 @@ void Download(HINTERNET session, HWND owner, const String& url, const String& de
       error = OpenUrlErrorText(url);
       return;
     }
-    reply = QueryReply(request);
+    QueryReply(request, reply);
     plan = DecideReplyUse(offset, partialFile.key, reply);
     if (plan.use != ReplyUse::Retry) break;
     // Not a continuation of this partial file: never append it; start over from byte 0.

@@ -12,13 +12,23 @@
 namespace vx {
 namespace {
 
-// Replaces the extension of a file name (the part from its last "."), or appends one.
-String ChangeExtension(const String& name, const char* ext) {
-  String out = name;
+// The file-name part of a list's item with its extension (the part from its last ".")
+// replaced, or appended.
+String ItemFileName(const String& list, int index, const char* ext) {
+  String out = FileNamePart(ListItem(list, index, ""));
   const size_t p = out.rfind('.');
   if (p != String::npos) out.resize(p);
   out += ext;
   return out;
+}
+
+// A list's item is the flag value "1".
+bool ItemIsOne(const String& list, int index) { return ListItem(list, index, "") == "1"; }
+
+// A list's token item, decoded or as stored.
+String ItemToken(const String& list, int index, bool decode) {
+  const String raw = ListItem(list, index, "");
+  return decode ? DecodeToken(raw) : raw;
 }
 
 }  // namespace
@@ -82,26 +92,16 @@ int TGFileInfo::LanguageFontSize() const { return vx::LanguageFontSize(language_
 String TGFileInfo::LanguageFontName() const { return vx::LanguageFontName(language_); }
 
 String TGFileInfo::UpdateUrl() const { return ListItem(settings_, 0, ""); }
-String TGFileInfo::InfoFileName() const {
-  return ChangeExtension(FileNamePart(ListItem(settings_, 1, "")), ".info");
-}
-String TGFileInfo::OriginalFileName() const {
-  return ChangeExtension(FileNamePart(ListItem(settings_, 1, "")), ".original");
-}
+String TGFileInfo::InfoFileName() const { return ItemFileName(settings_, 1, ".info"); }
+String TGFileInfo::OriginalFileName() const { return ItemFileName(settings_, 1, ".original"); }
 String TGFileInfo::AgentExeName() const { return ListItem(settings_, 2, ""); }
-String TGFileInfo::AgentToken(bool decode) const {
-  const String raw = ListItem(settings_, 3, "");
-  return decode ? DecodeToken(raw) : raw;
-}
-bool TGFileInfo::RunHidden() const { return ListItem(settings_, 4, "") == "1"; }
+String TGFileInfo::AgentToken(bool decode) const { return ItemToken(settings_, 3, decode); }
+bool TGFileInfo::RunHidden() const { return ItemIsOne(settings_, 4); }
 
 String TGFileInfo::WebFolder() const { return ListItem(web_, 0, ""); }
 String TGFileInfo::WebFileName() const { return ListItem(web_, 1, ""); }
-bool TGFileInfo::WebNoLocal() const { return ListItem(web_, 2, "") == "1"; }
-String TGFileInfo::WebToken(bool decode) const {
-  const String raw = ListItem(web_, 3, "");
-  return decode ? DecodeToken(raw) : raw;
-}
+bool TGFileInfo::WebNoLocal() const { return ItemIsOne(web_, 2); }
+String TGFileInfo::WebToken(bool decode) const { return ItemToken(web_, 3, decode); }
 String TGFileInfo::WebSizeText() const { return ListItem(web_, 4, ""); }
 bool TGFileInfo::SameWebToken(const TGFileInfo& other) const {
   return WebToken(true) == other.WebToken(true);

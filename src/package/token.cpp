@@ -1,6 +1,4 @@
 // Decoding of the scrambled secret tokens of the settings and web lists.
-#include <vector>
-
 #include "package/package.h"
 #include "text/utils.h"
 
@@ -12,24 +10,23 @@ String DecodeToken(const String& text) {
 
   String hex = text;
   for (char& ch : hex) ch = static_cast<char>(static_cast<unsigned char>(ch) - 50);
-  std::vector<uint8_t> d;
+  String d;  // the bytes, two characters each (a last single one alone)
   d.reserve(hex.size() / 2 + 1);
-  for (size_t i = 0; i < hex.size(); i += 2)
-    d.push_back(static_cast<uint8_t>(HexToInt(hex.substr(i, 2)) & 0xFF));
+  for (size_t i = 0; i < hex.size(); i += 2) d += static_cast<char>(HexToInt(hex.substr(i, 2)));
 
   const size_t n = d.size();
   if (n <= 4) return fallback;
   uint8_t sum = 0;
   for (size_t i = 0; i < n; ++i)
-    if (i != n - 2) sum = static_cast<uint8_t>(sum + d[i]);
-  if (sum != d[n - 2]) return fallback;
+    if (i != n - 2) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(d[i]));
+  if (sum != static_cast<uint8_t>(d[n - 2])) return fallback;
 
-  const uint8_t key = d[0] ^ d[n - 1];
-  for (size_t i = 1; i + 1 < n; ++i) d[i] ^= key;
-  const size_t a = d[1], b = d[2];
+  const char key = static_cast<char>(d[0] ^ d[n - 1]);
+  for (size_t i = 1; i + 1 < n; ++i) d[i] = static_cast<char>(d[i] ^ key);
+  const size_t a = static_cast<uint8_t>(d[1]), b = static_cast<uint8_t>(d[2]);
   if (a + b + 4 > n) return fallback;  // stated lengths do not fit the token
   // Bytes numbered from 1: the result starts at byte a + 4 and holds n - a - b - 4 bytes.
-  return String(reinterpret_cast<const char*>(d.data()) + a + 3, n - b - 1 - (a + 3));
+  return d.substr(a + 3, n - b - 1 - (a + 3));
 }
 
 }  // namespace vx

@@ -17,7 +17,12 @@ namespace vx {
 namespace {
 
 // " (zlib: <its message>)." after a failure to inflate.
-String ZLibNote(int code) { return " (zlib: " + ZLibMessage(code) + ")."; }
+String ZLibNote(int code) {
+  String note = " (zlib: ";
+  note += ZLibMessage(code);
+  note += ").";
+  return note;
+}
 
 // The date item of a header: a decimal DOS date-time; 0 (leave the time) when not a number.
 uint32_t ParseDosDate(const String& text) {

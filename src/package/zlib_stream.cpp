@@ -11,7 +11,7 @@ struct InflateStream::State {
   z_stream zs;
 };
 
-String ZLibMessage(int code) {
+const char* ZLibMessage(int code) {
   static const char* const kMessages[] = {
       "incompatible version",  // -6
       "buffer error",          // -5
@@ -23,7 +23,7 @@ String ZLibMessage(int code) {
       "stream end",            // 1
       "need dictionary",       // 2
   };
-  if (code < -6 || code > 2) return String();
+  if (code < -6 || code > 2) return "";
   return kMessages[code + 6];
 }
 

@@ -11,11 +11,11 @@ namespace vx {
 // zlib's result code and its message text ("data error", "buffer error", ...).
 struct EZLibError {
   int code = 0;
-  String message;
+  const char* message = "";  // a constant text
 };
 
 // The message zlib 1.1.4 gives for a result code; "need dictionary" for 2, empty for unknown codes.
-String ZLibMessage(int code);
+const char* ZLibMessage(int code);
 EZLibError MakeZLibError(int code);
 
 // One zlib (RFC 1950) inflate stream, fed piece by piece.

@@ -1,7 +1,6 @@
 // Process and window control over the PSAPI / ToolHelp bindings.
 #include "process/process_win.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "process/kernel32_win.h"
@@ -24,14 +23,6 @@ constexpr DWORD kImageBuffer = 1024;  // image path buffer, in characters
 // bitness and of higher integrity levels, where query-and-read rights are refused.
 constexpr DWORD kQueryLimitedInformation = 0x1000;
 
-// The short (8.3) form of a path; empty when the file does not exist or has none.
-String ShortPathOf(const String& path) {
-  if (path.empty()) return String();
-  char buf[MAX_PATH + 1];
-  const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? String(buf, n) : String();
-}
-
 // The matching rules: full path, base name (unless fullPathOnly), then short forms. The short
 // form of the process's path is only looked up when the target has one.
 bool Matches(const String& exePath, const String& baseName, const String& target,
@@ -47,14 +38,15 @@ bool IsEmptyTarget(const String& target) { return Trim(target).empty(); }
 // The executable path the system reports for a process; empty where the system has no such
 // query (before Vista) or refuses it.
 String ImagePathOf(DWORD pid) {
-  HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
-  if (process == nullptr) return String();
-  char path[kImageBuffer];
-  DWORD size = kImageBuffer;
   String result;
-  if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
-    result.assign(path, size);
-  CloseHandle(process);
+  HANDLE process = SysOpenProcess(kQueryLimitedInformation, pid);
+  if (process != nullptr) {
+    char path[kImageBuffer];
+    DWORD size = kImageBuffer;
+    if (KQueryFullProcessImageNameA(process, 0, path, &size) && size > 0 && size < kImageBuffer)
+      result.assign(path, size);
+    CloseHandle(process);
+  }
   return result;
 }
 
@@ -73,7 +65,7 @@ bool ModulePathOf(DWORD pid, String& path, String& baseName) {
     const DWORD baseLen = PsGetModuleBaseNameA(process, module, base, kNameBuffer);
     if (pathLen > 0 && pathLen < kNameBuffer) {
       path.assign(pathBuf, pathLen);
-      baseName = baseLen < kNameBuffer ? String(base, baseLen) : String();
+      baseName.assign(base, baseLen < kNameBuffer ? baseLen : 0);
       found = true;
     }
   }
@@ -95,8 +87,9 @@ bool ProcessMatches(DWORD pid, const String& target, const String& shortTarget, 
 bool StillRunning(HANDLE process) { return process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 bool InProcessIdList(uint32_t pid) {
-  const std::vector<uint32_t> ids = ProcessIdList();
-  return std::find(ids.begin(), ids.end(), pid) != ids.end();
+  for (const uint32_t id : ProcessIdList())
+    if (id == pid) return true;
+  return false;
 }
 
 // Facts about real windows for the analyser.
@@ -126,9 +119,10 @@ std::vector<uint32_t> ProcessIdList() {
     const DWORD size = static_cast<DWORD>(ids.size() * sizeof(DWORD));
     if (!PsEnumProcesses(reinterpret_cast<DWORD*>(ids.data()), size, &bytes)) bytes = 0;
     if (bytes != size) break;
-    ids.resize(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
+    ids = std::vector<uint32_t>(ids.size() + 1024 / sizeof(DWORD));  // the list may not have fitted
   }
-  ids.resize(std::min<size_t>(bytes / sizeof(DWORD), ids.size()));
+  const size_t count = bytes / sizeof(DWORD);
+  if (count < ids.size()) ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(count), ids.end());
   return ids;
 }
 

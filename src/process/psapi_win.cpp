@@ -10,47 +10,41 @@ using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using ModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, char*, DWORD);
 
-struct PsApi {
-  bool resolved = false;
-  EnumProcessesFn enumProcesses = nullptr;
-  EnumProcessModulesFn enumProcessModules = nullptr;
-  ModuleNameFn getModuleBaseName = nullptr;
-  ModuleNameFn getModuleFileNameEx = nullptr;
-};
+// The entry points, in the order of their names in Bound.
+enum PsEntry { kEnumProcesses, kEnumProcessModules, kGetModuleBaseName, kGetModuleFileNameEx, kPsEntryCount };
 
-const PsApi& Bound() {
-  static PsApi api;
-  if (!api.resolved) {
-    api.resolved = true;
-    const char* const lib = "PSAPI.dll";
-    api.enumProcesses = GetProcFromLibraryAs<EnumProcessesFn>(lib, "EnumProcesses");
-    api.enumProcessModules = GetProcFromLibraryAs<EnumProcessModulesFn>(lib, "EnumProcessModules");
-    api.getModuleBaseName = GetProcFromLibraryAs<ModuleNameFn>(lib, "GetModuleBaseNameA");
-    api.getModuleFileNameEx = GetProcFromLibraryAs<ModuleNameFn>(lib, "GetModuleFileNameExA");
+ProcAddress g_procs[kPsEntryCount];
+bool g_resolved = false;
+
+ProcAddress Bound(PsEntry entry) {
+  if (!g_resolved) {
+    g_resolved = true;
+    GetProcsFromLibrary("PSAPI.dll", "EnumProcesses\0EnumProcessModules\0GetModuleBaseNameA\0GetModuleFileNameExA",
+                        g_procs, kPsEntryCount);
   }
-  return api;
+  return g_procs[entry];
 }
 
 }  // namespace
 
 BOOL PsEnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesReturned) {
-  const PsApi& api = Bound();
-  return api.enumProcesses != nullptr ? api.enumProcesses(ids, bytes, bytesReturned) : 0;
+  const auto fn = reinterpret_cast<EnumProcessesFn>(Bound(kEnumProcesses));
+  return fn != nullptr ? fn(ids, bytes, bytesReturned) : 0;
 }
 
 BOOL PsEnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded) {
-  const PsApi& api = Bound();
-  return api.enumProcessModules != nullptr ? api.enumProcessModules(process, modules, bytes, bytesNeeded) : 0;
+  const auto fn = reinterpret_cast<EnumProcessModulesFn>(Bound(kEnumProcessModules));
+  return fn != nullptr ? fn(process, modules, bytes, bytesNeeded) : 0;
 }
 
 DWORD PsGetModuleBaseNameA(HANDLE process, HMODULE module, char* name, DWORD size) {
-  const PsApi& api = Bound();
-  return api.getModuleBaseName != nullptr ? api.getModuleBaseName(process, module, name, size) : 0;
+  const auto fn = reinterpret_cast<ModuleNameFn>(Bound(kGetModuleBaseName));
+  return fn != nullptr ? fn(process, module, name, size) : 0;
 }
 
 DWORD PsGetModuleFileNameExA(HANDLE process, HMODULE module, char* name, DWORD size) {
-  const PsApi& api = Bound();
-  return api.getModuleFileNameEx != nullptr ? api.getModuleFileNameEx(process, module, name, size) : 0;
+  const auto fn = reinterpret_cast<ModuleNameFn>(Bound(kGetModuleFileNameEx));
+  return fn != nullptr ? fn(process, module, name, size) : 0;
 }
 
 }  // namespace vx

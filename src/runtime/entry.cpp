@@ -8,13 +8,24 @@
 #include <cstdlib>
 #include <float.h>
 
-extern "C" void __main();  // libmingw32: runs the static constructors once
+using ExitFn = void (*)();
+
+// The linker's list of static constructors: -1, the constructors, a null entry.
+extern "C" ExitFn __CTOR_LIST__[];
 
 namespace {
 
-using ExitFn = void (*)();
 ExitFn* g_exitFns = nullptr;
 int g_exitCount = 0;
+
+// Runs the static constructors as the C runtime's start-up does, the last entry first. (The
+// runtime's own routine also registers a walk of the destructor list, which stays empty here:
+// static objects register their destructors through atexit.)
+void RunStaticConstructors() {
+  int n = 0;
+  while (__CTOR_LIST__[n + 1] != nullptr) ++n;
+  for (; n > 0; --n) __CTOR_LIST__[n]();
+}
 
 }  // namespace
 
@@ -31,7 +42,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 extern "C" void LauncherEntry() {
   _fpreset();  // the floating-point control word MinGW programs start with
-  __main();
+  RunStaticConstructors();
   // The launcher reads its command line itself (GetCommandLineA); the window's first ShowWindow
   // follows the starter's STARTUPINFO as with any SW_SHOWDEFAULT.
   const int code = WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);

@@ -24,37 +24,36 @@ void Deliver() {
   CurrentPlatform().DeliverTrace(chunk, n);
 }
 
-}  // namespace
-
-void DebugWrite(const String& text) {
+// Appends n bytes; a buffer that becomes full is delivered at once.
+void Append(const char* data, size_t size) {
   size_t pos = 0;
-  while (pos < text.size()) {
+  while (pos < size) {
     size_t n = kDebugBufferSize - g_count;
-    if (n > text.size() - pos) n = text.size() - pos;
-    std::memcpy(g_buffer + g_count, text.data() + pos, n);
+    if (n > size - pos) n = size - pos;
+    std::memcpy(g_buffer + g_count, data + pos, n);
     g_count += n;
     pos += n;
     if (g_count == kDebugBufferSize) Deliver();
   }
 }
 
+}  // namespace
+
+void DebugWrite(const String& text) { Append(text.data(), text.size()); }
+
 void DebugFlush() { Deliver(); }
 
 void DebugWriteLn(const String& text) {
-  DebugWrite(text);
-  DebugWrite("\n");
+  Append(text.data(), text.size());
+  Append("\n", 1);
   Deliver();
 }
 
 void DebugWriteLn(const char* label, const String& value) { DebugWriteLn(label + value); }
 
-void DebugWriteLnPid(const String& eventText) {
-  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
-}
+void DebugWriteLnPid(const String& eventText) { DebugWriteLnPid("", eventText); }
 
-void DebugWriteLnPid(const char* eventText) {
-  DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText);
-}
+void DebugWriteLnPid(const char* eventText) { DebugWriteLnPid(eventText, String()); }
 
 void DebugWriteLnPid(const char* eventText, const String& value) {
   DebugWriteLn(DbgUInt(CurrentPlatform().ProcessId()) + eventText + value);
@@ -69,16 +68,19 @@ String DbgBool(bool v) { return v ? "TRUE" : "FALSE"; }
 String DbgChar(char c) { return String(1, c); }
 
 String DbgFloat(double v) {
+  char text[23];
   if (!std::isfinite(v)) {
     // No digits to show: the name, right-aligned in the same 23-character field.
     const char* const name = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "+INF");
-    return String(23 - std::strlen(name), ' ') + name;
+    const size_t n = std::strlen(name);
+    std::memset(text, ' ', sizeof text - n);
+    std::memcpy(text + sizeof text - n, name, n);
+    return String(text, sizeof text);
   }
   // Sign position, one digit, point, 14 decimals, E, exponent sign, 4 exponent digits.
   // The exponent of a double has at most 3 digits.
   int exp = 0;
   const String digits = SignificantDigits(v, 15, exp);
-  char text[23];
   text[0] = std::signbit(v) && v != 0 ? '-' : ' ';
   text[1] = digits[0];
   text[2] = '.';

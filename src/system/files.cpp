@@ -12,26 +12,28 @@ uint32_t WriteChunkSize(uint64_t length) {
 }
 
 String FileNameWithoutExt(const String& path, LeadByteTest isLead) {
-  const String name = FileNameOf(path, isLead);
+  String name = FileNameOf(path, isLead);
   const size_t dot = name.rfind('.');
-  return dot == String::npos ? name : name.substr(0, dot);
+  if (dot != String::npos) name.erase(dot);
+  return name;
 }
 
 String SelfDeleteBatchText(const String& program, const String& folder,
                            const String& batchPath, bool removeFolder) {
-  String text = ":START\r\n";
-  // A command, the quoted path and the rest of the line.
-  const auto line = [&text](const char* command, const String& path, const char* rest) {
-    text += command;
-    text += '"';
-    text += path;
-    text += '"';
-    text += rest;
-  };
-  line("DEL ", program, "\r\n");
-  line("IF exist ", program, " GOTO START\r\n");
-  if (removeFolder) line("RD ", folder, "\r\n");
-  line("DEL ", batchPath, "\r\n");
+  // Each line: a command, the quoted path and the rest of the line.
+  String text = ":START\r\nDEL \"";
+  text += program;
+  text += "\"\r\nIF exist \"";
+  text += program;
+  text += "\" GOTO START\r\n";
+  if (removeFolder) {
+    text += "RD \"";
+    text += folder;
+    text += "\"\r\n";
+  }
+  text += "DEL \"";
+  text += batchPath;
+  text += "\"\r\n";
   return text;
 }
 

@@ -15,11 +15,11 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // Writes all bytes in calls of WriteChunkSize; stops when a call writes nothing.
 bool WriteAll(HANDLE h, const String& bytes) {
-  const uint64_t total = bytes.size();
+  const size_t total = bytes.size();
   const uint32_t chunk = WriteChunkSize(total);
-  uint64_t done = 0;
+  size_t done = 0;
   do {
-    uint64_t n = total - done;
+    size_t n = total - done;
     if (n > chunk) n = chunk;
     DWORD put = 0;
     if (!WriteFile(h, bytes.data() + done, static_cast<DWORD>(n), &put, nullptr)) put = 0;
@@ -30,10 +30,8 @@ bool WriteAll(HANDLE h, const String& bytes) {
 }
 
 bool WriteToFile(const String& path, const String& bytes, uint32_t fileDate, bool append) {
-  HANDLE h = append ? CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)
-                    : CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, append ? kShareAll : 0, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   if (append && !SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END)) ok = false;
@@ -75,10 +73,9 @@ bool ForceDirectories(const String& path) {
   if (p.empty()) return false;
   if (DirectoryExists(p)) return true;
   size_t cut = p.find_last_of("\\/");
-  if (cut != String::npos && cut > 0) {
-    String parent = p.substr(0, cut);
-    if (!(parent.size() == 2 && parent[1] == ':') && !ForceDirectories(parent)) return false;
-  }
+  // The parent first, unless it is a drive ("C:").
+  if (cut != String::npos && cut > 0 && !(cut == 2 && p[1] == ':') && !ForceDirectories(p.substr(0, cut)))
+    return false;
   return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
 }
 
@@ -141,7 +138,7 @@ double DiskFreeSpace(const String& path) {
     const String where = path.size() < 3 ? RootOf(path) : path;
     ULARGE_INTEGER available, total, totalFree;
     if (!freeSpaceEx(where.c_str(), &available, &total, &totalFree)) return -1;
-    return static_cast<double>(available.QuadPart);
+    return static_cast<double>(static_cast<int64_t>(available.QuadPart));  // far below 2^63 bytes
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   if (!GetDiskFreeSpaceA(RootOf(path).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
@@ -197,25 +194,16 @@ void WriteSelfDeleteBatch(bool removeFolder) {
   char comspec[MAX_PATH + 1];
   const DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
   const bool nt = IsWinNT();
-  String command;  // the shell, then its arguments
+  String command;  // the shell, then its arguments: quoted on the NT family, the short path elsewhere
+  if (nt) command += '"';
   if (n > 0 && n < sizeof comspec)
-    command.assign(comspec, n);
+    command.append(comspec, n);
   else
-    command = nt ? "cmd.exe" : "command.com";
-  if (nt) {
-    command.insert(0, 1, '"');
-    command += "\" /c \"\"";
-    command += batch;
-    command += "\"\"";
-  } else {
-    char shortPath[MAX_PATH + 1];
-    const DWORD s = GetShortPathNameA(batch.c_str(), shortPath, sizeof shortPath);
-    command += " /c ";
-    if (s > 0 && s < sizeof shortPath)
-      command.append(shortPath, s);
-    else
-      command += batch;
-  }
+    command += nt ? "cmd.exe" : "command.com";
+  command += nt ? "\" /c \"\"" : " /c ";
+  const String shortBatch = nt ? String() : ShortPathOf(batch);
+  command += shortBatch.empty() ? batch : shortBatch;
+  if (nt) command += "\"\"";
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;

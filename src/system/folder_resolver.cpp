@@ -7,11 +7,6 @@ namespace vx {
 const char* const kUserShellFoldersKeyPath =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-namespace {
-const char* const kStartMenuKeyPath =
-    "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-}  // namespace
-
 String FolderResolver::Finish(const String& path, bool add) {
   return SetTrailingBackslash(path, add, sys_.LeadBytes());
 }
@@ -30,28 +25,27 @@ String FolderResolver::SysDir(bool add) { return Finish(sys_.SystemDirectory(), 
 
 String FolderResolver::System16Dir() {
   const String sys = SysDir(false);
+  String dir = sys;  // the one text returned, so it is built in place
   const int p = LastPos("32", sys);
-  if (p > 0) {
-    String beside = sys;
-    beside.erase(static_cast<size_t>(p) - 1, 2);
-    if (DirExists(beside)) return beside;  // ...\system32 -> ...\system
+  if (p > 0) dir.erase(static_cast<size_t>(p) - 1, 2);  // ...\system32 -> ...\system
+  if (p == 0 || !DirExists(dir)) {
+    dir = WinDir(true) + "System";
+    if (!DirExists(dir)) dir = sys;
   }
-  const String system = WinDir(true) + "System";
-  if (DirExists(system)) return system;
-  return sys;
+  return dir;
 }
 
 String FolderResolver::FontDir() {
-  const String fonts = sys_.RegistryText(kUserShellFoldersKeyPath, "Fonts");
-  if (DirExists(fonts)) return fonts;
-  return WinDir(true) + "Fonts";
+  String dir = sys_.RegistryText(kUserShellFoldersKeyPath, "Fonts");
+  if (!DirExists(dir)) dir = WinDir(true) + "Fonts";
+  return dir;
 }
 
 String FolderResolver::ProgramFilesDir() { return sys_.RegistryText(kCurrentVersionKeyPath, "ProgramFilesDir"); }
 
 String FolderResolver::CommonFilesDir() { return sys_.RegistryText(kCurrentVersionKeyPath, "CommonFilesDir"); }
 
-String FolderResolver::StartMenuDir() { return sys_.RegistryText(kStartMenuKeyPath, "Start Menu"); }
+String FolderResolver::StartMenuDir() { return sys_.RegistryText(kUserShellFoldersKeyPath, "Start Menu"); }
 
 String FolderResolver::ProfileFallbackDir(bool add) {
   String dir = WinDir(true) + "Profiles\\" + sys_.RegisteredOwner();
@@ -59,71 +53,51 @@ String FolderResolver::ProfileFallbackDir(bool add) {
   return Finish(dir, add);
 }
 
-String FolderResolver::UserDir(bool add) {
-  String dir = UpIfExists(sys_.FolderPath(kFolderMyDocuments));
-  if (!DirExists(dir)) dir = ProfileFallbackDir(false);
-  return Finish(dir, add);
-}
+namespace {
 
-String FolderResolver::DocumentsAndSettingsDir(bool add) {
-  String dir = UpIfExists(UpIfExists(sys_.FolderPath(kFolderMyDocuments)));
-  if (!DirExists(dir)) dir = ProfileFallbackDir(false);
-  return Finish(dir, add);
-}
+// Where a fallback starts: the profile fallback, the Windows folder, or the user's or all users'
+// folder. Followed by a name, the base is taken with its trailing backslash; alone, without.
+enum FallbackBase : unsigned char { kNoFallback, kFromProfile, kFromWindows, kFromUser, kFromAllUsers };
+const char* const kFallbackNames[] = {"", "Application Data", "My Documents", "Documents", "Start Menu", "Desktop"};
 
-String FolderResolver::AllUsersDir(bool add) {
-  String dir = UpIfExists(sys_.FolderPath(kFolderAllUsersAppData));
-  if (!DirExists(dir)) dir = WinDir(false);
-  return Finish(dir, add);
-}
+struct SpecialRule {
+  unsigned short id;              // shell folder id
+  unsigned char shell;            // 1: SpecialFolderPath rather than FolderPath
+  unsigned char up;               // steps up to the parent, each taken only when the folder exists
+  unsigned char fallbacks[2][2];  // each fallback's base and index in kFallbackNames
+};
 
-String FolderResolver::UserAppDataDir(bool add) {
-  String dir = sys_.FolderPath(kFolderUserAppData);
-  if (!DirExists(dir)) dir = ProfileFallbackDir(true) + "Application Data";
-  return Finish(dir, add);
-}
+const SpecialRule kSpecialRules[] = {
+    {kFolderMyDocuments, 0, 1, {{kFromProfile, 0}, {kNoFallback, 0}}},          // UserDir
+    {kFolderUserAppData, 0, 0, {{kFromProfile, 1}, {kNoFallback, 0}}},          // UserAppDataDir
+    {kFolderMyDocuments, 0, 0, {{kFromProfile, 2}, {kNoFallback, 0}}},          // MyDocumentsDir
+    {kFolderUserStartMenu, 1, 0, {{kFromUser, 4}, {kFromAllUsers, 4}}},         // UserStartMenuDir
+    {kFolderUserDesktop, 1, 0, {{kFromUser, 5}, {kFromAllUsers, 5}}},           // UserDesktopDir
+    {kFolderMyDocuments, 0, 2, {{kFromProfile, 0}, {kNoFallback, 0}}},          // DocumentsAndSettingsDir
+    {kFolderAllUsersAppData, 0, 1, {{kFromWindows, 0}, {kNoFallback, 0}}},      // AllUsersDir
+    {kFolderAllUsersAppData, 0, 0, {{kFromWindows, 1}, {kNoFallback, 0}}},      // AllUsersAppDataDir
+    {kFolderAllUsersDocuments, 0, 0, {{kFromWindows, 3}, {kNoFallback, 0}}},    // AllUsersDocumentsDir
+    {kFolderAllUsersStartMenu, 1, 0, {{kFromAllUsers, 4}, {kNoFallback, 0}}},   // AllUsersStartMenuDir
+    {kFolderAllUsersDesktop, 1, 0, {{kFromAllUsers, 5}, {kNoFallback, 0}}},     // AllUsersDesktopDir
+};
 
-String FolderResolver::AllUsersAppDataDir(bool add) {
-  String dir = sys_.FolderPath(kFolderAllUsersAppData);
-  if (!DirExists(dir)) dir = WinDir(true) + "Application Data";
-  return Finish(dir, add);
-}
+}  // namespace
 
-String FolderResolver::MyDocumentsDir(bool add) {
-  String dir = sys_.FolderPath(kFolderMyDocuments);
-  if (!DirExists(dir)) dir = ProfileFallbackDir(true) + "My Documents";
-  return Finish(dir, add);
-}
-
-String FolderResolver::AllUsersDocumentsDir(bool add) {
-  String dir = sys_.FolderPath(kFolderAllUsersDocuments);
-  if (!DirExists(dir)) dir = WinDir(true) + "Documents";
-  return Finish(dir, add);
-}
-
-String FolderResolver::UserStartMenuDir(bool add) {
-  String dir = sys_.SpecialFolderPath(kFolderUserStartMenu);
-  if (!DirExists(dir)) dir = UserDir(true) + "Start Menu";
-  if (!DirExists(dir)) dir = AllUsersDir(true) + "Start Menu";
-  return Finish(dir, add);
-}
-
-String FolderResolver::AllUsersStartMenuDir(bool add) {
-  String dir = sys_.SpecialFolderPath(kFolderAllUsersStartMenu);
-  if (!DirExists(dir)) dir = AllUsersDir(true) + "Start Menu";
-  return Finish(dir, add);
-}
-
-String FolderResolver::UserDesktopDir(bool add) {
-  String dir = sys_.SpecialFolderPath(kFolderUserDesktop);
-  if (!DirExists(dir)) dir = UserDir(true) + "Desktop";
-  if (!DirExists(dir)) dir = AllUsersDir(true) + "Desktop";
-  return Finish(dir, add);
-}
-
-String FolderResolver::AllUsersDesktopDir(bool add) {
-  String dir = sys_.SpecialFolderPath(kFolderAllUsersDesktop);
-  if (!DirExists(dir)) dir = AllUsersDir(true) + "Desktop";
+String FolderResolver::SpecialDir(SpecialFolder folder, bool add) {
+  const SpecialRule& rule = kSpecialRules[folder];
+  String dir = rule.shell ? sys_.SpecialFolderPath(rule.id) : sys_.FolderPath(rule.id);
+  for (int i = 0; i < rule.up; ++i) dir = UpIfExists(dir);
+  for (const auto& fallback : rule.fallbacks) {
+    if (fallback[0] == kNoFallback || DirExists(dir)) break;
+    const char* const name = kFallbackNames[fallback[1]];
+    const bool withName = *name != '\0';
+    switch (fallback[0]) {
+      case kFromProfile: dir = ProfileFallbackDir(withName); break;
+      case kFromWindows: dir = WinDir(withName); break;
+      default: dir = SpecialDir(fallback[0] == kFromUser ? kSpecialUserDir : kSpecialAllUsersDir, withName); break;
+    }
+    dir += name;
+  }
   return Finish(dir, add);
 }
 

@@ -19,8 +19,23 @@ enum ShellFolderId : int {
   kFolderAllUsersDesktop = 0x0019,
 };
 
+// The shell's special folders with fallback chains, in the order of the macro sources.
+enum SpecialFolder : unsigned char {
+  kSpecialUserDir,
+  kSpecialUserAppDataDir,
+  kSpecialMyDocumentsDir,
+  kSpecialUserStartMenuDir,
+  kSpecialUserDesktopDir,
+  kSpecialDocumentsAndSettingsDir,
+  kSpecialAllUsersDir,
+  kSpecialAllUsersAppDataDir,
+  kSpecialAllUsersDocumentsDir,
+  kSpecialAllUsersStartMenuDir,
+  kSpecialAllUsersDesktopDir,
+};
+
 // Registry locations the folder rules read.
-extern const char* const kUserShellFoldersKeyPath;  // HKCU\Software\...\Explorer\Shell Folders
+extern const char* const kUserShellFoldersKeyPath;  // HKCU\Software\...\Explorer\Shell Folders (fonts, start menu)
 
 // What the rules need from the system. Every answer is fetched afresh on each call.
 class FolderSystem {
@@ -32,7 +47,7 @@ class FolderSystem {
   virtual String SystemDirectory() = 0;            // as the system reports it
   virtual String FolderPath(int id) = 0;           // SHGetFolderPathA; empty when unavailable
   virtual String SpecialFolderPath(int id) = 0;    // SHGetSpecialFolderPathA; empty when unavailable
-  virtual String RegistryText(const String& keyPath, const String& valueName) = 0;
+  virtual String RegistryText(const char* keyPath, const char* valueName) = 0;
   virtual String RegisteredOwner() = 0;
 };
 
@@ -52,17 +67,20 @@ class FolderResolver {
   String StartMenuDir();
 
   String ProfileFallbackDir(bool add);
-  String UserDir(bool add);
-  String DocumentsAndSettingsDir(bool add);
-  String AllUsersDir(bool add);
-  String UserAppDataDir(bool add);
-  String AllUsersAppDataDir(bool add);
-  String MyDocumentsDir(bool add);
-  String AllUsersDocumentsDir(bool add);
-  String UserStartMenuDir(bool add);
-  String AllUsersStartMenuDir(bool add);
-  String UserDesktopDir(bool add);
-  String AllUsersDesktopDir(bool add);
+  // A special folder: its first source, then each fallback while the folder found so far does
+  // not exist (the last fallback is not checked).
+  String SpecialDir(SpecialFolder folder, bool add);
+  String UserDir(bool add) { return SpecialDir(kSpecialUserDir, add); }
+  String DocumentsAndSettingsDir(bool add) { return SpecialDir(kSpecialDocumentsAndSettingsDir, add); }
+  String AllUsersDir(bool add) { return SpecialDir(kSpecialAllUsersDir, add); }
+  String UserAppDataDir(bool add) { return SpecialDir(kSpecialUserAppDataDir, add); }
+  String AllUsersAppDataDir(bool add) { return SpecialDir(kSpecialAllUsersAppDataDir, add); }
+  String MyDocumentsDir(bool add) { return SpecialDir(kSpecialMyDocumentsDir, add); }
+  String AllUsersDocumentsDir(bool add) { return SpecialDir(kSpecialAllUsersDocumentsDir, add); }
+  String UserStartMenuDir(bool add) { return SpecialDir(kSpecialUserStartMenuDir, add); }
+  String AllUsersStartMenuDir(bool add) { return SpecialDir(kSpecialAllUsersStartMenuDir, add); }
+  String UserDesktopDir(bool add) { return SpecialDir(kSpecialUserDesktopDir, add); }
+  String AllUsersDesktopDir(bool add) { return SpecialDir(kSpecialAllUsersDesktopDir, add); }
 
  private:
   String Finish(const String& path, bool add);

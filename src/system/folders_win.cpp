@@ -5,6 +5,7 @@
 #include "system/files.h"
 #include "system/folder_resolver.h"
 #include "system/folders.h"
+#include "system/lasting.h"
 #include "system/registry.h"
 #include "system/winutil_win.h"
 #include "text/switches.h"
@@ -20,22 +21,22 @@ bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 
 String FromBuffer(const char* buf, UINT n, UINT size) { return n > 0 && n < size ? String(buf, n) : String(); }
 
+// A folder from GetWindowsDirectoryA or GetSystemDirectoryA (same signature).
+String FolderFromCall(UINT(WINAPI* get)(LPSTR, UINT)) {
+  char buf[kFolderBuffer];
+  return FromBuffer(buf, get(buf, kFolderBuffer), kFolderBuffer);
+}
+
 class Win32Folders : public FolderSystem {
  public:
   LeadByteTest LeadBytes() override { return IsLeadByte; }
   bool FolderExists(const String& path) override { return DirectoryExists(path); }
-  String WindowsDirectory() override {
-    char buf[kFolderBuffer];
-    return FromBuffer(buf, GetWindowsDirectoryA(buf, kFolderBuffer), kFolderBuffer);
-  }
-  String SystemDirectory() override {
-    char buf[kFolderBuffer];
-    return FromBuffer(buf, GetSystemDirectoryA(buf, kFolderBuffer), kFolderBuffer);
-  }
+  String WindowsDirectory() override { return FolderFromCall(GetWindowsDirectoryA); }
+  String SystemDirectory() override { return FolderFromCall(GetSystemDirectoryA); }
   String FolderPath(int id) override { return vx::FolderPath(id); }
   String SpecialFolderPath(int id) override { return vx::SpecialFolderPath(id); }
-  String RegistryText(const String& keyPath, const String& valueName) override {
-    return RegReadStr(keyPath, valueName.c_str(), "");
+  String RegistryText(const char* keyPath, const char* valueName) override {
+    return RegReadStr(keyPath, valueName, "");
   }
   String RegisteredOwner() override { return vx::RegisteredOwner(); }
 };
@@ -69,41 +70,54 @@ String TempDir(bool add) {
   return SetTrailingBackslash(FromBuffer(buf, GetTempPathA(kFolderBuffer, buf), kFolderBuffer), add);
 }
 
+namespace {
+
+// OriginExe's switch value and OriginDir's folder, each found once.
+Lasting<String> g_originExe;
+Lasting<String> g_originDir;
+bool g_originDirFound = false;
+
+}  // namespace
+
 String OriginExe() {
-  static String cached;
+  String& cached = g_originExe.value;
   if (cached.empty()) cached = ReplaceAll(SwitchValue("/OriginExe="), "*", " ");
   return cached.empty() ? ExePath() : cached;
 }
 
 String OriginDir() {
-  static bool computed = false;
-  static String cached;
-  if (!computed) {
+  String& cached = g_originDir.value;
+  if (!g_originDirFound) {
     cached = ParentOf(OriginExe(), IsLeadByte);
-    computed = true;
+    g_originDirFound = true;
   }
   return cached.empty() ? ExeDir(false) : cached;
 }
 
-String SpecialFolderPath(int id) {
-  using Fn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
-  static const Fn fn = GetProcFromLibraryAs<Fn>("shell32.dll", "SHGetSpecialFolderPathA");
-  if (fn == nullptr) return String();
+namespace {
+
+// A shell folder from SHGetSpecialFolderPathA (special) or SHGetFolderPathA, each looked up once
+// in its library; empty text when the function is unavailable or fails.
+String ShellFolder(bool special, int id) {
+  using SpecialFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  using FolderFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   char buf[kShellBuffer] = {};
-  if (!fn(nullptr, buf, id, FALSE)) return String();
+  if (special) {
+    static const SpecialFn fn = GetProcFromLibraryAs<SpecialFn>("shell32.dll", "SHGetSpecialFolderPathA");
+    if (fn == nullptr || !fn(nullptr, buf, id, FALSE)) return String();
+  } else {
+    static const FolderFn fn = GetProcFromLibraryAs<FolderFn>("SHFolder.dll", "SHGetFolderPathA");
+    if (fn == nullptr || fn(nullptr, id, nullptr, 0, buf) != 0) return String();
+  }
   buf[kShellBuffer - 1] = '\0';
   return buf;
 }
 
-String FolderPath(int id) {
-  using Fn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-  static const Fn fn = GetProcFromLibraryAs<Fn>("SHFolder.dll", "SHGetFolderPathA");
-  if (fn == nullptr) return String();
-  char buf[kShellBuffer] = {};
-  if (fn(nullptr, id, nullptr, 0, buf) != 0) return String();
-  buf[kShellBuffer - 1] = '\0';
-  return buf;
-}
+}  // namespace
+
+String SpecialFolderPath(int id) { return ShellFolder(true, id); }
+
+String FolderPath(int id) { return ShellFolder(false, id); }
 
 FolderResolver SystemFolders() { return FolderResolver(g_system); }
 

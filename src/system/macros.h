@@ -8,24 +8,50 @@
 
 namespace vx {
 
-// Every value a text may ask for, fetched together once per expansion of a text holding "<".
-struct MacroValues {
+// Where a macro's value comes from. The environment resolves each source; every source is
+// fetched once per expansion of a text holding "<", in this order.
+enum MacroSource : unsigned char {
   // Identity (inserted without the suffix rule).
-  String loggedUserName, registeredOwner, registeredOrganization, computerName, currentDomainName;
+  kMacroLoggedUserName,
+  kMacroRegisteredOwner,
+  kMacroRegisteredOrganization,
+  kMacroComputerName,
+  kMacroCurrentDomainName,
   // Install folders (SetInstallFolders).
-  String installDir, sharedDir, auxiliaryDir;
+  kMacroInstallDir,
+  kMacroSharedDir,
+  kMacroAuxiliaryDir,
   // System folders, without trailing backslash.
-  String winDir, sysDir, system16Dir, originDir;
-  // Other folders, without trailing backslash unless the source keeps one.
-  String programFilesDir, commonFilesDir, startMenuDir, fontDir, srcDir, tempDir, userDir,
-      userAppDataDir, myDocumentsDir, userStartMenuDir, userDesktopDir, documentsAndSettingsDir,
-      allUsersDir, allUsersAppDataDir, allUsersDocumentsDir, allUsersStartMenuDir, allUsersDesktopDir;
+  kMacroWinDir,
+  kMacroSysDir,
+  kMacroSystem16Dir,
+  kMacroOriginDir,
+  // Other folders, without trailing backslash unless the source keeps one; from kMacroUserDir on
+  // in the order of SpecialFolder (folder_resolver.h).
+  kMacroProgramFilesDir,
+  kMacroCommonFilesDir,
+  kMacroStartMenuDir,
+  kMacroFontDir,
+  kMacroSrcDir,
+  kMacroTempDir,
+  kMacroUserDir,
+  kMacroUserAppDataDir,
+  kMacroMyDocumentsDir,
+  kMacroUserStartMenuDir,
+  kMacroUserDesktopDir,
+  kMacroDocumentsAndSettingsDir,
+  kMacroAllUsersDir,
+  kMacroAllUsersAppDataDir,
+  kMacroAllUsersDocumentsDir,
+  kMacroAllUsersStartMenuDir,
+  kMacroAllUsersDesktopDir,
+  kMacroSourceCount
 };
 
 class MacroEnvironment {
  public:
   virtual ~MacroEnvironment() = default;
-  virtual MacroValues Values() = 0;
+  virtual String Value(MacroSource source) = 0;
   virtual CivilTime Now() = 0;                 // local date and time
   virtual String DateSeparator() = 0;     // the locale's, for "/" in date patterns
   virtual String TimeSeparator() = 0;     // the locale's, for ":"
@@ -37,8 +63,7 @@ class MacroEnvironment {
 // The engine: date, identity, absolute-folder, folder, drive and disk macros, the suffix rule,
 // the final collapse of doubled backslashes, and (with expandRelative) full paths for texts with
 // "\.." or "..\".
-String ExpandMacrosWith(MacroEnvironment& env, const String& text, const String& suffix,
-                        bool expandRelative);
+String ExpandMacrosWith(MacroEnvironment& env, const String& text, StrView suffix, bool expandRelative);
 
 // The date text of a "<Date=c>" code ('#' or '0'..'7'); empty for any other code.
 String MacroDateText(MacroEnvironment& env, char code);
@@ -50,6 +75,6 @@ const String& SharedFolder();
 const String& AuxiliaryFolder();
 
 // Win32: ExpandMacrosWith over the running system.
-String ExpandMacros(const String& text, const String& suffix, bool expandRelative);
+String ExpandMacros(const String& text, StrView suffix, bool expandRelative);
 
 }  // namespace vx

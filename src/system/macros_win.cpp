@@ -9,6 +9,19 @@
 namespace vx {
 namespace {
 
+static_assert(kMacroUserAppDataDir - kMacroUserDir == kSpecialUserAppDataDir &&
+                  kMacroMyDocumentsDir - kMacroUserDir == kSpecialMyDocumentsDir &&
+                  kMacroUserStartMenuDir - kMacroUserDir == kSpecialUserStartMenuDir &&
+                  kMacroUserDesktopDir - kMacroUserDir == kSpecialUserDesktopDir &&
+                  kMacroDocumentsAndSettingsDir - kMacroUserDir == kSpecialDocumentsAndSettingsDir &&
+                  kMacroAllUsersDir - kMacroUserDir == kSpecialAllUsersDir &&
+                  kMacroAllUsersAppDataDir - kMacroUserDir == kSpecialAllUsersAppDataDir &&
+                  kMacroAllUsersDocumentsDir - kMacroUserDir == kSpecialAllUsersDocumentsDir &&
+                  kMacroAllUsersStartMenuDir - kMacroUserDir == kSpecialAllUsersStartMenuDir &&
+                  kMacroAllUsersDesktopDir - kMacroUserDir == kSpecialAllUsersDesktopDir &&
+                  kMacroSourceCount - kMacroUserDir == kSpecialAllUsersDesktopDir + 1,
+              "the special-folder macro sources follow SpecialFolder");
+
 String LocaleText(LCTYPE type, const char* fallback) {
   char buf[128];
   const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
@@ -17,39 +30,30 @@ String LocaleText(LCTYPE type, const char* fallback) {
 
 class Win32MacroEnvironment : public MacroEnvironment {
  public:
-  MacroValues Values() override {
-    FolderResolver folders = SystemFolders();
-    MacroValues v;
-    v.loggedUserName = UserName();
-    v.registeredOwner = RegisteredOwner();
-    v.registeredOrganization = RegisteredOrganization();
-    v.computerName = ComputerName();
-    v.currentDomainName = CurrentDomainName();
-    v.installDir = InstallFolder();
-    v.sharedDir = SharedFolder();
-    v.auxiliaryDir = AuxiliaryFolder();
-    v.winDir = folders.WinDir(false);
-    v.sysDir = folders.SysDir(false);
-    v.system16Dir = folders.System16Dir();
-    v.originDir = OriginDir();
-    v.programFilesDir = folders.ProgramFilesDir();
-    v.commonFilesDir = folders.CommonFilesDir();
-    v.startMenuDir = folders.StartMenuDir();
-    v.fontDir = folders.FontDir();
-    v.srcDir = ExeDir(false);
-    v.tempDir = TempDir(false);
-    v.userDir = folders.UserDir(false);
-    v.userAppDataDir = folders.UserAppDataDir(false);
-    v.myDocumentsDir = folders.MyDocumentsDir(false);
-    v.userStartMenuDir = folders.UserStartMenuDir(false);
-    v.userDesktopDir = folders.UserDesktopDir(false);
-    v.documentsAndSettingsDir = folders.DocumentsAndSettingsDir(false);
-    v.allUsersDir = folders.AllUsersDir(false);
-    v.allUsersAppDataDir = folders.AllUsersAppDataDir(false);
-    v.allUsersDocumentsDir = folders.AllUsersDocumentsDir(false);
-    v.allUsersStartMenuDir = folders.AllUsersStartMenuDir(false);
-    v.allUsersDesktopDir = folders.AllUsersDesktopDir(false);
-    return v;
+  String Value(MacroSource source) override {
+    switch (source) {
+      case kMacroLoggedUserName: return UserName();
+      case kMacroRegisteredOwner: return RegisteredOwner();
+      case kMacroRegisteredOrganization: return RegisteredOrganization();
+      case kMacroComputerName: return ComputerName();
+      case kMacroCurrentDomainName: return CurrentDomainName();
+      case kMacroInstallDir: return InstallFolder();
+      case kMacroSharedDir: return SharedFolder();
+      case kMacroAuxiliaryDir: return AuxiliaryFolder();
+      case kMacroWinDir: return folders_.WinDir(false);
+      case kMacroSysDir: return folders_.SysDir(false);
+      case kMacroSystem16Dir: return folders_.System16Dir();
+      case kMacroOriginDir: return OriginDir();
+      case kMacroProgramFilesDir: return folders_.ProgramFilesDir();
+      case kMacroCommonFilesDir: return folders_.CommonFilesDir();
+      case kMacroStartMenuDir: return folders_.StartMenuDir();
+      case kMacroFontDir: return folders_.FontDir();
+      case kMacroSrcDir: return ExeDir(false);
+      case kMacroTempDir: return TempDir(false);
+      default: break;
+    }
+    // The special folders follow in the order of SpecialFolder.
+    return folders_.SpecialDir(static_cast<SpecialFolder>(source - kMacroUserDir), false);
   }
 
   CivilTime Now() override {
@@ -78,11 +82,14 @@ class Win32MacroEnvironment : public MacroEnvironment {
   }
 
   LeadByteTest LeadBytes() override { return SystemLeadBytes(); }
+
+ private:
+  FolderResolver folders_ = SystemFolders();
 };
 
 }  // namespace
 
-String ExpandMacros(const String& text, const String& suffix, bool expandRelative) {
+String ExpandMacros(const String& text, StrView suffix, bool expandRelative) {
   Win32MacroEnvironment env;
   return ExpandMacrosWith(env, text, suffix, expandRelative);
 }

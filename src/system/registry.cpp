@@ -6,7 +6,7 @@ namespace vx {
 
 const char* const kCurrentVersionKeyPath = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-uint32_t RegRootFromName(const String& rootName) {
+uint32_t RegRootFromName(StrView rootName) {
   static const struct {
     const char* name;
     uint32_t root;
@@ -22,13 +22,12 @@ uint32_t RegRootFromName(const String& rootName) {
 
 RegPath SplitRegPath(const String& fullPath) {
   RegPath out;
-  const String path = Trim(fullPath);
+  String& path = out.subKey;  // the trimmed path, then what follows its root
+  path = Trim(fullPath);
   const size_t slash = path.find('\\');
   if (path.size() >= 5 && SameTextCI(StrView(path.data(), 5), "HKEY_") && slash != String::npos) {
-    out.root = RegRootFromName(path.substr(0, slash));
-    out.subKey = path.substr(slash + 1);
-  } else {
-    out.subKey = path;
+    out.root = RegRootFromName(StrView(path.data(), slash));
+    path.erase(0, slash + 1);
   }
   return out;
 }

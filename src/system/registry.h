@@ -17,7 +17,7 @@ constexpr uint32_t kRootCurrentConfig = 0x80000005u;
 constexpr uint32_t kRootDynData = 0x80000006u;
 
 // "HKEY_LOCAL_MACHINE" etc. in any letter case; any other text gives the current-user root.
-uint32_t RegRootFromName(const String& rootName);
+uint32_t RegRootFromName(StrView rootName);
 
 struct RegPath {
   uint32_t root = kRootCurrentUser;
@@ -34,7 +34,7 @@ String CurrentVersionKeyFor(bool winNT);
 // ---- Win32 layer ----
 // A value as text: REG_DWORD as unsigned decimal, anything else up to its first zero byte.
 // A missing key or value, or one over 2048 bytes, gives def. An empty name reads the default value.
-String RegReadStr(const String& fullPath, const char* valueName, const char* def);
+String RegReadStr(StrView fullPath, const char* valueName, const char* def);
 
 bool IniWrite(const String& file, const char* section, const char* key, const String& value);
 bool IniWriteInt(const String& file, const char* section, const char* key, int64_t value);

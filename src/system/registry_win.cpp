@@ -21,9 +21,9 @@ HKEY RootHandle(uint32_t root) {
 
 }  // namespace
 
-String RegReadStr(const String& fullPath, const char* valueName, const char* def) {
+String RegReadStr(StrView fullPath, const char* valueName, const char* def) {
   String result = def;
-  const RegPath path = SplitRegPath(fullPath);
+  const RegPath path = SplitRegPath(String(fullPath.data(), fullPath.size()));
   HKEY key = nullptr;
   if (RegOpenKeyExA(RootHandle(path.root), path.subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
   BYTE buf[kRegBufferSize];
@@ -68,45 +68,52 @@ int64_t IniReadInt(const String& file, const char* section, const char* key, int
   return n;
 }
 
-String UserName() {
+namespace {
+
+// A name from GetUserNameA or GetComputerNameA (same signature), trimmed; empty on failure.
+String TrimmedName(BOOL(WINAPI* get)(LPSTR, LPDWORD)) {
   char buf[256];
   DWORD size = sizeof buf;
-  if (!GetUserNameA(buf, &size)) return String();
+  if (!get(buf, &size)) return String();
   buf[sizeof buf - 1] = '\0';
   return Trim(buf);
 }
 
-String ComputerName() {
-  char buf[256];
-  DWORD size = sizeof buf;
-  if (!GetComputerNameA(buf, &size)) return String();
-  buf[sizeof buf - 1] = '\0';
-  return Trim(buf);
-}
+}  // namespace
+
+String UserName() { return TrimmedName(GetUserNameA); }
+
+String ComputerName() { return TrimmedName(GetComputerNameA); }
 
 String CurrentVersionKey() { return CurrentVersionKeyFor(IsWinNT()); }
 
+namespace {
+
+String CurrentVersionText(const char* valueName) { return Trim(RegReadStr(CurrentVersionKey(), valueName, "")); }
+
+}  // namespace
+
 String RegisteredOwner() {
-  const String owner = Trim(RegReadStr(CurrentVersionKey(), "RegisteredOwner", ""));
-  return owner.empty() ? UserName() : owner;
+  String owner = CurrentVersionText("RegisteredOwner");
+  if (owner.empty()) owner = UserName();
+  return owner;
 }
 
-String RegisteredOrganization() {
-  return Trim(RegReadStr(CurrentVersionKey(), "RegisteredOrganization", ""));
-}
+String RegisteredOrganization() { return CurrentVersionText("RegisteredOrganization"); }
 
 String AccountDomain(const String& account) {
   DWORD sidSize = 0, domainSize = 0;
   SID_NAME_USE use;
   // First call learns the buffer sizes.
   LookupAccountNameA(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
-  if (sidSize == 0 || domainSize == 0) return String();
-  std::vector<BYTE> sid(sidSize);
-  std::vector<char> domain(domainSize + 1, '\0');
-  if (!LookupAccountNameA(nullptr, account.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use))
-    return String();
-  domain.back() = '\0';
-  return String(domain.data());
+  String sid(sidSize, '\0');
+  String domain(domainSize + 1, '\0');
+  size_t n = 0;
+  if (sidSize != 0 && domainSize != 0 &&
+      LookupAccountNameA(nullptr, account.c_str(), &sid[0], &sidSize, &domain[0], &domainSize, &use))
+    n = std::strlen(domain.c_str());  // up to the terminating zero
+  domain.resize(n);
+  return domain;
 }
 
 String CurrentDomainName() { return AccountDomain(UserName()); }

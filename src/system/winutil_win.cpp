@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "text/switches.h"
 #include "text/utils.h"
 
@@ -47,15 +49,17 @@ bool ShellOpen(const String& file, const char* parameters, int showCommand) {
 }
 
 HMODULE LoadSystemLibrary(const char* library) {
-  String path = library;
-  const bool absolute = (path.size() > 2 && path[1] == ':') ||
-                        (path.size() > 2 && path[0] == '\\' && path[1] == '\\');
+  String path;  // the system folder and a backslash before a bare name
+  const bool absolute =
+      std::strlen(library) > 2 && (library[1] == ':' || (library[0] == '\\' && library[1] == '\\'));
   if (!absolute) {
     char dir[MAX_PATH + 1];
     const UINT n = GetSystemDirectoryA(dir, sizeof dir);
     if (n == 0 || n > MAX_PATH) return nullptr;
-    path = String(dir, n) + "\\" + path;
+    path.assign(dir, n);
+    path += '\\';
   }
+  path += library;
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   return reinterpret_cast<UINT_PTR>(module) < 33 ? nullptr : module;
 }
@@ -64,6 +68,10 @@ ProcAddress GetProcFromLibrary(const char* library, const char* procName) {
   HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
   return reinterpret_cast<ProcAddress>(GetProcAddress(module, procName));
+}
+
+void GetProcsFromLibrary(const char* library, const char* names, ProcAddress* procs, int count) {
+  for (int i = 0; i < count; ++i, names += std::strlen(names) + 1) procs[i] = GetProcFromLibrary(library, names);
 }
 
 bool IsWinNT() {
@@ -80,6 +88,13 @@ String LastErrorText() {
                            sizeof buf, nullptr);
   while (n > 0 && static_cast<unsigned char>(buf[n - 1]) <= ' ') --n;  // drop the line break
   return String(buf, n);
+}
+
+String ShortPathOf(const String& path) {
+  if (path.empty()) return String();
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? String(buf, n) : String();
 }
 
 String WindowText(HWND window) {

@@ -25,6 +25,9 @@ HMODULE LoadSystemLibrary(const char* library);
 // only (never from the program's folder or the current folder); the library stays loaded.
 using ProcAddress = void (*)();
 ProcAddress GetProcFromLibrary(const char* library, const char* procName);
+// Exports of one system library as GetProcFromLibrary finds them: names holds count names one
+// after another, each ending with a zero byte; procs receives their addresses in that order.
+void GetProcsFromLibrary(const char* library, const char* names, ProcAddress* procs, int count);
 template <typename Fn>
 Fn GetProcFromLibraryAs(const char* library, const char* procName) {
   return reinterpret_cast<Fn>(GetProcFromLibrary(library, procName));
@@ -35,6 +38,8 @@ void SetDosDate(HANDLE file, uint32_t fileDate);
 
 bool IsWinNT();
 String LastErrorText();
+// The short (8.3) form of a path; empty when the file does not exist or has none.
+String ShortPathOf(const String& path);
 String WindowText(HWND window);  // at most 1000 characters; empty for a null handle
 
 // While on, window procedures answer AutoPlayMessage() with 1 to cancel AutoPlay.

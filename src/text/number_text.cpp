@@ -127,32 +127,44 @@ bool IsNegative(double v) {
 
 }  // namespace
 
-String UnsignedText(uint64_t n) {
+namespace {
+
+// The decimal digits of magnitude, after a "-" when negative.
+String SignedDigits(uint64_t magnitude, bool negative) {
   char buf[24];
   char* p = buf + sizeof buf;
   do {
-    *--p = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (negative) *--p = '-';
   return String(p, static_cast<size_t>(buf + sizeof buf - p));
 }
 
+}  // namespace
+
+String UnsignedText(uint64_t n) { return SignedDigits(n, false); }
+
 String DecimalText(int64_t n) {
-  if (n >= 0) return UnsignedText(static_cast<uint64_t>(n));
-  return "-" + UnsignedText(uint64_t{0} - static_cast<uint64_t>(n));
+  return SignedDigits(n >= 0 ? static_cast<uint64_t>(n) : uint64_t{0} - static_cast<uint64_t>(n), n < 0);
 }
 
 String FixedText(double v, int decimals) {
-  const String sign = IsNegative(v) ? "-" : "";
-  if (v != v) return sign + "nan";
-  if (v - v != 0) return sign + "inf";
-  if (decimals < 0) decimals = 0;
-  if (decimals > 20) decimals = 20;
-  String digits = ScaledDigits(v, decimals);
-  const size_t need = static_cast<size_t>(decimals) + 1;
-  if (digits.size() < need) digits.insert(0, need - digits.size(), '0');
-  if (decimals > 0) digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
-  return sign + digits;
+  String text;
+  if (v != v) {
+    text = "nan";
+  } else if (v - v != 0) {
+    text = "inf";
+  } else {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 20) decimals = 20;
+    text = ScaledDigits(v, decimals);
+    const size_t need = static_cast<size_t>(decimals) + 1;
+    if (text.size() < need) text.insert(0, need - text.size(), '0');
+    if (decimals > 0) text.insert(text.size() - static_cast<size_t>(decimals), 1, '.');
+  }
+  if (IsNegative(v)) text.insert(0, 1, '-');  // also on -0 and a negative NaN
+  return text;
 }
 
 String SignificantDigits(double v, int count, int& exponent) {

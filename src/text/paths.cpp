@@ -37,27 +37,22 @@ String SetTrailingBackslash(const String& path, bool add, LeadByteTest isLead) {
 }
 
 String RemoveTrailingBackslash(const String& path, LeadByteTest isLead) {
-  if (path == "\\") return String();
-  String r = path;
-  if (r.size() > 1 && EndsWithSeparator(r, isLead)) r.pop_back();
-  return r;
+  size_t n = path.size();
+  if (n == 1 && path[0] == '\\') n = 0;
+  else if (n > 1 && EndsWithSeparator(path, isLead)) --n;
+  return path.substr(0, n);
 }
 
 String CollapseBackslashes(const String& path, bool strip, LeadByteTest isLead) {
-  String result;
-  if (!path.empty()) {
-    // The first character stays aside, so the leading pair of a network path survives.
-    String rest = path.substr(1);
-    // Pairs starting at positions length-2 down to 2 (1-based), right to left; the pair formed
-    // by the last two characters is not looked at, so a trailing double backslash stays.
-    for (size_t pos = rest.size() >= 2 ? rest.size() - 2 : 0; pos >= 2; --pos) {
-      const size_t i = pos - 1;  // 0-based start of the pair
-      if (rest[i] == '\\' && rest[i + 1] == '\\' && !Lead(isLead, rest[i - 1])) rest.erase(i, 1);
-    }
-    if (rest.size() >= 2 && rest[0] == '\\' && rest[1] == '\\') rest.erase(0, 1);
-    result = path.substr(0, 1) + rest;
-  }
-  return strip ? RemoveTrailingBackslash(result, isLead) : result;
+  String r = path;
+  // Pairs starting at 0-based positions length-3 down to 2, right to left: the first character
+  // stays aside, so the leading pair of a network path survives, and the pair formed by the last
+  // two characters is not looked at, so a trailing double backslash stays.
+  for (size_t i = r.size() >= 3 ? r.size() - 3 : 0; i >= 2; --i)
+    if (r[i] == '\\' && r[i + 1] == '\\' && !Lead(isLead, r[i - 1])) r.erase(i, 1);
+  if (r.size() >= 3 && r[1] == '\\' && r[2] == '\\') r.erase(1, 1);
+  if (strip) return RemoveTrailingBackslash(r, isLead);
+  return r;
 }
 
 String FolderOf(const String& path, LeadByteTest isLead) {
@@ -74,7 +69,7 @@ String ParentOf(const String& path, LeadByteTest isLead) {
 
 String FileNamePart(const String& path) {
   const size_t cut = path.find_last_of("\\/:");
-  return cut == String::npos ? path : path.substr(cut + 1);
+  return path.substr(cut + 1);  // npos + 1 is 0: the whole path
 }
 
 }  // namespace vx

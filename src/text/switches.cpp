@@ -7,15 +7,13 @@ namespace vx {
 
 namespace {
 
-String& StoredCommandLine() {
-  static String s;
-  return s;
-}
+// Constant-initialized (String's default constructor is constexpr), so they are ready before any
+// code that runs at start-up.
+String g_commandLine;
+String g_modulePath;
 
-String& StoredModulePath() {
-  static String s;
-  return s;
-}
+String& StoredCommandLine() { return g_commandLine; }
+String& StoredModulePath() { return g_modulePath; }
 
 }  // namespace
 

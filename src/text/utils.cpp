@@ -55,10 +55,11 @@ int PosFromCI(const String& sub, const String& text, int start) {
   return PosFrom(UpperCase(sub), UpperCase(text), start);
 }
 
-int LastPos(const String& sub, const String& text) {
-  if (sub.empty()) return 0;
-  size_t p = text.rfind(sub);
-  return p == String::npos ? 0 : static_cast<int>(p) + 1;
+int LastPos(StrView sub, const String& text) {
+  if (sub.empty() || sub.size() > text.size()) return 0;
+  for (size_t p = text.size() - sub.size() + 1; p-- > 0;)
+    if (std::memcmp(text.data() + p, sub.data(), sub.size()) == 0) return static_cast<int>(p) + 1;
+  return 0;
 }
 
 int EndPosCI(const String& sub, const String& text) {
@@ -92,7 +93,7 @@ String TextBefore(const String& text, StrView sub) {
 
 String TextAfter(const String& text, StrView sub) {
   int p = FindFrom(sub, text, 0);
-  return p == 0 ? text : text.substr(static_cast<size_t>(p) - 1 + sub.size());
+  return text.substr(p == 0 ? 0 : static_cast<size_t>(p) - 1 + sub.size());
 }
 
 String ReverseText(const String& text) {
@@ -150,8 +151,8 @@ String ListValue(const String& list, const String& key, const String& def) {
   const int p = PosCI(needle, work);
   if (p == 0) return def;
   const size_t from = static_cast<size_t>(p) - 1 + needle.size();
-  const size_t end = work.find(sep[0], from);
-  return work.substr(from, end == String::npos ? String::npos : end - from);
+  // Up to the next separator; without one (npos), the rest of the text.
+  return work.substr(from, work.find(sep[0], from) - from);
 }
 
 // ---------------------------------------------------------------------------
@@ -166,14 +167,16 @@ namespace {
 // closes up and may form a new occurrence, which goes too (as the first occurrence found again
 // after every removal would): the kept text is a stack whose top is compared after each push.
 String ReplaceImpl(const String& text, StrView find, StrView repl, bool ignoreCase) {
-  if (find.empty()) return text;
-  String needle = find;
-  if (ignoreCase) needle = UpperCase(needle);
+  String result;  // the only text returned, so it is built in place
+  const String needle = ignoreCase ? UpperCase(find) : String(find);
   int filler = 0;
   while (filler < 256 && needle.find(static_cast<char>(filler)) != String::npos) ++filler;
-  if (filler == 256) return text;  // every character code occurs in find: no safe filler
+  // Nothing to find, or every character code occurs in find (no safe filler): the text as it is.
+  if (needle.empty() || filler == 256) {
+    result = text;
+    return result;
+  }
   const String work = ignoreCase ? UpperCase(text) : text;
-  String result;
   result.reserve(text.size());
   if (!repl.empty()) {
     size_t from = 0;
@@ -210,15 +213,16 @@ String ReplaceAllCI(const String& text, StrView find, StrView repl) {
 }
 
 String StripChar(const String& text, char ch, bool loose) {
-  if (text.size() == 1 && text[0] == ch) return String();
-  if (text.size() > 1 && text.front() == ch && text.back() == ch) return text.substr(1, text.size() - 2);
-  if (loose && text.size() > 1) {
-    String r = text;
-    if (r.front() == ch) r.erase(0, 1);
-    if (!r.empty() && r.back() == ch) r.pop_back();
-    return r;
+  // A text that is just ch goes; ch at both ends goes; with loose, ch at either end goes.
+  const size_t n = text.size();
+  size_t from = 0, count = n;
+  if (n == 1 && text[0] == ch) {
+    count = 0;
+  } else if (n > 1 && (loose || (text.front() == ch && text.back() == ch))) {
+    from = text.front() == ch ? 1 : 0;
+    count = n - from - (text.back() == ch ? 1 : 0);
   }
-  return text;
+  return text.substr(from, count);
 }
 
 String Unquote(const String& text, bool loose) { return StripChar(text, '"', loose); }
@@ -237,10 +241,16 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
 
 String IntText(int64_t n) { return DecimalText(n); }
 
+void AppendZeroPad(String& out, int64_t n, int width) {
+  const String digits = IntText(n);
+  if (width > 0 && digits.size() < static_cast<size_t>(width))
+    out.append(static_cast<size_t>(width) - digits.size(), '0');
+  out += digits;
+}
+
 String ZeroPad(int64_t n, int width) {
-  String s = IntText(n);
-  if (width > 0 && s.size() < static_cast<size_t>(width))
-    s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+  String s;
+  AppendZeroPad(s, n, width);
   return s;
 }
 
@@ -264,14 +274,16 @@ int32_t HexToInt(const String& text) {
 }
 
 bool TextToInt64(const String& text, int64_t& out) {
+  // The prefix tests may read the terminating zero, which matches none of them.
+  const char* const s = text.c_str();
   size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const bool negative = s[0] == '-';
+  if (negative || s[0] == '+') ++i;
   bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+  if (s[i] == '$' || s[i] == 'x' || s[i] == 'X') {
     hex = true;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+  } else if (s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
     hex = true;
     i += 2;
   }
@@ -314,25 +326,19 @@ String RandomNumberText(int lo, int hi) {
 
 namespace {
 
-constexpr int64_t kMsPerDay = 86400000;
+constexpr int32_t kMsPerDay = 86400000;
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+// 30 December 1899 as a day number counted from 1 March of year 0 (proleptic Gregorian).
+constexpr int32_t kDay0 = 693899;
 
-// Day number counted from 1 March of year 0 (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = FloorDiv(y, 400);
-  const int64_t yoe = y - era * 400;
-  const int64_t mp = (m + 9) % 12;
-  const int64_t doy = (153 * mp + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe;
-}
+// a / b rounded down, for b > 0.
+int32_t FloorDiv(int32_t a, int32_t b) { return (a >= 0 ? a : a - b + 1) / b; }
 
-// The inverse of DaysFromCivil for the day numbers of DecodeDateTime, which fit 32 bits (so does
-// every intermediate value: the day of the era is below 146097), as do its divisions.
+// The inverse of the day numbers of EncodeDateTime for the day numbers of DecodeDateTime, which
+// fit 32 bits (so does every intermediate value: the day of the era is below 146097), as do its
+// divisions.
 void CivilFromDays(int32_t z, int& y, int& m, int& d) {
-  const int32_t era = (z >= 0 ? z : z - 146096) / 146097;  // rounded down
+  const int32_t era = FloorDiv(z, 146097);
   const int32_t doe = z - era * 146097;
   const int32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const int32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
@@ -342,26 +348,30 @@ void CivilFromDays(int32_t z, int& y, int& m, int& d) {
   y = yoe + era * 400 + (m <= 2);
 }
 
-const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
-
 }  // namespace
 
 double EncodeDateTime(const CivilTime& t) {
-  // Months outside 1..12 carry into the year.
-  const int64_t m0 = static_cast<int64_t>(t.month) - 1;
-  const int64_t year = t.year + FloorDiv(m0, 12);
-  const int64_t month = m0 - FloorDiv(m0, 12) * 12 + 1;
-  const int64_t days = DaysFromCivil(year, month, t.day) - kDay0;
-  const double frac = (t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0;
-  return days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
+  // Years of 400 years from 1 March of year 0, years from 1 March and months from March, so that
+  // the leap day ends a year; months outside 1..12 carry into the year. Every value fits 32 bits
+  // for the years of any calendar in use (within a million years of today).
+  const int32_t fromMarch = t.month - 3;
+  const int32_t carry = FloorDiv(fromMarch, 12);
+  const int32_t mp = fromMarch - carry * 12;
+  const int32_t y = t.year + carry;
+  const int32_t era = FloorDiv(y, 400);
+  const int32_t yoe = y - era * 400;
+  const int32_t days =
+      era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + (153 * mp + 2) / 5 + t.day - 1 - kDay0;
+  const double frac = (t.hour * 3600 + t.minute * 60 + t.second) / 86400.0;
+  return days >= 0 ? days + frac : days - frac;
 }
 
 CivilTime DecodeDateTime(double dt) {
   CivilTime t{1899, 12, 30, 0, 0, 0};
   if (!(dt > -1e9 && dt < 1e9)) return t;  // NaN or far outside any calendar in use
   // Below 1e9 days and a day's milliseconds, everything fits 32 bits.
-  double whole = std::trunc(dt);
-  int32_t days = static_cast<int32_t>(whole);
+  int32_t days = static_cast<int32_t>(dt);  // the whole days (cut towards zero)
+  const double whole = days;
   // Rounded to the nearest millisecond (the value is not negative, so adding a half and cutting
   // off the fraction rounds).
   int32_t ms = static_cast<int32_t>(std::fabs(dt - whole) * kMsPerDay + 0.5);
@@ -369,7 +379,7 @@ CivilTime DecodeDateTime(double dt) {
     ms -= kMsPerDay;
     days += dt < 0 ? -1 : 1;
   }
-  CivilFromDays(days + static_cast<int32_t>(kDay0), t.year, t.month, t.day);
+  CivilFromDays(days + kDay0, t.year, t.month, t.day);
   const int32_t secs = ms / 1000;
   t.hour = secs / 3600;
   t.minute = secs / 60 % 60;
@@ -379,19 +389,30 @@ CivilTime DecodeDateTime(double dt) {
 
 namespace {
 
-String DayText(const CivilTime& t) {
-  return ZeroPad(t.day, 2) + "-" + ListItem(kMonthList, t.month, "") + "-" + ZeroPad(t.year, 4);
+// "dd-MMM-yyyy", with the time "  hh:nn:ss" (the given separator between its parts) when withTime.
+String DayText(const CivilTime& t, bool withTime, char timeSeparator) {
+  String out;
+  AppendZeroPad(out, t.day, 2);
+  out += '-';
+  out.append(kMonthList + 4 * t.month - 2, 3);  // "JAN" is item 1 of the month list
+  out += '-';
+  AppendZeroPad(out, t.year, 4);
+  if (withTime) {
+    const int parts[] = {t.hour, t.minute, t.second};
+    out.append(2, ' ');
+    for (int i = 0; i < 3; ++i) {
+      if (i > 0) out += timeSeparator;
+      AppendZeroPad(out, parts[i], 2);
+    }
+  }
+  return out;
 }
 
 }  // namespace
 
-String DateText(double dt) { return DayText(DecodeDateTime(dt)); }
+String DateText(double dt) { return DayText(DecodeDateTime(dt), false, ':'); }
 
-String DateTimeText(double dt, char timeSeparator) {
-  const CivilTime t = DecodeDateTime(dt);
-  const String sep(1, timeSeparator);
-  return DayText(t) + "  " + ZeroPad(t.hour, 2) + sep + ZeroPad(t.minute, 2) + sep + ZeroPad(t.second, 2);
-}
+String DateTimeText(double dt, char timeSeparator) { return DayText(DecodeDateTime(dt), true, timeSeparator); }
 
 int64_t DateTimeToSeconds(double dt) {
   const double x = dt * 86400.0;

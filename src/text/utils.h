@@ -20,7 +20,7 @@ String Trim(const String& s);       // removes blanks and control characters (<=
 int PosCI(StrView sub, const String& text);
 int PosFrom(StrView sub, const String& text, int start);
 int PosFromCI(const String& sub, const String& text, int start);
-int LastPos(const String& sub, const String& text);
+int LastPos(StrView sub, const String& text);
 int EndPosCI(const String& sub, const String& text);
 bool EndsWith(StrView suffix, const String& text, bool ignoreCase);
 bool SameTextCI(StrView a, StrView b);  // equal but for the letter case of ASCII letters
@@ -40,6 +40,7 @@ int32_t Min(int32_t a, int32_t b);
 int32_t Max(int32_t a, int32_t b);
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi);
 String ZeroPad(int64_t n, int width);
+void AppendZeroPad(String& out, int64_t n, int width);  // appends ZeroPad(n, width)
 int64_t ParseBase(const String& text, int base);
 int32_t HexToInt(const String& text);
 // Decimal integer with optional sign and "$"/"x"/"0x" hex prefix; false when not a number.

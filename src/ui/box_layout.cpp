@@ -14,14 +14,17 @@ int BoxLineHeight(int charHeight, int externalLeading, const String& face) {
   return charHeight + externalLeading + (SameTextTrim(face, "MS PGothic") ? 1 : 0);
 }
 
+void MessageMeasure::AddLine(int width) {
+  width_ = Max(width_, width + 10);
+  height_ += (width / kBoxMaxTextWidth + 1) * lineHeight_;
+}
+
+BoxSize MessageMeasure::Size() const { return BoxSize{Min(width_, kBoxMaxTextWidth), height_}; }
+
 BoxSize MeasureMessage(const std::vector<int>& lineWidths, int lineHeight) {
-  int width = 0;
-  int height = lineHeight;
-  for (int cx : lineWidths) {
-    width = Max(width, cx + 10);
-    height += (cx / kBoxMaxTextWidth + 1) * lineHeight;
-  }
-  return BoxSize{Min(width, kBoxMaxTextWidth), height};
+  MessageMeasure measure(lineHeight);
+  for (int cx : lineWidths) measure.AddLine(cx);
+  return measure.Size();
 }
 
 int WidenForBoldRuns(int width, int height, WidthProbe& probe) {

@@ -39,7 +39,18 @@ void ForEachMessageLine(const String& text, Fn fn) {
 // Font line height: character height + external leading, one more for "MS PGothic".
 int BoxLineHeight(int charHeight, int externalLeading, const String& face);
 // Text size from the single-line widths of the lines: lines wider than 600 pixels count as
-// several lines; the width is at most 600.
+// several lines; the width is at most 600. Lines are added one at a time as they are measured.
+class MessageMeasure {
+ public:
+  explicit MessageMeasure(int lineHeight) : lineHeight_(lineHeight), height_(lineHeight) {}
+  void AddLine(int width);
+  BoxSize Size() const;
+
+ private:
+  int lineHeight_;
+  int width_ = 0;
+  int height_;
+};
 BoxSize MeasureMessage(const std::vector<int>& lineWidths, int lineHeight);
 
 // Bold text is wider than the measure: the control is widened in steps of 10 until it no longer

@@ -8,15 +8,16 @@ const char kDefaultButtonList[] = "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"
 const char* const kBoxCaptionList = "|Error|Attention|Confirm|";
 
 ButtonSet ButtonSetFor(uint32_t flags) {
-  switch (flags & kBoxButtonsMask) {
-    case 0: return {1, {{0, kBoxOk}, {0, 0}, {0, 0}}};
-    case 1: return {2, {{0, kBoxOk}, {1, kBoxCancel}, {0, 0}}};
-    case 2: return {3, {{4, kBoxAbort}, {5, kBoxRetry}, {6, kBoxIgnore}}};
-    case 3: return {3, {{2, kBoxYes}, {3, kBoxNo}, {1, kBoxCancel}}};
-    case 4: return {2, {{2, kBoxYes}, {3, kBoxNo}, {0, 0}}};
-    case 5: return {2, {{5, kBoxRetry}, {1, kBoxCancel}, {0, 0}}};
-    default: return {0, {{0, 0}, {0, 0}, {0, 0}}};
-  }
+  static const ButtonSet kSets[] = {
+      {1, {{0, kBoxOk}, {0, 0}, {0, 0}}},
+      {2, {{0, kBoxOk}, {1, kBoxCancel}, {0, 0}}},
+      {3, {{4, kBoxAbort}, {5, kBoxRetry}, {6, kBoxIgnore}}},
+      {3, {{2, kBoxYes}, {3, kBoxNo}, {1, kBoxCancel}}},
+      {2, {{2, kBoxYes}, {3, kBoxNo}, {0, 0}}},
+      {2, {{5, kBoxRetry}, {1, kBoxCancel}, {0, 0}}},
+  };
+  const uint32_t kind = flags & kBoxButtonsMask;
+  return kind < sizeof(kSets) / sizeof(kSets[0]) ? kSets[kind] : ButtonSet{};
 }
 
 int BoxIconId(uint32_t flags) {

@@ -36,11 +36,11 @@ extern const char kDefaultButtonList[];  // "|&OK|&Cancel|&Yes|&No|&Abort|&Retry
 extern const char* const kBoxCaptionList;     // "|Error|Attention|Confirm|"
 
 struct BoxButton {
-  int captionItem;  // item of the button list
-  int result;       // result code
+  uint8_t captionItem;  // item of the button list
+  uint8_t result;       // result code
 };
 struct ButtonSet {
-  int count;  // 0..3; buttons fill slots 0.. from the left
+  uint8_t count;  // 0..3; buttons fill slots 0.. from the left
   BoxButton buttons[3];
 };
 

@@ -184,15 +184,15 @@ BoxSize MeasureText(const String& text) {
   ZeroMemory(&tm, sizeof tm);
   GetTextMetricsA(dc, &tm);
   const int lineHeight = BoxLineHeight(tm.tmHeight, tm.tmExternalLeading, g_box.fontFace);
-  std::vector<int> widths;
+  MessageMeasure measure(lineHeight);
   ForEachMessageLine(text, [&](const char* line, size_t length) {
     SIZE sz = {0, 0};
     GetTextExtentPoint32A(dc, line, static_cast<int>(length), &sz);
-    widths.push_back(sz.cx);
+    measure.AddLine(sz.cx);
   });
   SelectObject(dc, old);
   ReleaseDC(g_box.text, dc);
-  return MeasureMessage(widths, lineHeight);
+  return measure.Size();
 }
 
 void ApplyBoldRuns(const std::vector<BoldRun>& runs) {

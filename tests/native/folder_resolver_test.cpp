@@ -26,8 +26,8 @@ struct FakeFolders : FolderSystem {
   vx::String SystemDirectory() override { return system; }
   vx::String FolderPath(int id) override { return folderPath.count(id) ? folderPath[id] : ""; }
   vx::String SpecialFolderPath(int id) override { return specialPath.count(id) ? specialPath[id] : ""; }
-  vx::String RegistryText(const vx::String& k, const vx::String& n) override {
-    auto it = registry.find(k + "|" + n);
+  vx::String RegistryText(const char* k, const char* n) override {
+    auto it = registry.find(std::string(k) + "|" + n);
     return it == registry.end() ? "" : it->second;
   }
   vx::String RegisteredOwner() override { return owner; }

@@ -47,10 +47,12 @@ TEST(PackDosDateTime, PackedFormAndItsLimits) {
       {{2023, 3, 14, 10, 20, 30}, 0x566E528Fu},
       {{2023, 3, 14, 10, 20, 31}, 0x566E528Fu},  // seconds are halved
       {{2024, 2, 29, 0, 0, 0}, 0x585D0000u},     // leap day
+      {{2000, 2, 29, 0, 0, 0}, 0x285D0000u},     // a century divisible by 400 is a leap year
       {{2107, 12, 31, 23, 59, 59}, 0xFF9FBF7Du},
       {{1979, 12, 31, 23, 59, 59}, 0},  // before 1980
       {{2108, 1, 1, 0, 0, 0}, 0},
       {{2023, 2, 29, 0, 0, 0}, 0},  // no such day
+      {{2100, 2, 29, 0, 0, 0}, 0},  // a century not divisible by 400 is not
       {{2023, 13, 1, 0, 0, 0}, 0},
       {{2023, 0, 1, 0, 0, 0}, 0},
       {{2023, 4, 31, 0, 0, 0}, 0},

@@ -9,32 +9,32 @@ namespace vx {
 namespace {
 
 struct FakeEnvironment : MacroEnvironment {
-  MacroValues values;
+  vx::String values[kMacroSourceCount];
   CivilTime now{2026, 12, 7, 13, 5, 9};
-  int valueFetches = 0;
+  int fetches[kMacroSourceCount] = {};
 
   FakeEnvironment() {
-    values.loggedUserName = "ann";
-    values.registeredOwner = "Ann Owner";
-    values.registeredOrganization = "Acme";
-    values.computerName = "PC1";
-    values.currentDomainName = "DOM";
-    values.installDir = "C:\\Prog";
-    values.sharedDir = "C:\\Shared";
-    values.auxiliaryDir = "D:\\Aux";
-    values.winDir = "C:\\WINDOWS";
-    values.sysDir = "C:\\WINDOWS\\system32";
-    values.system16Dir = "C:\\WINDOWS\\system";
-    values.originDir = "E:\\Origin";
-    values.programFilesDir = "C:\\Program Files";
-    values.srcDir = "F:\\Src";
-    values.tempDir = "C:\\Temp";
-    values.userDir = "C:\\Users\\ann";
-    values.allUsersDesktopDir = "C:\\Users\\Public\\Desktop";
+    values[kMacroLoggedUserName] = "ann";
+    values[kMacroRegisteredOwner] = "Ann Owner";
+    values[kMacroRegisteredOrganization] = "Acme";
+    values[kMacroComputerName] = "PC1";
+    values[kMacroCurrentDomainName] = "DOM";
+    values[kMacroInstallDir] = "C:\\Prog";
+    values[kMacroSharedDir] = "C:\\Shared";
+    values[kMacroAuxiliaryDir] = "D:\\Aux";
+    values[kMacroWinDir] = "C:\\WINDOWS";
+    values[kMacroSysDir] = "C:\\WINDOWS\\system32";
+    values[kMacroSystem16Dir] = "C:\\WINDOWS\\system";
+    values[kMacroOriginDir] = "E:\\Origin";
+    values[kMacroProgramFilesDir] = "C:\\Program Files";
+    values[kMacroSrcDir] = "F:\\Src";
+    values[kMacroTempDir] = "C:\\Temp";
+    values[kMacroUserDir] = "C:\\Users\\ann";
+    values[kMacroAllUsersDesktopDir] = "C:\\Users\\Public\\Desktop";
   }
-  MacroValues Values() override {
-    ++valueFetches;
-    return values;
+  vx::String Value(MacroSource source) override {
+    ++fetches[source];
+    return values[source];
   }
   CivilTime Now() override { return now; }
   vx::String DateSeparator() override { return "."; }
@@ -115,7 +115,7 @@ TEST(Macros, AbsoluteFoldersReplaceTheInstallPrefix) {
       {"<InstallDir><RunTimeDir_2>x", "\\x"},  // an empty absolute slot still counts as a change
       {"<AbsoluteDir>D:\\x", "D:\\x"},
   });
-  env.values.installDir.clear();
+  env.values[kMacroInstallDir].clear();
   RunCases(env, {{"<Application Folder>\\x.exe", "\\\\x.exe"}, {"<InstallDir>\\x.exe", "\\\\x.exe"}});
 }
 
@@ -173,9 +173,9 @@ TEST(Macros, RelativePaths) {
 TEST(Macros, ValuesFetchedOnlyForTextsWithMacros) {
   FakeEnvironment env;
   EXPECT_EQ(ExpandMacrosWith(env, "C:\\plain\\\\text", "\\", false), "C:\\plain\\\\text");
-  EXPECT_EQ(env.valueFetches, 0);
+  for (int i = 0; i < kMacroSourceCount; ++i) EXPECT_EQ(env.fetches[i], 0) << i;
   ExpandMacrosWith(env, "<Nothing>", "\\", false);
-  EXPECT_EQ(env.valueFetches, 1);
+  for (int i = 0; i < kMacroSourceCount; ++i) EXPECT_EQ(env.fetches[i], 1) << i;  // each once, used or not
 }
 
 TEST(Macros, InstallFolders) {

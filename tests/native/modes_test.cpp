@@ -65,6 +65,9 @@ TEST(RunModeDecision, WorkFolderUsesTheTimeOfDayWord) {
   const uint32_t time = (13 << 11) | (5 << 5) | (8 / 2);
   EXPECT_EQ(vx::WorkFolderName("C:\\T\\", true, (date << 16) | time), "C:\\T\\SETUP_" + std::to_string(time));
   EXPECT_EQ(vx::WorkFolderName("C:\\T\\", false, 0), "C:\\T\\SETUP_65535");
+  // An agent process of the same build keeps the name and adds its process id.
+  EXPECT_EQ(vx::WorkFolderName("C:\\T\\", true, (date << 16) | time, 4242),
+            "C:\\T\\SETUP_" + std::to_string(time) + "_4242");
 }
 
 TEST(RunModeDecision, PathParts) {

@@ -498,11 +498,11 @@ TEST(InflateBlock, RoundTripAndZLibMessages) {
     SCOPED_TRACE(c.message);
     EXPECT_FALSE(InflateBlock(c.in, out, err));
     EXPECT_EQ(err.code, c.code);
-    EXPECT_EQ(err.message, c.message);
+    EXPECT_STREQ(err.message, c.message);
     EXPECT_TRUE(out.empty());
   }
   EXPECT_FALSE(InflateBlock(ToText(z), out, err, 1000));
-  EXPECT_EQ(err.message, "insufficient memory");
+  EXPECT_STREQ(err.message, "insufficient memory");
 }
 
 }  // namespace
