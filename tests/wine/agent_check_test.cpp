@@ -39,55 +39,6 @@ void CloseAgentCopy() {
   }
 }
 
-HWND ChildButton(HWND box, const std::string& caption) {
-  for (HWND c = FindWindowExA(box, nullptr, "Button", nullptr); c != nullptr;
-       c = FindWindowExA(box, c, "Button", nullptr)) {
-    char text[64] = {};
-    GetWindowTextA(c, text, sizeof text);
-    if (caption == text) return c;
-  }
-  return nullptr;
-}
-
-// Waits for the agent's next message box, answers it with the button of that caption (closes it
-// when empty) and returns its texts.
-std::string AnswerBox(const std::string& caption) {
-  HWND box = WaitForForeignWindow(kMessageBoxClass, 20000);
-  if (box == nullptr) return "<no box>";
-  const std::string text = AllTexts(box);
-  HWND button = caption.empty() ? nullptr : ChildButton(box, caption);
-  PostMessageA(button != nullptr ? button : box, button != nullptr ? BM_CLICK : WM_CLOSE, 0, 0);
-  PumpUntil([&] { return !IsWindow(box); }, 10000);
-  return text;
-}
-
-// A window of the test that subscribes to the agent's notifications.
-class Client {
- public:
-  Client() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "vxtest.agentclient";
-    RegisterClassA(&wc);
-    wnd_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~Client() { DestroyWindow(wnd_); }
-  HWND handle() const { return wnd_; }
-  std::vector<std::pair<WPARAM, LPARAM>> received;
-
- private:
-  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == kClientMessage) {
-      reinterpret_cast<Client*>(GetWindowLongPtrA(w, GWLP_USERDATA))->received.push_back({wp, lp});
-      return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
-  }
-  HWND wnd_ = nullptr;
-};
-
 class AgentCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -232,7 +183,7 @@ TEST_F(AgentCheckTest, InformModeShowsTheNewsAndRecordsTheVersion) {
             "[General]\r\nAutoInform=01\r\n[AutoInform]\r\nNameOfInformFile=..\\..\\News.txt\r\nSizeOfInformFile=" +
                 std::to_string(news.size()) + "\r\nAutoInformW=420\r\nAutoInformH=300\r\n");
   TraceViewer viewer;
-  Client client;
+  NotificationClient client("vxtest.agentclient", kClientMessage);
   StartAgent();
   SendMessageA(AgentWindow(), 1124, reinterpret_cast<WPARAM>(client.handle()), kClientMessage);
   Command(31, 1);
@@ -268,7 +219,7 @@ TEST_F(AgentCheckTest, InformFileWithAnotherTokenIsDeletedAndReported) {
                 std::to_string(news.size()) + "\r\n");
   TraceViewer viewer;
   StartAgent();
-  EXPECT_NE(AnswerBox("").find("Bad Secret Token!"), std::string::npos);
+  EXPECT_NE(AnswerNextBox("").find("Bad Secret Token!"), std::string::npos);
   ASSERT_TRUE(WaitForLine(viewer, " ==== PerformShot-2 ===="));
   EXPECT_FALSE(viewer.HasLineContaining("PerformAutoInform-3"));
   EXPECT_EQ(GetFileAttributesA((dir_ + "News.txt").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -296,10 +247,10 @@ TEST_F(AgentCheckTest, TestModeTakesTheRegistryFolderAndAsksWithTheNote) {
   TraceViewer viewer;
   StartAgent();
   Command(31, 2);  // an interactive check: asked first, the result shown
-  const std::string question = AnswerBox("&Yes");
+  const std::string question = AnswerNextBox("&Yes");
   EXPECT_NE(question.find("Look for a new MyApp?"), std::string::npos) << question;
   EXPECT_NE(question.find("PLEASE NOTE"), std::string::npos) << question;
-  EXPECT_NE(AnswerBox("").find("No news for you   (3)"), std::string::npos);
+  EXPECT_NE(AnswerNextBox("").find("No news for you   (3)"), std::string::npos);
   EXPECT_TRUE(viewer.HasLineContaining(" DownloadFileAU: TRUE " + upd_ + "\\MyApp.info"));
   EXPECT_TRUE(viewer.HasLineContaining(" TestMode=TRUE"));
   // With a scheduled interval (an hour here), test mode checks every 5 s.
@@ -324,8 +275,8 @@ TEST_F(AgentCheckTest, InteractiveCheckForwardedByTheLauncherReportsTheCode) {
   StartAgent();
   HANDLE second = StartProcess("\"" + dir_ + "MyAppUpdate.exe\" /TEST=2");
   ASSERT_NE(second, nullptr);
-  EXPECT_NE(AnswerBox("&Yes").find("Look for a new MyApp?"), std::string::npos);
-  const std::string result = AnswerBox("");
+  EXPECT_NE(AnswerNextBox("&Yes").find("Look for a new MyApp?"), std::string::npos);
+  const std::string result = AnswerNextBox("");
   EXPECT_NE(result.find("No news for you   (3)"), std::string::npos) << result;
   EXPECT_EQ(result.find("PLEASE NOTE"), std::string::npos);
   WaitForSingleObject(second, 10000);
@@ -333,7 +284,7 @@ TEST_F(AgentCheckTest, InteractiveCheckForwardedByTheLauncherReportsTheCode) {
   // Declined: no check at all.
   viewer.Clear();
   Command(31, 2);
-  AnswerBox("&No");
+  AnswerNextBox("&No");
   PumpFor(2500);
   EXPECT_FALSE(viewer.HasLineContaining(" Fire  "));
 }
@@ -348,8 +299,8 @@ TEST_F(AgentCheckTest, UnwritableFolderEndsTheCheckWithAClearError) {
   TraceViewer viewer;
   StartAgent();
   Command(31, 2);
-  AnswerBox("&Yes");
-  const std::string error = AnswerBox("");
+  AnswerNextBox("&Yes");
+  const std::string error = AnswerNextBox("");
   EXPECT_NE(error.find("Unable to Write File!"), std::string::npos) << error;
   EXPECT_NE(error.find(dir_ + "MyApp.info"), std::string::npos) << error;
   EXPECT_TRUE(viewer.HasLineContaining(" DownloadFileAU: cannot write " + dir_ + "MyApp.info"));

@@ -29,54 +29,13 @@ void CloseAgentCopy() {
   }
 }
 
-// Clicks the button of that caption in a box of the class (closes the box when there is none).
-void Answer(HWND box, const std::string& caption) {
-  HWND button = nullptr;
-  for (HWND c = FindWindowExA(box, nullptr, "Button", nullptr); c != nullptr && button == nullptr;
-       c = FindWindowExA(box, c, "Button", nullptr)) {
-    char text[64] = {};
-    GetWindowTextA(c, text, sizeof text);
-    if (caption == text) button = c;
-  }
-  PostMessageA(button != nullptr ? button : box, button != nullptr ? BM_CLICK : WM_CLOSE, 0, 0);
-  PumpUntil([&] { return !IsWindow(box); }, 10000);
+// The notifications a client got, as "code:value " for each but the window handle (code 50).
+std::string NotesText(const NotificationClient& client) {
+  std::string out;
+  for (const auto& n : client.received)
+    if (n.first != 50) out += std::to_string(n.first) + ":" + std::to_string(n.second) + " ";
+  return out;
 }
-
-// The agent's next box answered; its texts, or "<no box>".
-std::string AnswerBox(const std::string& caption) {
-  HWND box = WaitForForeignWindow(kMessageBoxClass, 20000);
-  if (box == nullptr) return "<no box>";
-  const std::string text = AllTexts(box);
-  Answer(box, caption);
-  return text;
-}
-
-class Client {
- public:
-  Client() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "vxtest.updateclient";
-    RegisterClassA(&wc);
-    wnd_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~Client() { DestroyWindow(wnd_); }
-  HWND handle() const { return wnd_; }
-  std::string received;  // "code:value " for every notification but the window handle
-
- private:
-  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == kClientMessage && wp != 50) {
-      reinterpret_cast<Client*>(GetWindowLongPtrA(w, GWLP_USERDATA))->received +=
-          std::to_string(wp) + ":" + std::to_string(lp) + " ";
-      return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
-  }
-  HWND wnd_ = nullptr;
-};
 
 // What the test does as the user while the agent shuts the application down.
 enum class User {
@@ -277,7 +236,7 @@ TEST_F(AgentUpdateTest, ShutsDownRunsTheSetupRecordsAndRestartsAsTheOfferSays) {
       ASSERT_TRUE(PumpUntil([&] { return ReadWholeFile(dir_ + "app.exe.log").find("ready") != std::string::npos; }, 10000));
     }
     TraceViewer viewer;
-    Client client;
+    NotificationClient client("vxtest.updateclient", kClientMessage);
     ProcessResult started = RunAndWait("\"" + dir_ + "MyAppUpdate.exe\" /DELAY=0", 30000);
     ASSERT_TRUE(started.finished);
     ASSERT_TRUE(PumpUntil([] { return AgentWindow() != nullptr; }, 20000));
@@ -286,11 +245,11 @@ TEST_F(AgentUpdateTest, ShutsDownRunsTheSetupRecordsAndRestartsAsTheOfferSays) {
     const bool interactive = flags.find('X') != std::string::npos;
     PostMessageA(agent, 1125, 31, interactive ? 2 : 1);
     if (interactive) {
-      EXPECT_NE(AnswerBox("&Yes"), "<no box>");  // the question before the check
+      EXPECT_NE(AnswerNextBox("&Yes"), "<no box>");  // the question before the check
     }
     const auto answer = [&](const Box& b) {
       if (b.text == nullptr) return;
-      const std::string shown = AnswerBox(b.button);
+      const std::string shown = AnswerNextBox(b.button);
       EXPECT_NE(shown.find(b.text), std::string::npos) << shown;
     };
     for (const Box& b : r.before) answer(b);
@@ -304,13 +263,13 @@ TEST_F(AgentUpdateTest, ShutsDownRunsTheSetupRecordsAndRestartsAsTheOfferSays) {
         EXPECT_NE(AllTexts(box).find("Please close app.exe."), std::string::npos);
         TerminateProcess(app, 0);
         WaitForSingleObject(app, 5000);
-        Answer(box, "&OK");
+        AnswerBox(box, "&OK");
         break;
       }
       case User::ConfirmAppBox: {
         HWND box = WaitForForeignWindow("#32770", 20000);
         ASSERT_NE(box, nullptr);
-        Answer(box, "&Yes");
+        AnswerBox(box, "&Yes");
         break;
       }
       case User::CloseWhileWait:
@@ -351,8 +310,8 @@ TEST_F(AgentUpdateTest, ShutsDownRunsTheSetupRecordsAndRestartsAsTheOfferSays) {
     const bool fetched = notes.find("41:2") != std::string::npos;
     EXPECT_EQ(GetFileAttributesA((dir_ + file).c_str()) != INVALID_FILE_ATTRIBUTES,
               fetched && !setupRan && std::string(r.setup) != "token");
-    PumpUntil([&] { return client.received == r.notes; }, 10000);
-    EXPECT_EQ(client.received, r.notes);
+    PumpUntil([&] { return NotesText(client) == r.notes; }, 10000);
+    EXPECT_EQ(NotesText(client), r.notes);
     if (hostile) {
       EXPECT_EQ(ReadWholeFile(decoy), "decoy");
       DeleteFileA(decoy.c_str());

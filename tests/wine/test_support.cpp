@@ -239,6 +239,73 @@ std::string AllTexts(HWND window) {
   return out;
 }
 
+namespace {
+
+struct ButtonSearch {
+  const std::string* caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindButton(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<ButtonSearch*>(lp);
+  char text[64] = {};
+  SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  if (*s->caption == text) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND ChildButton(HWND window, const std::string& caption) {
+  ButtonSearch s{&caption, nullptr};
+  EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void PressOrClose(HWND box, const std::string& caption) {
+  HWND button = caption.empty() ? nullptr : ChildButton(box, caption);
+  PostMessageA(button != nullptr ? button : box, button != nullptr ? BM_CLICK : WM_CLOSE, 0, 0);
+}
+
+void AnswerBox(HWND box, const std::string& caption) {
+  PressOrClose(box, caption);
+  PumpUntil([&] { return !IsWindow(box); }, 10000);
+}
+
+std::string AnswerNextBox(const std::string& caption) {
+  HWND box = WaitForForeignWindow(kMessageBoxClass, 20000);
+  if (box == nullptr) return "<no box>";
+  const std::string text = AllTexts(box);
+  AnswerBox(box, caption);
+  return text;
+}
+
+// ---- NotificationClient ----
+
+NotificationClient::NotificationClient(const char* className, UINT message) : message_(message) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  wnd_ = CreateWindowExA(0, className, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+NotificationClient::~NotificationClient() { DestroyWindow(wnd_); }
+
+LRESULT CALLBACK NotificationClient::Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<NotificationClient*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+  if (self != nullptr && m == self->message_) {
+    self->received.push_back({wp, lp});
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
 // ---- TraceViewer ----
 
 static UINT DebugMessageId() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vxtest {
@@ -87,6 +88,31 @@ HWND WaitForForeignWindow(const std::string& cls, DWORD timeoutMs);
 std::string AllTexts(HWND window);
 // The launcher's message box ("VMsgBox" class).
 constexpr const char* kMessageBoxClass = "VMsgBox";
+// The child window (of any depth) with that text, such as a box's button; null when none.
+HWND ChildButton(HWND window, const std::string& caption);
+// Clicks the button of that caption in a box, or closes the box when there is none (or the
+// caption is empty); posted, so it also serves from inside a timer callback.
+void PressOrClose(HWND box, const std::string& caption);
+// PressOrClose, then waits until the box is gone.
+void AnswerBox(HWND box, const std::string& caption);
+// Waits for the next launcher message box of another process, answers it as AnswerBox does and
+// returns its texts; "<no box>" when none appears.
+std::string AnswerNextBox(const std::string& caption);
+
+// A window of the test that collects the (wParam, lParam) of every message it gets with one
+// message id: a subscriber to the agent's notifications.
+class NotificationClient {
+ public:
+  NotificationClient(const char* className, UINT message);
+  ~NotificationClient();
+  HWND handle() const { return wnd_; }
+  std::vector<std::pair<WPARAM, LPARAM>> received;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp);
+  HWND wnd_ = nullptr;
+  UINT message_;
+};
 
 // A window of class ".VDebug." in the calling thread that collects trace chunks.
 class TraceViewer {

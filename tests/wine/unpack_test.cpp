@@ -30,28 +30,6 @@ std::string Noise(size_t n, uint32_t seed) {
   return s;
 }
 
-struct ButtonSearch {
-  const std::string* caption;
-  HWND found;
-};
-
-BOOL CALLBACK FindButton(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<ButtonSearch*>(lp);
-  char text[64] = {};
-  SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-  if (*s->caption == text) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND ChildButton(HWND box, const std::string& caption) {
-  ButtonSearch s{&caption, nullptr};
-  EnumChildWindows(box, FindButton, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 void SetForcePrompt(const char* value) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSpanKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
@@ -104,13 +82,7 @@ class BoxAnswerer {
     self->current_ = box;
     const std::string text = AllTexts(box);
     self->texts_.push_back(text);
-    const std::string caption = self->choose_(static_cast<int>(self->texts_.size()), text);
-    HWND button = caption.empty() ? nullptr : ChildButton(box, caption);
-    if (button != nullptr) {
-      PostMessageA(button, BM_CLICK, 0, 0);
-    } else {
-      PostMessageA(box, WM_CLOSE, 0, 0);
-    }
+    PressOrClose(box, self->choose_(static_cast<int>(self->texts_.size()), text));
   }
 
   static BoxAnswerer* self_;
@@ -226,8 +198,9 @@ TEST(UnpackWin, ProgressStepsAddUpToTheNewFilesWhateverTheirGrouping) {
     SCOPED_TRACE(c.what);
     const std::string work = dir + (c.existing ? "w2" : "w1");
     CreateDirectoryA(work.c_str(), nullptr);
-    if (c.existing)
+    if (c.existing) {
       for (int i = 0; i < 10; ++i) ASSERT_TRUE(WriteWholeFile(work + "\\f" + std::to_string(i) + ".txt", "x"));
+    }
     g_progress.clear();
     vx::UnpackRequest request;
     request.packagePath = dir + "p.exe";
