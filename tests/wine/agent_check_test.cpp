@@ -58,13 +58,7 @@ class AgentCheckTest : public ::testing::Test {
   }
 
   void BuildAgent(const std::string& updateUrl) {
-    auto cfg = LauncherPackageConfig(dir_ + "MyAppUpdate.exe");
-    cfg.agent = true;
-    cfg.agentExe = "MyAppUpdate.exe";
-    cfg.infoFile = "MyApp.info";
-    cfg.updateUrl = updateUrl;
-    cfg.agentToken = "SECRET";
-    ASSERT_TRUE(BuildTestPackage(cfg));
+    ASSERT_TRUE(BuildTestPackage(AgentPackageConfig(dir_ + "MyAppUpdate.exe", updateUrl)));
   }
   void Original(const char* section, const char* key, const std::string& value) {
     WritePrivateProfileStringA(section, key, value.c_str(), (dir_ + "MyApp.original").c_str());

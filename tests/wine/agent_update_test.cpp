@@ -116,13 +116,7 @@ class AgentUpdateTest : public ::testing::Test {
   }
 
   void Install(const std::string& updateUrl) {
-    auto cfg = LauncherPackageConfig(dir_ + "MyAppUpdate.exe");
-    cfg.agent = true;
-    cfg.agentExe = "MyAppUpdate.exe";
-    cfg.infoFile = "MyApp.info";
-    cfg.updateUrl = updateUrl;
-    cfg.agentToken = "SECRET";
-    ASSERT_TRUE(BuildTestPackage(cfg));
+    ASSERT_TRUE(BuildTestPackage(AgentPackageConfig(dir_ + "MyAppUpdate.exe", updateUrl)));
     ASSERT_TRUE(CopyFileTo(TestBinDir() + "fakeapp.exe", dir_ + "app.exe"));
     ASSERT_TRUE(WriteWholeFile(dir_ + "version.txt", "100"));
     ASSERT_TRUE(WriteWholeFile(dir_ + "app.exe.log", ""));

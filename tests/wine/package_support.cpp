@@ -15,6 +15,16 @@ vxpack::BuildConfig LauncherPackageConfig(const std::string& output) {
   return cfg;
 }
 
+vxpack::BuildConfig AgentPackageConfig(const std::string& output, const std::string& updateUrl) {
+  vxpack::BuildConfig cfg = LauncherPackageConfig(output);
+  cfg.agent = true;
+  cfg.agentExe = "MyAppUpdate.exe";
+  cfg.infoFile = "MyApp.info";
+  cfg.updateUrl = updateUrl;
+  cfg.agentToken = "SECRET";
+  return cfg;
+}
+
 bool BuildTestPackage(const vxpack::BuildConfig& cfg) {
   vxpack::BuildReport report;
   std::string error;

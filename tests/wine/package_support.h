@@ -8,6 +8,9 @@ namespace vxtest {
 
 // A build description appending to the launcher under test, writing to output.
 vxpack::BuildConfig LauncherPackageConfig(const std::string& output);
+// The update agent of the tests' installed application: MyAppUpdate.exe, written to output,
+// reading MyApp.info from updateUrl, with the secret token "SECRET".
+vxpack::BuildConfig AgentPackageConfig(const std::string& output, const std::string& updateUrl);
 // Builds it; on failure records a test failure and returns false.
 bool BuildTestPackage(const vxpack::BuildConfig& cfg);
 
