@@ -62,14 +62,34 @@ target_link_libraries(benchdownload PRIVATE wininet psapi)
 # The screenshot program shows the launcher's boxes as the launcher does: with its manifest.
 target_sources(uidemo PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 
+# What the Windows test exes share: folders, child processes, boxes, the trace viewer window,
+# packages built in-process, the test web servers.
+set(WINE_SUPPORT_NAMES test_support package_support net_support ui_probe)
+set(WINE_SUPPORT_SRC ${WINE_SUPPORT_NAMES})
+list(TRANSFORM WINE_SUPPORT_SRC PREPEND ${CMAKE_SOURCE_DIR}/tests/wine/)
+list(TRANSFORM WINE_SUPPORT_SRC APPEND .cpp)
+add_library(wine_test_support STATIC ${WINE_SUPPORT_SRC})
+target_include_directories(wine_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine)
+target_compile_options(wine_test_support PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/support/string_printer.h)
+target_link_libraries(wine_test_support PUBLIC vxpacklib vxwin gtest wininet crypt32)
+
+# The Windows tests of the sources, run against the test tree's own launcher build.
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+list(REMOVE_ITEM WINE_TESTS ${WINE_SUPPORT_SRC})
 add_executable(wine_tests ${WINE_TESTS})
-target_compile_options(wine_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/string_printer.h)
-target_link_libraries(wine_tests PRIVATE vxpacklib vxwin gtest gtest_main wininet crypt32)
+target_link_libraries(wine_tests PRIVATE wine_test_support gtest_main)
 target_link_options(wine_tests PRIVATE -static)
 add_dependencies(wine_tests vxstub)
+
+# The shipped-launcher suite: a few whole runs of each role against the file that ships
+# (dist/vxstub.exe, named by VX_LAUNCHER_UNDER_TEST), with this tree's fakes around it.
+file(GLOB SHIPPED_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/shipped/*.cpp)
+add_executable(shipped_tests ${SHIPPED_TESTS})
+target_link_libraries(shipped_tests PRIVATE wine_test_support gtest_main)
+target_link_options(shipped_tests PRIVATE -static)
 if(WINE_FIXTURE_TARGETS)
   add_dependencies(wine_tests ${WINE_FIXTURE_TARGETS})
+  add_dependencies(shipped_tests ${WINE_FIXTURE_TARGETS})
 endif()
 
 # The demo's sample setup program.

@@ -65,7 +65,25 @@ vx_build() {
 vx_can_run_win32() {
   [ "${VX_WINE_ARCH:-}" = 64 ] && return 1
   [ "${VX_WINE_ARCH:-}" = 32 ] && return 0
+  # Inside the emulation namespace the 32-bit loader starts, but only emulated: not for every test.
+  [ "${VX_I386_EMULATED:-}" = 1 ] && return 1
   [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Where 32-bit programs do not run natively, they run under qemu-user in a private namespace
+# (scripts/i386_ns.sh). True when that works here; else prints why not, in one line.
+vx_i386_emulation_check() {
+  command -v unshare >/dev/null 2>&1 || { echo "no unshare"; return 1; }
+  [ -x /usr/bin/qemu-i386-static ] || { echo "qemu-i386-static is not installed"; return 1; }
+  [ -x /usr/lib/wine/wine ] || { echo "Wine's 32-bit loader (wine32) is not installed"; return 1; }
+  local out
+  out="$(vx_in_i386_namespace /usr/lib/wine/wine --version 2>&1)" ||
+    { echo "no private binfmt_misc in a user namespace here: $(echo "$out" | tail -n 1)"; return 1; }
+}
+
+# Runs a command where i386 programs run under emulation (see vx_i386_emulation_check).
+vx_in_i386_namespace() {
+  VX_I386_EMULATED=1 unshare --user --map-root-user --mount --fork sh "$ROOT/scripts/i386_ns.sh" "$@"
 }
 
 # The Windows tree the tests run: the 32-bit one where 32-bit programs run, else a 64-bit one.

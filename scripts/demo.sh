@@ -3,7 +3,7 @@
 # happened: the launcher's trace lines, the sample setup's report, and whether the work folder
 # was removed. Saves a screenshot of the launcher's window in the build folder; with
 # --screenshots it also refreshes docs/screenshots/stub_window.png. Then shows the update agent
-# in inform mode (scripts/demo_agent.sh).
+# in inform mode (scripts/demo_agent.sh), and the shipped 32-bit file itself (scripts/demo_shipped.sh).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/common.sh"
@@ -135,3 +135,6 @@ echo "Version 110 runs and the agent relaunched itself."
 wine_env_stop
 say "The update agent in inform mode"
 bash "$ROOT/scripts/demo_agent.sh" "$@"
+
+# Part three: the file that ships, run by the same means as the shipped-launcher suite.
+bash "$ROOT/scripts/demo_shipped.sh"

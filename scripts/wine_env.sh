@@ -12,6 +12,14 @@ wine_env_start() {
     export WINEARCH=win64
     export WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix64}"
     VX_WINE=/usr/lib/wine/wine64
+    if [ "${VX_I386_EMULATED:-}" = 1 ]; then
+      # 32-bit programs run emulated here: a prefix made inside the namespace, so that its 32-bit
+      # half (syswow64) is filled; one made outside has it empty and cannot start them.
+      export WINEPREFIX="${VX_WINEPREFIX:-$VX_BUILD/wineprefix-wow64}"
+      if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        rm -rf "$WINEPREFIX"
+      fi
+    fi
   fi
   export VX_WINE
   # A free X display number for Xvfb.

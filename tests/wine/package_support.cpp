@@ -6,10 +6,17 @@
 
 namespace vxtest {
 
+std::string LauncherUnderTest() {
+  char buf[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableA("VX_LAUNCHER_UNDER_TEST", buf, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return std::string(buf, n);
+  return TestBinDir() + "vxstub.exe";
+}
+
 vxpack::BuildConfig LauncherPackageConfig(const std::string& output) {
   vxpack::BuildConfig cfg;
   cfg.output = output;
-  cfg.launcher = TestBinDir() + "vxstub.exe";
+  cfg.launcher = LauncherUnderTest();
   cfg.threads = 1;
   cfg.tokenSeed = 7;
   return cfg;
