@@ -26,8 +26,8 @@ constexpr uint32_t kChainUntrustedRoot = 0x20;
 // What the system's check found on a file.
 struct SignatureFinding {
   uint32_t status = kTrustUnchecked;  // 0: the system trusts the signature and its chain
-  uint32_t chainErrors = 0;             // error bits of the signer's certificate chain
-  bool hasKey = false;                  // keyHash holds the signer's key hash
+  uint32_t chainErrors = 0;           // error bits of the signer's certificate chain
+  bool hasKey = false;                // keyHash holds the signer's key hash
   uint8_t keyHash[kKeyHashBytes] = {};
 };
 

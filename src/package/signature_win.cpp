@@ -36,10 +36,10 @@ void ExamineSignature(const String& path, SignatureFinding& found) {
   if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain[0].pCert != nullptr) {
     if (signer->pChainContext != nullptr) found.chainErrors = signer->pChainContext->TrustStatus.dwErrorStatus;
     DWORD length = kKeyHashBytes;
-    found.hasKey = api->HashPublicKey()(0, CALG_SHA_256, 0, X509_ASN_ENCODING,
-                                      &signer->pasCertChain[0].pCert->pCertInfo->SubjectPublicKeyInfo,
-                                      found.keyHash, &length) &&
-                   length == kKeyHashBytes;
+    found.hasKey =
+        api->HashPublicKey()(0, CALG_SHA_256, 0, X509_ASN_ENCODING,
+                             &signer->pasCertChain[0].pCert->pCertInfo->SubjectPublicKeyInfo, found.keyHash, &length) &&
+        length == kKeyHashBytes;
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   api->Verify()(noUser, &action, &data);

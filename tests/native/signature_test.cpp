@@ -24,7 +24,8 @@ SignatureFinding Found(uint32_t status, uint32_t chainErrors, const std::string&
   f.status = status;
   f.chainErrors = chainErrors;
   f.hasKey = !pin.empty();
-  for (size_t i = 0; i < pin.size() / 2; ++i) f.keyHash[i] = static_cast<uint8_t>(std::stoi(pin.substr(2 * i, 2), nullptr, 16));
+  for (size_t i = 0; i < pin.size() / 2; ++i)
+    f.keyHash[i] = static_cast<uint8_t>(std::stoi(pin.substr(2 * i, 2), nullptr, 16));
   return f;
 }
 
@@ -46,11 +47,11 @@ TEST(Signature, PinnedOnlyAsAWholeItem) {
       {kPinA + "," + kPinB, kPinA, true},
       {"", kPinA, false},
       {kPinB, kPinA, false},
-      {kPinA + "0", kPinA, false},          // a longer item
-      {"0" + kPinA, kPinA, false},          // a longer item
-      {kPinA.substr(0, 63), kPinA.substr(0, 63), false},  // not a whole hash
+      {kPinA + "0", kPinA, false},                              // a longer item
+      {"0" + kPinA, kPinA, false},                              // a longer item
+      {kPinA.substr(0, 63), kPinA.substr(0, 63), false},        // not a whole hash
       {"AA" + kPinA.substr(2), "aa" + kPinA.substr(2), false},  // the pins are lowercase
-      {kPinA + " ," + kPinB, kPinA, false},  // nothing but commas between pins
+      {kPinA + " ," + kPinB, kPinA, false},                     // nothing but commas between pins
       {kPinA, "", false},
   };
   for (const Case& c : cases) {
@@ -71,8 +72,7 @@ TEST(Signature, VerdictFromTheSystemsFinding) {
       {"trusted, another key", Found(0, 0, std::string(64, '1')), SignatureVerdict::kNotPinned},
       {"no signature", Found(vx::kTrustNoSignature, 0, ""), SignatureVerdict::kNotSigned},
       {"changed after signing", Found(vx::kTrustBadDigest, 0, kPinA), SignatureVerdict::kChanged},
-      {"own root, pinned", Found(vx::kTrustUntrustedRoot, vx::kChainUntrustedRoot, kPinA),
-       SignatureVerdict::kAccepted},
+      {"own root, pinned", Found(vx::kTrustUntrustedRoot, vx::kChainUntrustedRoot, kPinA), SignatureVerdict::kAccepted},
       {"own root, another key", Found(vx::kTrustUntrustedRoot, vx::kChainUntrustedRoot, std::string(64, '2')),
        SignatureVerdict::kNotPinned},
       {"own root and expired", Found(vx::kTrustUntrustedRoot, vx::kChainUntrustedRoot | 0x1, kPinA),

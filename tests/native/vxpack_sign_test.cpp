@@ -70,14 +70,14 @@ Bytes MiniProgram() {
   Put32(b, opt + 36, 0x200);     // file alignment
   Put16(b, opt + 40, 4);
   Put16(b, opt + 48, 4);
-  Put32(b, opt + 56, 0x2000);    // image size
-  Put32(b, opt + 60, 0x200);     // header size
-  Put16(b, opt + 68, 2);         // GUI
+  Put32(b, opt + 56, 0x2000);  // image size
+  Put32(b, opt + 60, 0x200);   // header size
+  Put16(b, opt + 68, 2);       // GUI
   Put32(b, opt + 72, 0x100000);
   Put32(b, opt + 76, 0x1000);
   Put32(b, opt + 80, 0x100000);
   Put32(b, opt + 84, 0x1000);
-  Put32(b, opt + 92, 16);        // data directories
+  Put32(b, opt + 92, 16);  // data directories
   const char name[] = ".text";
   for (size_t i = 0; i < 5; ++i) b[sec + i] = static_cast<uint8_t>(name[i]);
   Put32(b, sec + 8, 0x200);
@@ -103,7 +103,8 @@ class SignTest : public ::testing::Test {
     dir_ = mkdtemp(tmpl) != nullptr ? std::string(tmpl) + "/" : std::string();
     if (dir_.empty()) return;
     const std::string script =
-        "cd '" + dir_ + "' && "
+        "cd '" + dir_ +
+        "' && "
         "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 3650 -sha256 "
         "-subj '/CN=Vornix Test CA' -addext basicConstraints=critical,CA:TRUE "
         "-addext keyUsage=critical,keyCertSign && "
@@ -176,8 +177,10 @@ class Env {
     setenv(name, value.c_str(), 1);
   }
   ~Env() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:
@@ -222,15 +225,14 @@ TEST_F(SignTest, SigningErrorsStopTheBuild) {
   } cases[] = {
       {"missing key file", "cert = " + Path("publisher.pem") + "\nkey = " + Path("nokey.pem") + "\n", nullptr,
        "cannot read the key file " + Path("nokey.pem") + ": No such file or directory"},
-      {"missing certificate file", "cert = " + Path("nocert.pem") + "\nkey = " + Path("publisher.key") + "\n",
-       nullptr, "cannot read the certificate file " + Path("nocert.pem")},
+      {"missing certificate file", "cert = " + Path("nocert.pem") + "\nkey = " + Path("publisher.key") + "\n", nullptr,
+       "cannot read the certificate file " + Path("nocert.pem")},
       {"no key given", "cert = " + Path("publisher.pem") + "\n", nullptr,
        "no private key given for the signing certificate (key)"},
-      {"key of another certificate", "cert = " + Path("publisher.pem") + "\nkey = " + Path("other.key") + "\n",
-       nullptr,
+      {"key of another certificate", "cert = " + Path("publisher.pem") + "\nkey = " + Path("other.key") + "\n", nullptr,
        "the key in " + Path("other.key") + " does not belong to the certificate in " + Path("publisher.pem")},
-      {"a certificate as the key", "cert = " + Path("publisher.pem") + "\nkey = " + Path("other.pem") + "\n",
-       nullptr, Path("other.pem") + " holds no PEM private key"},
+      {"a certificate as the key", "cert = " + Path("publisher.pem") + "\nkey = " + Path("other.pem") + "\n", nullptr,
+       Path("other.pem") + " holds no PEM private key"},
       {"wrong password for the PKCS#12 file",
        "pkcs12 = " + Path("publisher.p12") + "\npassword_file = " + Path("wrong.txt") + "\n", nullptr,
        "wrong password for the PKCS#12 file " + Path("publisher.p12")},
@@ -239,8 +241,8 @@ TEST_F(SignTest, SigningErrorsStopTheBuild) {
       {"no password for the PKCS#12 file", "pkcs12 = " + Path("publisher.p12") + "\n", nullptr,
        "the PKCS#12 file " + Path("publisher.p12") + " needs a password"},
       {"wrong password for an encrypted key",
-       "cert = " + Path("publisher.pem") + "\nkey = " + Path("publisher_enc.key") + "\npassword_file = " +
-           Path("wrong.txt") + "\n",
+       "cert = " + Path("publisher.pem") + "\nkey = " + Path("publisher_enc.key") +
+           "\npassword_file = " + Path("wrong.txt") + "\n",
        nullptr, "wrong password for the key file " + Path("publisher_enc.key")},
       {"no password for an encrypted key",
        "cert = " + Path("publisher.pem") + "\nkey = " + Path("publisher_enc.key") + "\n", nullptr,
@@ -259,8 +261,10 @@ TEST_F(SignTest, SigningErrorsStopTheBuild) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<Env> env;
-    if (c.password != nullptr) env = std::make_unique<Env>(kPasswordVariable, c.password);
-    else unsetenv(kPasswordVariable);
+    if (c.password != nullptr)
+      env = std::make_unique<Env>(kPasswordVariable, c.password);
+    else
+      unsetenv(kPasswordVariable);
     BuildReport report;
     std::string error;
     EXPECT_FALSE(Build(Manifest(c.sign), report, error));
@@ -287,8 +291,7 @@ TEST_F(SignTest, BuildSignsItsProgramsAndRecordsThePins) {
   BuildReport report;
   std::string error;
   const std::string web = "[web]\nurl_folder = http://example.com/app\ntoken = W\nlauncher_output = web.exe\n";
-  ASSERT_TRUE(Build(Manifest(PublisherLines() + "pins = " + otherPin_ + "\ndescription = App\n", web), report,
-                    error))
+  ASSERT_TRUE(Build(Manifest(PublisherLines() + "pins = " + otherPin_ + "\ndescription = App\n", web), report, error))
       << error;
   EXPECT_EQ(report.signedOutputs, std::vector<std::string>({work_ + "setup.exe", work_ + "web.exe"}));
   EXPECT_EQ(report.pins, std::vector<std::string>({publisherPin_, otherPin_}));
@@ -331,13 +334,13 @@ TEST_F(SignTest, BuildSignsItsProgramsAndRecordsThePins) {
 TEST_F(SignTest, SignedFilesReadBackAsTheyAre) {
   const std::string manifest =
       "[package]\noutput = setup.exe\nlauncher = vxstub.exe\nfiles = payload\nsignable = yes\n"
-      "[sign]\npins = " + publisherPin_ + "\n";
+      "[sign]\npins = " +
+      publisherPin_ + "\n";
   BuildReport report;
   std::string error;
   ASSERT_TRUE(Build(manifest, report, error)) << error;
   EXPECT_TRUE(report.signedOutputs.empty()) << "pins alone sign nothing";
-  const std::string unsignedCopy = work_ + "unsigned.exe", changed = work_ + "changed.exe",
-                    other = work_ + "other.exe";
+  const std::string unsignedCopy = work_ + "unsigned.exe", changed = work_ + "changed.exe", other = work_ + "other.exe";
   fs::copy_file(work_ + "setup.exe", unsignedCopy);
 
   Signer publisher, otherSigner;

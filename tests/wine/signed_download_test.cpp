@@ -61,10 +61,14 @@ void SignAs(const std::string& path, Signed how) {
 // The trace line the launcher writes for its verdict.
 std::string VerdictLine(Signed how) {
   switch (how) {
-    case Signed::kPublisher: return " Signature check: accepted 00000000 " + TestPublisher().pin;
-    case Signed::kOther: return " Signature check: key not pinned 00000000 " + OtherPublisher().pin;
-    case Signed::kChanged: return " Signature check: changed after signing 80096010 ";
-    case Signed::kNone: return " Signature check: not signed 800b0100  ";
+    case Signed::kPublisher:
+      return " Signature check: accepted 00000000 " + TestPublisher().pin;
+    case Signed::kOther:
+      return " Signature check: key not pinned 00000000 " + OtherPublisher().pin;
+    case Signed::kChanged:
+      return " Signature check: changed after signing 80096010 ";
+    case Signed::kNone:
+      return " Signature check: not signed 800b0100  ";
   }
   return std::string();
 }
@@ -100,14 +104,14 @@ TEST(SignatureCheck, FindsTheSignersKeyAndRefusesChangedAndUnsignedFiles) {
     vx::ExamineSignature(file, found);
     if (c.intact) {
       // Wine accepts a chain to an unknown root (0); Windows names it (CERT_E_UNTRUSTEDROOT).
-      EXPECT_TRUE(found.status == 0 || (found.status == vx::kTrustUntrustedRoot &&
-                                        found.chainErrors == vx::kChainUntrustedRoot))
+      EXPECT_TRUE(found.status == 0 ||
+                  (found.status == vx::kTrustUntrustedRoot && found.chainErrors == vx::kChainUntrustedRoot))
           << std::hex << found.status << " " << found.chainErrors;
       ASSERT_TRUE(found.hasKey);
       EXPECT_EQ(std::string(vx::HexText(found.keyHash, vx::kKeyHashBytes)), c.key);
     } else {
-      EXPECT_EQ(found.status, c.how == Signed::kChanged ? vx::kTrustBadDigest : vx::kTrustNoSignature) << std::hex
-                                                                                                           << found.status;
+      EXPECT_EQ(found.status, c.how == Signed::kChanged ? vx::kTrustBadDigest : vx::kTrustNoSignature)
+          << std::hex << found.status;
     }
     EXPECT_EQ(vx::JudgeSignature(found, pins), c.verdict);
     // The Windows vxpack reads the same.
@@ -272,7 +276,7 @@ class SignedUpdateTest : public ::testing::Test {
   // An installed application with its agent (pinning pins), and an update in a local folder
   // signed as asked.
   void Prepare(const std::vector<std::string>& pins, Signed how) {
-    dir_ = FreshTempDir("signedupdate");
+    dir_ = FreshTempDir("signedupdate" + std::to_string(static_cast<int>(how)));
     upd_ = FreshTempDir("signedupdateoffer");
     upd_.pop_back();
     payload_ = FreshTempDir("signedupdatepayload");
@@ -315,6 +319,7 @@ class SignedUpdateTest : public ::testing::Test {
   std::string Check(TraceViewer& viewer) {
     EXPECT_TRUE(RunAndWait("\"" + dir_ + "MyAppUpdate.exe\" /DELAY=0", 30000).finished);
     EXPECT_TRUE(PumpUntil([] { return AgentWindow() != nullptr; }, 20000));
+    GetWindowThreadProcessId(AgentWindow(), &agentProcess_);
     PostMessageA(AgentWindow(), 1125, 31, 1);
     std::string text;
     EXPECT_TRUE(PumpUntil(
@@ -335,12 +340,25 @@ class SignedUpdateTest : public ::testing::Test {
     return buf;
   }
 
+  // Waits until the agent copy a completed update relaunched has its window, so that it is the
+  // one closed next.
+  void WaitForRelaunchedCopy() {
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          DWORD process = 0;
+          if (AgentWindow() != nullptr) GetWindowThreadProcessId(AgentWindow(), &process);
+          return process != 0 && process != agentProcess_;
+        },
+        30000));
+  }
+
   void Finish() {
     CloseAgentCopy();
     EXPECT_TRUE(WaitForSelfDeletion(dir_ + "X_MyAppUpdate.exe", 30000));
   }
 
   std::string dir_, upd_, payload_;
+  DWORD agentProcess_ = 0;
 };
 
 TEST_F(SignedUpdateTest, OnlyAnUpdateThePublisherSignedIsRun) {
@@ -358,9 +376,15 @@ TEST_F(SignedUpdateTest, OnlyAnUpdateThePublisherSignedIsRun) {
     EXPECT_EQ(Original("VersionOriginal"), accepted ? "110" : "100");
     EXPECT_FALSE(Exists(dir_ + "Setup110.exe")) << "the fetched update is deleted";
     if (accepted) {
+      // A completed update relaunches the agent (the copy that follows is closed below).
+      WaitForRelaunchedCopy();
       // The update's installer built the new agent, which the setup installed: it pins the same key.
       EXPECT_EQ(std::string(vx::TGFileInfo(dir_ + "MyAppUpdate.exe").PublisherPins()), TestPublisher().pin);
       EXPECT_TRUE(vx::TGFileInfo(dir_ + "MyAppUpdate.exe").AgentFlag());
+      // Cut from the signed installer, it carries no entry for the installer's signature.
+      vx::SignatureFinding agent;
+      vx::ExamineSignature(dir_ + "MyAppUpdate.exe", agent);
+      EXPECT_EQ(agent.status, vx::kTrustNoSignature) << std::hex << agent.status;
     }
     Finish();
   }
@@ -371,6 +395,8 @@ TEST_F(SignedUpdateTest, WithoutAPinTheTokenAloneDecides) {
   TraceViewer viewer;
   EXPECT_EQ(Check(viewer), "");
   EXPECT_TRUE(viewer.HasLineContaining(" Not signature-checked: " + dir_ + "Setup110.exe"));
+  EXPECT_FALSE(viewer.HasLineContaining(" Signature check: "));
+  WaitForRelaunchedCopy();
   EXPECT_EQ(Original("VersionOriginal"), "110");
   EXPECT_TRUE(Exists(dir_ + "setup.log"));
   Finish();
@@ -389,8 +415,9 @@ TEST(SignedInstaller, PassesOsslsigncodeVerifyAndInstalls) {
   std::string tree = UnixPath(TestBinDir());
   while (!tree.empty() && tree.back() == '/') tree.pop_back();
   const std::string vxpack = tree.substr(0, tree.find_last_of('/')) + "/host/vxpack";
-  const std::string manifest = "[package]\r\noutput = " + UnixPath(dir + "MySetup.exe") + "\r\nlauncher = " +
-                               UnixPath(TestBinDir() + "vxstub.exe") + "\r\nfiles = " + UnixPath(payload) +
+  const std::string manifest = "[package]\r\noutput = " + UnixPath(dir + "MySetup.exe") +
+                               "\r\nlauncher = " + UnixPath(TestBinDir() + "vxstub.exe") +
+                               "\r\nfiles = " + UnixPath(payload) +
                                "\r\nsetup = fakesetup.exe\r\nsetup_params = /log=\"" + log +
                                "\" /list /complete\r\n[sign]\r\ncert = " + UnixPath(TestPublisher().cert) +
                                "\r\nkey = " + UnixPath(TestPublisher().key) + "\r\ndescription = My App\r\n";
@@ -399,9 +426,9 @@ TEST(SignedInstaller, PassesOsslsigncodeVerifyAndInstalls) {
   std::string output;
   ASSERT_EQ(RunUnixScript(ShellQuoted(vxpack) + " build " + ShellQuoted(UnixPath(dir + "MyApp.manifest")), output), 0)
       << output;
-  EXPECT_NE(output.find("signed " + installer + " (signer " + TestPublisher().name + ", key " + TestPublisher().pin +
-                        ")"),
-            std::string::npos)
+  EXPECT_NE(
+      output.find("signed " + installer + " (signer " + TestPublisher().name + ", key " + TestPublisher().pin + ")"),
+      std::string::npos)
       << output;
   EXPECT_EQ(RunUnixScript("osslsigncode verify -CAfile " + ShellQuoted(UnixPath(TestCaCertificate())) + " -in " +
                               ShellQuoted(installer),
@@ -409,9 +436,9 @@ TEST(SignedInstaller, PassesOsslsigncodeVerifyAndInstalls) {
             0)
       << output;
   EXPECT_EQ(RunUnixScript(ShellQuoted(vxpack) + " verify " + ShellQuoted(installer), output), 0) << output;
-  EXPECT_NE(output.find("Signature  intact\nSigner     " + TestPublisher().name + "\nSigner key " +
-                        TestPublisher().pin),
-            std::string::npos)
+  EXPECT_NE(
+      output.find("Signature  intact\nSigner     " + TestPublisher().name + "\nSigner key " + TestPublisher().pin),
+      std::string::npos)
       << output;
   EXPECT_NE(output.find("Pins       " + TestPublisher().pin + "\n           the signer's key is pinned"),
             std::string::npos)

@@ -94,7 +94,8 @@ std::string ShellQuoted(const std::string& text) {
 
 int RunUnixScript(const std::string& script, std::string& output, unsigned timeoutMs) {
   static int runs = 0;
-  const std::string dir = FreshTempDir("unixrun" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++runs));
+  const std::string dir =
+      FreshTempDir("unixrun" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++runs));
   const std::string unix = UnixPath(dir);
   output.clear();
   if (unix.empty()) {
@@ -102,21 +103,27 @@ int RunUnixScript(const std::string& script, std::string& output, unsigned timeo
     return -1;
   }
   // The status file appears whole, by a rename, once the script has ended.
-  const std::string wrapper = "PATH=/usr/bin:/bin\nexport PATH\n{\n" + script + "\n} > " + ShellQuoted(unix + "/output") + " 2>&1\necho $? > " +
-                              ShellQuoted(unix + "/status.tmp") + "\nmv " + ShellQuoted(unix + "/status.tmp") + " " +
-                              ShellQuoted(unix + "/status") + "\n";
+  const std::string wrapper = "PATH=/usr/bin:/bin\nexport PATH\n{\n" + script + "\n} > " +
+                              ShellQuoted(unix + "/output") + " 2>&1\necho $? > " + ShellQuoted(unix + "/status.tmp") +
+                              "\nmv " + ShellQuoted(unix + "/status.tmp") + " " + ShellQuoted(unix + "/status") + "\n";
   if (!WriteWholeFile(dir + "script.sh", wrapper)) {
     output = "cannot write " + dir + "script.sh";
     return -1;
   }
-  const HANDLE process = StartProcess("/bin/sh \"" + unix + "/script.sh\"");
-  if (process == nullptr) {
-    output = "cannot start /bin/sh";
+  // Wine starts a Unix program without a process handle to wait on.
+  std::string command = "/bin/sh \"" + unix + "/script.sh\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    output = "cannot start /bin/sh (error " + std::to_string(GetLastError()) + ")";
     return -1;
   }
-  CloseHandle(process);
+  if (pi.hThread != nullptr) CloseHandle(pi.hThread);
+  if (pi.hProcess != nullptr) CloseHandle(pi.hProcess);
   const std::string status = dir + "status";
-  const bool ended = PumpUntil([&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
+  const bool ended =
+      PumpUntil([&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
   output = ReadWholeFile(dir + "output");
   const int result = ended ? std::atoi(ReadWholeFile(status).c_str()) : -1;
   if (ended) {

@@ -11,7 +11,7 @@ struct TestSigner {
   std::string name;  // the certificate's common name
   std::string cert;  // PEM certificate and key, Windows paths
   std::string key;
-  std::string pin;   // SHA-256 of the certificate's public-key information, 64 lowercase hex digits
+  std::string pin;  // SHA-256 of the certificate's public-key information, 64 lowercase hex digits
 };
 
 // The tests' publisher and another publisher, both certified by the test CA: made on first use

@@ -9,7 +9,7 @@ namespace vxpack {
 struct ToolRun {
   bool started = false;  // false: the program was not found or could not be started
   int exitCode = -1;
-  std::string output;    // standard output and standard error, interleaved as written
+  std::string output;  // standard output and standard error, interleaved as written
 };
 
 // program is a name looked up in the PATH, or a path. The arguments are passed as they are (no

@@ -59,8 +59,8 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
   si.hStdOutput = outWrite;
   si.hStdError = outWrite;
   PROCESS_INFORMATION pi = {};
-  run.started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                               &si, &pi) != 0;
+  run.started =
+      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi) != 0;
   CloseHandle(inRead);
   CloseHandle(outWrite);
   if (run.started) {

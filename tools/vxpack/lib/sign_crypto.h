@@ -32,7 +32,7 @@ struct SignatureReport {
   bool present = false;  // the file carries a signature
   bool intact = false;   // it matches the file's bytes and the signer's key
   SignerIdentity signer;
-  std::string problem;   // why it is missing or broken
+  std::string problem;  // why it is missing or broken
 };
 // False (with error) only when the file cannot be read.
 bool ReadSignature(const std::string& path, SignatureReport& report, std::string& error);

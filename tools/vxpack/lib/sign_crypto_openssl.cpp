@@ -72,7 +72,9 @@ bool Identify(X509* cert, SignerIdentity& id) {
 Bio OpenFile(const std::string& path, const char* what, std::string& error) {
   errno = 0;
   Bio bio(BIO_new_file(path.c_str(), "rb"));
-  if (!bio) error = "cannot read the " + std::string(what) + " " + path + (errno != 0 ? ": " + std::string(std::strerror(errno)) : "");
+  if (!bio)
+    error = "cannot read the " + std::string(what) + " " + path +
+            (errno != 0 ? ": " + std::string(std::strerror(errno)) : "");
   return bio;
 }
 
@@ -136,8 +138,9 @@ bool LoadPkcs12Signer(const std::string& path, const std::string* password, Sign
   const int passLength = password != nullptr ? static_cast<int>(password->size()) : 0;
   if (PKCS12_mac_present(p12.get()) && PKCS12_verify_mac(p12.get(), pass, passLength) != 1 &&
       (password != nullptr || PKCS12_verify_mac(p12.get(), nullptr, 0) != 1)) {
-    error = password != nullptr ? "wrong password for the PKCS#12 file " + path
-                                : "the PKCS#12 file " + path + " needs a password (password_file or VXPACK_SIGN_PASSWORD)";
+    error = password != nullptr
+                ? "wrong password for the PKCS#12 file " + path
+                : "the PKCS#12 file " + path + " needs a password (password_file or VXPACK_SIGN_PASSWORD)";
     return false;
   }
   EVP_PKEY* rawKey = nullptr;
@@ -170,9 +173,7 @@ bool LoadPkcs12Signer(const std::string& path, const std::string* password, Sign
 
 // ---- Authenticode ----
 
-uint32_t Le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 class InFile {
  public:

@@ -55,8 +55,9 @@ bool LoadPkcs12Signer(const std::string& path, const std::string* password, Sign
   const std::wstring pass = Wide(password != nullptr ? *password : std::string());
   HCERTSTORE store = PFXImportCertStore(&blob, pass.c_str(), 0);
   if (store == nullptr) {
-    error = password != nullptr ? "wrong password for the PKCS#12 file " + path
-                                : "the PKCS#12 file " + path + " needs a password (password_file or VXPACK_SIGN_PASSWORD)";
+    error = password != nullptr
+                ? "wrong password for the PKCS#12 file " + path
+                : "the PKCS#12 file " + path + " needs a password (password_file or VXPACK_SIGN_PASSWORD)";
     return false;
   }
   bool found = false;
@@ -154,9 +155,12 @@ bool ReadSignature(const std::string& path, SignatureReport& report, std::string
   report.intact = found.hasKey && (found.status == 0 || chainOnly);
   if (found.hasKey) report.signer.keyHash = vx::HexText(found.keyHash, vx::kKeyHashBytes);
   if (report.present) report.signer.name = SignerName(path);
-  if (found.status == vx::kTrustNoSignature) report.problem = "not signed";
-  else if (found.status == vx::kTrustBadDigest) report.problem = "the file changed after it was signed";
-  else if (!report.intact) report.problem = "the system's signature check refuses it";
+  if (found.status == vx::kTrustNoSignature)
+    report.problem = "not signed";
+  else if (found.status == vx::kTrustBadDigest)
+    report.problem = "the file changed after it was signed";
+  else if (!report.intact)
+    report.problem = "the system's signature check refuses it";
   return true;
 }
 

@@ -38,8 +38,8 @@ std::string FirstLine(const std::string& output) {
 }
 
 std::string ToolMissing() {
-  return std::string(kSignTool) + " is not installed: signing needs it (./vx setup installs it; on Debian: apt-get install " +
-         kSignTool + ")";
+  return std::string(kSignTool) +
+         " is not installed: signing needs it (./vx setup installs it; on Debian: apt-get install " + kSignTool + ")";
 }
 
 bool ReadPassword(const SignOptions& options, bool& has, std::string& password, std::string& error) {
@@ -78,7 +78,8 @@ bool ParsePins(const std::string& text, std::vector<std::string>& pins, std::str
     bool hex = pin.size() == 64;
     for (char c : pin) hex = hex && IsHexDigit(c);
     if (!hex) {
-      error = "a pin is the SHA-256 hash of a signing key, 64 hex digits (vxpack pin CERT prints it), not '" + pin + "'";
+      error =
+          "a pin is the SHA-256 hash of a signing key, 64 hex digits (vxpack pin CERT prints it), not '" + pin + "'";
       return false;
     }
     AddPin(pins, Lower(pin));
@@ -107,7 +108,8 @@ bool Signer::Prepare(const SignOptions& options, std::string& error) {
     return false;
   }
   if (f.pkcs12.empty() && (f.cert.empty() || f.key.empty())) {
-    error = f.cert.empty() ? "no signing certificate given (cert, or pkcs12)" : "no private key given for the signing certificate (key)";
+    error = f.cert.empty() ? "no signing certificate given (cert, or pkcs12)"
+                           : "no private key given for the signing certificate (key)";
     return false;
   }
   if (!ReadPassword(options, hasPassword_, password_, error)) return false;
@@ -135,8 +137,9 @@ bool CanCarrySignature(const std::string& file, std::string& error) {
   const bool package = vx::LocateTrailer(src, place) == vx::TrailerFault::kNone && vx::ReadTrailerAt(src, place, rec) &&
                        rec.magic == vx::kPackageMagic;
   if (package && !(place.isPe && place.endField > 0)) {
-    error = file + " carries a package that was not built signable: a signature appended to it would hide the "
-                   "package from the launcher (build it with signable = yes or a [sign] section)";
+    error = file +
+            " carries a package that was not built signable: a signature appended to it would hide the "
+            "package from the launcher (build it with signable = yes or a [sign] section)";
     return false;
   }
   return true;
@@ -149,8 +152,10 @@ bool Signer::Sign(const std::string& file, std::string& error) const {
   fs::remove(signedFile, ec);
   std::vector<std::string> args = {"sign", "-h", "sha256"};
   const SignerFiles& f = options_.files;
-  if (!f.pkcs12.empty()) args.insert(args.end(), {"-pkcs12", f.pkcs12});
-  else args.insert(args.end(), {"-certs", f.cert, "-key", f.key});
+  if (!f.pkcs12.empty())
+    args.insert(args.end(), {"-pkcs12", f.pkcs12});
+  else
+    args.insert(args.end(), {"-certs", f.cert, "-key", f.key});
   if (hasPassword_) args.insert(args.end(), {"-readpass", "-"});  // never on the command line
   if (!options_.description.empty()) args.insert(args.end(), {"-n", options_.description});
   if (!options_.url.empty()) args.insert(args.end(), {"-i", options_.url});
@@ -170,8 +175,8 @@ bool Signer::Sign(const std::string& file, std::string& error) const {
   if (!ReadSignature(signedFile, report, error) || !report.intact || report.signer.keyHash != identity_.keyHash) {
     fs::remove(signedFile, ec);
     if (error.empty())
-      error = "the signature made for " + file + " does not check out: " +
-              (!report.intact ? report.problem : "it names another key");
+      error = "the signature made for " + file +
+              " does not check out: " + (!report.intact ? report.problem : "it names another key");
     return false;
   }
   fs::rename(signedFile, file, ec);
@@ -239,9 +244,12 @@ int SignCommand(const std::vector<std::string>& args) {
                           : a == "--description"   ? &options.description
                           : a == "--url"           ? &options.url
                                                    : nullptr;
-    if (target != nullptr && hasValue) *target = args[++i];
-    else if (!a.empty() && a[0] == '-') return CommandUsage("unknown or incomplete option " + a);
-    else files.push_back(a);
+    if (target != nullptr && hasValue)
+      *target = args[++i];
+    else if (!a.empty() && a[0] == '-')
+      return CommandUsage("unknown or incomplete option " + a);
+    else
+      files.push_back(a);
   }
   if (files.empty()) return CommandUsage("sign expects a file");
   Signer signer;
