@@ -38,8 +38,12 @@ std::string FirstLine(const std::string& output) {
 }
 
 std::string ToolMissing() {
+#if defined(_WIN32)
+  return std::string(kSignTool) + " is not installed: signing needs it (osslsigncode.exe in a folder of the PATH)";
+#else
   return std::string(kSignTool) +
          " is not installed: signing needs it (./vx setup installs it; on Debian: apt-get install " + kSignTool + ")";
+#endif
 }
 
 bool ReadPassword(const SignOptions& options, bool& has, std::string& password, std::string& error) {
