@@ -29,6 +29,7 @@ set(VX_CORE_SRC
     src/package/package_file.cpp
     src/package/package_report.cpp
     src/package/pieces.cpp
+    src/package/signature.cpp
     src/package/token.cpp
     src/package/trailer.cpp
     src/package/unpack.cpp
@@ -68,6 +69,8 @@ set(VX_WIN_SRC
     src/launcher/web_package_win.cpp
     src/net/inet_bindings_win.cpp
     src/net/inet_http_win.cpp
+    src/package/signature_win.cpp
+    src/package/trust_bindings_win.cpp
     src/package/unpack_files_win.cpp
     src/package/unpack_win.cpp
     src/process/kernel32_win.cpp

@@ -12,6 +12,7 @@
 #include "launcher/stub_window.h"
 #include "net/inet_http.h"
 #include "package/own_package.h"
+#include "package/signature.h"
 #include "package/unpack_files_win.h"
 #include "system/debug.h"
 #include "system/files.h"
@@ -114,9 +115,14 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
     return result;
   }
   if (errorText.empty() && toFile) {
-    result = MatchesToken(saved, kind);
+    // A fetched file with another token, or an update setup the publisher did not sign, is deleted.
+    String message;
+    if (!MatchesToken(saved, kind))
+      message = CheckNotFoundPage(saved, none, where, "Bad Secret Token!");
+    else if (kind == 2)
+      message = SignatureRefusal(saved);
+    result = message.empty();
     if (!result) {
-      const String message = CheckNotFoundPage(saved, none, where, "Bad Secret Token!");
       DeleteFileA(saved.c_str());
       AgentBox(kAgentError, nullptr, message);
     }

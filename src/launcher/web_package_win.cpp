@@ -6,6 +6,7 @@
 #include "launcher/stub_window.h"
 #include "launcher/web_package.h"
 #include "net/inet_http.h"
+#include "package/signature.h"
 #include "package/unpack_files_win.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -47,6 +48,7 @@ void DownloadWebPackage(const String& workFolder, const String& sourceFolder, co
   if (error.empty()) {
     const TGFileInfo package(*OpenPieceFile(packagePath));
     if (!own.SameWebToken(package)) error = CheckNotFoundPage(packagePath, none, url, kBadSecretToken);
+    else error = SignatureRefusal(packagePath);
   }
   if (error.empty()) RunSetup(workFolder, packagePath, none, none, true);
   if (downloaded) DeleteFileA(packagePath.c_str());

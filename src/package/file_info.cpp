@@ -3,6 +3,7 @@
 
 #include "package/blocks.h"
 #include "package/package.h"
+#include "package/signature.h"
 #include "system/debug.h"
 #include "system/platform.h"
 #include "text/paths.h"
@@ -97,6 +98,8 @@ String TGFileInfo::OriginalFileName() const { return ItemFileName(settings_, 1, 
 String TGFileInfo::AgentExeName() const { return ListItem(settings_, 2, ""); }
 String TGFileInfo::AgentToken(bool decode) const { return ItemToken(settings_, 3, decode); }
 bool TGFileInfo::RunHidden() const { return ItemIsOne(settings_, 4); }
+
+String TGFileInfo::PublisherPins() const { return ListItem(settings_, kPinsItem, ""); }
 
 String TGFileInfo::WebFolder() const { return ListItem(web_, 0, ""); }
 String TGFileInfo::WebFileName() const { return ListItem(web_, 1, ""); }

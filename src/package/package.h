@@ -138,6 +138,7 @@ class TGFileInfo {
   String AgentExeName() const;
   String AgentToken(bool decode) const;
   bool RunHidden() const;
+  String PublisherPins() const;  // settings list item 5 (signature.h)
   String WebFolder() const;
   String WebFileName() const;
   bool WebNoLocal() const;

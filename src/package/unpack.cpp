@@ -355,6 +355,13 @@ String UnsafeAgentNameText(const String& agentName, const String& reason) {
 void PatchAgentChunk(uint64_t offset, uint8_t* data, size_t len) {
   for (uint64_t i = kPackageEndOffset; i < kPackageEndOffset + 4; ++i)
     if (i >= offset && i < offset + len) data[i - offset] = 0;
+  // The certificate table entry of the PE header (data directory 4, after the 96-byte optional
+  // header fields of PE32 or the 112 of PE32+): a signed installer's signature lies beyond the
+  // agent's end, so the agent carries no entry for it.
+  const size_t magic = kPeHeaderOffset + 24;
+  if (offset != 0 || len < magic + 2) return;
+  const size_t entry = magic + (data[magic + 1] == 2 ? 112 : 96) + 32;
+  if (len >= entry + 8) std::memset(data + entry, 0, 8);
 }
 
 TrailerRecord AgentTrailer(const TrailerRecord& pieceTrailer) {

@@ -124,7 +124,8 @@ String WriteFailureReport(const String& errorText, uint64_t dataSize, uint64_t f
 // What is said of an update agent name that CheckEntryName refused, for the user (plain text).
 String UnsafeAgentNameText(const String& agentName, const String& reason);
 
-// The update agent image: bytes [0, keep) of the first piece with the package-end field cleared,
+// The update agent image: bytes [0, keep) of the first piece with the package-end field and the
+// PE header's certificate table entry cleared (the entry when the first chunk holds the header),
 // followed by the trailer with the agent flag set and the length 74. Written in chunks by the
 // caller through this function: part of the image at [offset, offset + len).
 void PatchAgentChunk(uint64_t offset, uint8_t* data, size_t len);

@@ -24,6 +24,7 @@ const LanguageKeyDefault kLanguageDefaults[] = {
      "Size: <SIZE> MB<P>"},
     {"s12", "No valid Internet Connection.<p>Can not Download File!"},
     {"s13", "The setup program needs administrator rights and was not started.<P>Setup has been cancelled."},
+    {"s14", "Not signed by the publisher!<P>The download was not run."},
     {"BtnText", kDefaultButtonList},
     {"Error", "Error"},
     {"Attention", "Attention"},

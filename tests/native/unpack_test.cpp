@@ -362,6 +362,7 @@ TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
 
   Bytes expected(package.begin(), package.begin() + FirstFileBlock(desc));
   std::fill(expected.begin() + 252, expected.begin() + 256, 0);
+  std::fill(expected.begin() + 408, expected.begin() + 416, 0);  // the certificate entry of a PE32 header
   Bytes trailer(package.end() - kTrailerLength, package.end());
   trailer[69] = 1;
   trailer[70] = 74;
@@ -372,6 +373,34 @@ TEST(Unpack, AgentIsLauncherAndTextsWithAgentTrailer) {
   EXPECT_NE(trace.find("4242 New AU-Agent: C:\\W\\AUAgent.exe\n"), std::string::npos) << trace;
   // The agent is not a file of the package: no progress step for it.
   EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "step"), 2);
+}
+
+// A signed installer's header points at its signature; the agent cut from it has none.
+TEST(Unpack, AgentDropsTheInstallersCertificateEntry) {
+  struct Case {
+    uint8_t magicHigh;  // 1: PE32 (0x10B), 2: PE32+ (0x20B)
+    size_t entry, other;
+  } cases[] = {{1, 408, 424}, {2, 424, 408}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    Bytes image = FakeLauncher(1200);
+    image[280] = 0x0B;
+    image[281] = c.magicHigh;
+    for (size_t i = 0; i < 8; ++i) image[c.entry + i] = image[c.other + i] = static_cast<uint8_t>(0xA0 + i);
+    Bytes first(image.begin(), image.begin() + 600), rest(image.begin() + 600, image.end());
+    PatchAgentChunk(0, first.data(), first.size());
+    PatchAgentChunk(600, rest.data(), rest.size());
+    for (size_t i = 0; i < 8; ++i) {
+      EXPECT_EQ(first[c.entry + i], 0) << i;
+      EXPECT_EQ(first[c.other + i], 0xA0 + i) << "the other layout's offset is left alone";
+    }
+    for (size_t i = 252; i < 256; ++i) EXPECT_EQ(first[i], 0);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), image.begin() + 600));
+    // A first chunk too short to hold the header leaves it (the launcher's chunks are 64 KiB).
+    Bytes shortChunk(image.begin(), image.begin() + 300);
+    PatchAgentChunk(0, shortChunk.data(), shortChunk.size());
+    EXPECT_TRUE(std::equal(shortChunk.begin() + 256, shortChunk.end(), image.begin() + 256));
+  }
 }
 
 TEST(Unpack, AgentOnlyForExePackagesAndAFileName) {

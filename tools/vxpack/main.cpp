@@ -16,6 +16,7 @@
 #include "extract.h"
 #include "inspect.h"
 #include "manifest.h"
+#include "signing.h"
 #include "token_encode.h"
 
 namespace {
@@ -25,6 +26,9 @@ const char kUsage[] =
     "                            [--level N] [--allow-unfinished]\n"
     "       vxpack inspect FILE\n"
     "       vxpack verify PACKAGE\n"
+    "       vxpack sign FILE... (--cert CERT --key KEY | --pkcs12 FILE) [--password-file FILE]\n"
+    "                   [--timestamp URL] [--description TEXT] [--url URL]\n"
+    "       vxpack pin CERT...\n"
     "       vxpack extract PACKAGE DIR\n"
     "       vxpack token TEXT\n"
     "       vxpack version\n";
@@ -133,6 +137,10 @@ int Build(const std::vector<std::string>& args) {
     const vxpack::Inspection in = vxpack::InspectPackage(out);
     std::printf("wrote %s (%llu bytes)\n", out.c_str(), static_cast<unsigned long long>(in.fileSize));
   }
+  for (const std::string& out : report.signedOutputs)
+    std::printf("signed %s (signer %s, key %s)\n", out.c_str(), report.signer.name.c_str(),
+                report.signer.keyHash.c_str());
+  if (!report.pins.empty()) std::printf("pins %s\n", vxpack::PinsItem(report.pins).c_str());
   const int level_used = cfg.level > 0 ? cfg.level : vxpack::DefaultCompressionLevel();
   std::printf("%zu files, %zu blocks, %.1f MiB in %.1f MiB (%.1f%%)", report.files, report.blocks,
               MiB(report.inputBytes), MiB(report.blockBytes),
@@ -170,6 +178,8 @@ int main(int argc, char** argv) {
   if (cmd == "inspect") return Inspect(args);
   if (cmd == "verify") return vxpack::VerifyCommand(args);
   if (cmd == "extract") return vxpack::ExtractCommand(args);
+  if (cmd == "sign") return vxpack::SignCommand(args);
+  if (cmd == "pin") return vxpack::PinCommand(args);
   if (cmd == "token") {
     // The stored form of a secret token, for the token field of an inform file.
     if (args.size() != 1 || args[0].empty() || args[0].size() > 240) return Usage("token needs one text of 1 to 240 bytes");

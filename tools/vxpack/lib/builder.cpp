@@ -274,10 +274,12 @@ bool BuildStringBlocks(const BuildConfig& cfg, const std::string& webSize,
   if (!MakeLanguageTable(cfg.languages, language, error)) return false;
   const uint32_t seed = cfg.tokenSeed != 0 ? cfg.tokenSeed : FreshSeed();
   std::string settings;
-  const std::vector<std::string> items = {
+  std::vector<std::string> items = {
       cfg.updateUrl, cfg.infoFile, cfg.agentExe,
       cfg.agentToken.empty() ? std::string() : EncodeToken(cfg.agentToken, seed),
       cfg.runHidden ? "1" : "0"};
+  // The pins are a sixth item, which launchers without the signature check never read.
+  if (!cfg.pins.empty()) items.push_back(PinsItem(cfg.pins));
   if (!MakeList(items, kItemSeparators, settings)) {
     error = "no separator character is free for the settings list";
     return false;
@@ -343,6 +345,21 @@ bool BuildPackage(const BuildConfig& cfgIn, const ProgressFn& progress, BuildRep
   if (cfg.level <= 0) cfg.level = DefaultCompressionLevel();
   if (cfg.hasWeb && cfg.web.fileName.empty()) cfg.web.fileName = fs::path(cfg.output).filename().string();
   if (!CheckConfig(cfg, error)) return false;
+  // A signed build: its files are signable, and the signer's key is the first pin.
+  Signer signer;
+  if (cfg.sign.Any()) {
+    if (cfg.launcher.empty()) {
+      error = "signing needs a launcher: only a program can carry a signature";
+      return false;
+    }
+    if (!signer.Prepare(cfg.sign, error)) return false;
+    cfg.signable = true;
+    std::vector<std::string> pins = {signer.Identity().keyHash};
+    for (const std::string& p : cfg.pins) AddPin(pins, p);
+    cfg.pins = pins;
+    report.signer = signer.Identity();
+  }
+  report.pins = cfg.pins;
 
   std::vector<uint8_t> launcher;
   if (!LoadLauncher(cfg, launcher, error)) return false;
@@ -436,6 +453,16 @@ bool BuildPackage(const BuildConfig& cfgIn, const ProgressFn& progress, BuildRep
     if (!WriteTextOnlyPackage(cfg.web.launcherOutput, launcher, blocks, t, cfg.signable, error))
       return false;
     report.outputs.push_back(cfg.web.launcherOutput);
+  }
+  if (cfg.sign.Any()) {
+    // The installer (or span launcher, or full web package) and the web launcher; the pieces of a
+    // spanned package are read by the launcher, never run.
+    std::vector<std::string> toSign = {cfg.output};
+    if (cfg.hasWeb) toSign.push_back(cfg.web.launcherOutput);
+    for (const std::string& out : toSign) {
+      if (!signer.Sign(out, error)) return false;
+      report.signedOutputs.push_back(out);
+    }
   }
   return true;
 }

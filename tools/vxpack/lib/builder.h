@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "signing.h"
 #include "text_lists.h"
 
 namespace vxpack {
@@ -39,6 +40,10 @@ struct BuildConfig {
   bool hasWeb = false;
   WebOptions web;
   std::vector<LanguageEntry> languages;
+  // [sign]: the signer of the installer, web launcher and full web package (signs nothing when
+  // it names no certificate), and further pins: keys the launcher accepts besides the signer's.
+  SignOptions sign;
+  std::vector<std::string> pins;
   uint32_t tokenSeed = 0;   // 0: fresh random tokens on every build
   // Build packages with features the launcher does not carry out yet (none at present), for
   // tests of the parts that exist.
@@ -56,6 +61,9 @@ struct BuildReport {
   uint64_t inputBytes = 0;
   uint64_t blockBytes = 0;  // compressed file blocks, length fields included
   int pieces = 0;
+  std::vector<std::string> signedOutputs;
+  SignerIdentity signer;  // when the build signed
+  std::vector<std::string> pins;  // as recorded in the package
 };
 
 // done and total are file bytes; called from the building thread.

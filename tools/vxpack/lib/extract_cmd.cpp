@@ -5,6 +5,8 @@
 
 #include "extract.h"
 #include "inspect.h"
+#include "package/package.h"
+#include "signing.h"
 
 namespace vxpack {
 namespace {
@@ -68,13 +70,19 @@ int VerifyCommand(const std::vector<std::string>& args) {
   std::printf("Blocks     %d (string blocks included)\n", s.result.blocks);
   std::printf("Setup      %s\n", s.result.runCommand.empty() ? "(none)" : s.result.runCommand.c_str());
   for (const std::string& w : s.warnings) std::printf("Warning    %s\n", w.c_str());
-  if (s.ok) {
+  // The file's code signature, and the pins the package holds.
+  std::string signature;
+  const bool signatureSound = FormatSignature(args[0], vx::TGFileInfo(args[0]).PublisherPins(), signature);
+  std::fputs(signature.c_str(), stdout);
+  std::string problem = s.problem;
+  if (s.ok && !signatureSound) problem = "the code signature is broken";
+  if (s.ok && signatureSound) {
     std::printf("Verdict    package verified\n");
     return 0;
   }
-  std::printf("Verdict    DAMAGED: %s\n", s.problem.c_str());
+  std::printf("Verdict    DAMAGED: %s\n", problem.c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "vxpack: verify failed: %s\n", s.problem.c_str());
+  std::fprintf(stderr, "vxpack: verify failed: %s\n", problem.c_str());
   return 1;
 }
 

@@ -141,6 +141,8 @@ void FormatLists(std::ostringstream& os, const Inspection& in) {
                                             : Num(token.size()) + " characters, " +
                                                   (TokenIsIntact(token) ? "intact" : "damaged"));
     Row(os, "4 run hidden", YesNo(vx::ListItem(settings, 4, "") == "1"));
+    const std::string pins = vx::ListItem(settings, 5, "");
+    Row(os, "5 pins", pins.empty() ? "(none: downloads are not signature-checked)" : pins);
   }
   os << "Web list\n";
   if (in.strings.size() < 3) {

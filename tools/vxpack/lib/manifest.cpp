@@ -55,6 +55,7 @@ class Parser {
     if (section_ == "package") return Package(Lower(key), value, error);
     if (section_ == "settings") return Settings(Lower(key), value, error);
     if (section_ == "web") return Web(Lower(key), value, error);
+    if (section_ == "sign") return Sign(Lower(key), value, error);
     if (section_ == "files") {
       cfg_.extraFiles.emplace_back(key, Join(base_, value));
       return true;
@@ -75,7 +76,7 @@ class Parser {
     if (s.back() != ']') return Fail("section header without ']'", error);
     const std::string name = TrimBlanks(s.substr(1, s.size() - 2));
     const std::string lower = Lower(name);
-    if (lower == "package" || lower == "settings" || lower == "web" || lower == "files") {
+    if (lower == "package" || lower == "settings" || lower == "web" || lower == "files" || lower == "sign") {
       section_ = lower;
       if (lower == "web") cfg_.hasWeb = true;
     } else if (lower.compare(0, 9, "language ") == 0 && !TrimBlanks(name.substr(9)).empty()) {
@@ -153,6 +154,27 @@ class Parser {
     else if (key == "ask_download") return Bool(key, v, cfg_.web.askDownload, error);
     else if (key == "launcher_output") cfg_.web.launcherOutput = Join(base_, v);
     else return Fail("unknown key " + key + " in [web]", error);
+    return true;
+  }
+
+  bool Sign(const std::string& key, const std::string& v, std::string& error) {
+    SignOptions& o = cfg_.sign;
+    if (key == "cert") o.files.cert = Join(base_, v);
+    else if (key == "key") o.files.key = Join(base_, v);
+    else if (key == "pkcs12") o.files.pkcs12 = Join(base_, v);
+    else if (key == "password_file") o.passwordFile = Join(base_, v);
+    else if (key == "timestamp") o.timestamp = v;
+    else if (key == "description") o.description = v;
+    else if (key == "url") o.url = v;
+    else if (key == "pins") {
+      std::string why;
+      if (!ParsePins(v, cfg_.pins, why)) return Fail("pins: " + why, error);
+    } else if (key == "password") {
+      return Fail("password: a password is never written in the manifest; use password_file or the "
+                  "environment variable " + std::string(kPasswordVariable), error);
+    } else {
+      return Fail("unknown key " + key + " in [sign]", error);
+    }
     return true;
   }
 
