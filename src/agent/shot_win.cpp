@@ -140,8 +140,8 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
 }
 
 bool MatchesToken(const String& path, int kind) {
-  const String own = OwnPackage().AgentToken(true);
-  if (kind == 2) return TGFileInfo(*OpenPieceFile(path)).AgentToken(true) == own;
+  const String own = OwnPackage().AgentToken(false);
+  if (kind == 2) return SameToken(TGFileInfo(*OpenPieceFile(path)).AgentToken(false), own);
   if (kind == 3) return InformTokenMatches(ReadFilePart(path, 0, 0), own);
   return false;
 }

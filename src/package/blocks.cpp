@@ -13,6 +13,16 @@ BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlo
   return block.length > limit - pos - 4 ? BlockFault::kPastLimit : BlockFault::kNone;
 }
 
+bool IsStringBlockText(const String& text) {
+  if (text.empty()) return true;
+  const unsigned cmf = static_cast<unsigned char>(text[0]);
+  // A zlib header: deflate with a window of at most 32 KiB, and a check value that makes the two
+  // bytes a multiple of 31.
+  const bool zlibHeader = text.size() >= 2 && (cmf & 0x0F) == 8 && cmf <= 0x78 &&
+                          (cmf << 8 | static_cast<unsigned char>(text[1])) % 31 == 0;
+  return !zlibHeader && text.back() == text.front() && text.find('\0') == String::npos;
+}
+
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
                            String& text) {
   text.clear();
@@ -24,7 +34,7 @@ BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, Packag
     text.clear();
     return BlockFault::kUnreadable;
   }
-  return BlockFault::kNone;
+  return IsStringBlockText(text) ? BlockFault::kNone : BlockFault::kNotText;
 }
 
 }  // namespace vx

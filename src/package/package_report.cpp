@@ -99,6 +99,7 @@ void ReadReportBlocks(ByteSource& src, PackageReport& r, uint64_t trailerStart) 
     }
     if (fault == BlockFault::kTooLong)
       AddAtBlock(r, PackageProblem::kStringBlockTooLong, index, pos, block.length, kMaxStringBlock);
+    if (fault == BlockFault::kNotText) AddAtBlock(r, PackageProblem::kNotAStringBlock, index, pos);
     if (b.stringBlock != 0) {
       r.strings.push_back(text);
     } else {

@@ -212,11 +212,19 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
     PackageBlock block;
-    const BlockFault fault = ReadBlockAt(src, pos, end, block);
+    // The language, settings and web texts are read as such: a block that lacks their form is
+    // damage (the trailer's count of them is not covered by the checksum).
+    String text;
+    const BlockFault fault = blockCounter_ < stringBlocks ? ReadStringBlock(src, pos, end, block, text)
+                                                          : ReadBlockAt(src, pos, end, block);
     if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
       return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
+    if (fault == BlockFault::kUnreadable) return ReadFailed(block.DataOffset());
+    if (fault == BlockFault::kTooLong || fault == BlockFault::kNotText)
+      return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " cannot be a string block, though " +
+                                                     TrailerGives() + IntText(stringBlocks) + " string blocks.");
     if (fault != BlockFault::kNone)
       return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
     pos = block.End();
@@ -264,7 +272,8 @@ bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
     b.ignored = true;
     return true;
   }
-  if (header.find('*') != String::npos) result_.runCommand = header;
+  const bool marked = header.find('*') != String::npos;
+  if (marked) result_.runCommand = header;
   String name = ListItem(header, 0, "");
   b.report.dosDateTime = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
@@ -273,10 +282,17 @@ bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
     name.resize(star);
   }
   b.report.name = name;
-  String reason;
+  String reason, program;
   if (!CheckEntryName(name, b.report.relative, reason))
     return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
                                              name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
+  // The program the setup is started as, the run command before its "*", must be a file name
+  // below the work folder like any other (a "*" outside the name item makes the whole header
+  // the run command).
+  if (marked && !CheckEntryName(Trim(TextBefore(result_.runCommand, "*")), program, reason))
+    return Fail(UnpackFailure::kBadName, "The package names a setup program that cannot be run safely: \"" +
+                                             result_.runCommand + "\" (" + reason + ", " +
+                                             BlockWhere(b.report.block) + ").");
   const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);

@@ -115,7 +115,7 @@ TEST(Unpack, RunCommandRules) {
   } cases[] = {
       {"|setup.exe* /silent|0|", "setup.exe* /silent", "setup.exe"},
       {"|setup.exe*|0|", "setup.exe*", "setup.exe"},
-      {"|setup.exe|0*|", "|setup.exe|0*|", "setup.exe"},  // "*" only in the date item
+      {"#setup.exe#0*#", "#setup.exe#0*#", "setup.exe"},  // "*" only in the date item
       {"#inst\\run.exe*-q#0#", "inst\\run.exe*-q", "inst\\run.exe"},  // any separator
       {"|plain.exe|0|", "", "plain.exe"},
   };

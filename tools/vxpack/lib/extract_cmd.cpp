@@ -86,6 +86,9 @@ int ExtractCommand(const std::vector<std::string>& args) {
   for (const std::string& w : s.warnings) std::fprintf(stderr, "vxpack: warning: %s\n", w.c_str());
   if (!s.ok) {
     std::fprintf(stderr, "vxpack: extract failed: %s\n", s.problem.c_str());
+    if (!s.removed.empty())
+      std::fprintf(stderr, "vxpack: removed the %zu files and folders it had written\n", s.removed.size());
+    for (const std::string& path : s.left) std::fprintf(stderr, "vxpack: left in place: %s\n", path.c_str());
     return 1;
   }
   uint64_t total = 0;
