@@ -18,13 +18,13 @@ bool IsStringBlockText(const String& text) {
   const unsigned cmf = static_cast<unsigned char>(text[0]);
   // A zlib header: deflate with a window of at most 32 KiB, and a check value that makes the two
   // bytes a multiple of 31.
-  const bool zlibHeader = text.size() >= 2 && (cmf & 0x0F) == 8 && cmf <= 0x78 &&
+  const bool zlibHeader = text.size() >= 2 && (cmf & 0x8F) == 8 &&
                           (cmf << 8 | static_cast<unsigned char>(text[1])) % 31 == 0;
   return !zlibHeader && text.back() == text.front() && text.find('\0') == String::npos;
 }
 
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
-                           String& text) {
+                           String& text, bool checkForm) {
   text.clear();
   const BlockFault fault = ReadBlockAt(src, pos, limit, block);
   if (fault != BlockFault::kNone) return fault;
@@ -34,7 +34,7 @@ BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, Packag
     text.clear();
     return BlockFault::kUnreadable;
   }
-  return IsStringBlockText(text) ? BlockFault::kNone : BlockFault::kNotText;
+  return !checkForm || IsStringBlockText(text) ? BlockFault::kNone : BlockFault::kNotText;
 }
 
 }  // namespace vx

@@ -36,8 +36,9 @@ BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlo
 bool IsStringBlockText(const String& text);
 
 // A string block at pos (ending at limit at the latest) and its text, which is read only when it
-// holds at most kMaxStringBlock bytes and must have a string block's form.
+// holds at most kMaxStringBlock bytes. With checkForm, a text without a string block's form is
+// the fault kNotText.
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
-                           String& text);
+                           String& text, bool checkForm = false);
 
 }  // namespace vx

@@ -62,25 +62,16 @@ void TGFileInfo::Read(ByteSource& src) {
   // String blocks must end before the trailer starts; anything else is not a usable package.
   const uint64_t limit = place.end - trailer_.length;
   uint64_t pos = trailer_.dataStart;
-  BlockFault fault = BlockFault::kNone;
   auto next = [&](String& text) {
     PackageBlock block;
-    fault = ReadStringBlock(src, pos, limit, block, text);
+    if (ReadStringBlock(src, pos, limit, block, text) != BlockFault::kNone) return false;
     pos = block.End();
-    return fault == BlockFault::kNone;
+    return true;
   };
   bool ok = next(language_) && next(settings_);
   if (ok) {
     DebugWriteLn("n2=", IntText(trailer_.stringBlockCount));
     if (trailer_.stringBlockCount > 2) ok = next(web_);
-  }
-  if (fault == BlockFault::kNotText) {
-    // File blocks where texts should be (a later piece, or a string-block count that lies): the
-    // trailer's flags hold, the package has no texts.
-    language_.clear();
-    settings_.clear();
-    web_.clear();
-    return;
   }
   if (!ok || pos > UINT32_MAX) {
     Clear();
@@ -113,7 +104,7 @@ bool TGFileInfo::WebNoLocal() const { return ItemIsOne(web_, 2); }
 String TGFileInfo::WebToken(bool decode) const { return ItemToken(web_, 3, decode); }
 String TGFileInfo::WebSizeText() const { return ListItem(web_, 4, ""); }
 bool TGFileInfo::SameWebToken(const TGFileInfo& other) const {
-  return SameToken(WebToken(false), other.WebToken(false));
+  return WebToken(true) == other.WebToken(true);
 }
 
 }  // namespace vx

@@ -86,7 +86,7 @@ void ReadReportBlocks(ByteSource& src, PackageReport& r, uint64_t trailerStart) 
     b.stringBlock = index <= strings ? index : 0;
     PackageBlock block;
     String text;
-    const BlockFault fault = b.stringBlock != 0 ? ReadStringBlock(src, pos, trailerStart, block, text)
+    const BlockFault fault = b.stringBlock != 0 ? ReadStringBlock(src, pos, trailerStart, block, text, true)
                                                 : ReadBlockAt(src, pos, trailerStart, block);
     b.length = block.length;
     if (fault == BlockFault::kNoLength) {

@@ -215,18 +215,17 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
     // The language, settings and web texts are read as such: a block that lacks their form is
     // damage (the trailer's count of them is not covered by the checksum).
     String text;
-    const BlockFault fault = blockCounter_ < stringBlocks ? ReadStringBlock(src, pos, end, block, text)
+    const BlockFault fault = blockCounter_ < stringBlocks ? ReadStringBlock(src, pos, end, block, text, true)
                                                           : ReadBlockAt(src, pos, end, block);
     if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
       return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
-    if (fault == BlockFault::kUnreadable) return ReadFailed(block.DataOffset());
-    if (fault == BlockFault::kTooLong || fault == BlockFault::kNotText)
-      return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " cannot be a string block, though " +
-                                                     TrailerGives() + IntText(stringBlocks) + " string blocks.");
-    if (fault != BlockFault::kNone)
+    if (fault == BlockFault::kPastLimit)
       return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
+    if (fault == BlockFault::kUnreadable) return ReadFailed(block.DataOffset());
+    if (fault != BlockFault::kNone)  // too long or without the form of a string block
+      return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " is not a string block.");
     pos = block.End();
     if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
     if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
@@ -282,17 +281,17 @@ bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
     name.resize(star);
   }
   b.report.name = name;
+  // The name, and the program the setup is started as (the run command before its "*"), must be
+  // file names below the work folder (a "*" outside the name item makes the whole header the run
+  // command).
   String reason, program;
-  if (!CheckEntryName(name, b.report.relative, reason))
-    return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
-                                             name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
-  // The program the setup is started as, the run command before its "*", must be a file name
-  // below the work folder like any other (a "*" outside the name item makes the whole header
-  // the run command).
-  if (marked && !CheckEntryName(Trim(TextBefore(result_.runCommand, "*")), program, reason))
-    return Fail(UnpackFailure::kBadName, "The package names a setup program that cannot be run safely: \"" +
-                                             result_.runCommand + "\" (" + reason + ", " +
-                                             BlockWhere(b.report.block) + ").");
+  const String& bad = !CheckEntryName(name, b.report.relative, reason) ? name
+                      : marked && !CheckEntryName(Trim(result_.runCommand.substr(0, result_.runCommand.find('*'))), program, reason)
+                          ? result_.runCommand
+                          : String();
+  if (!reason.empty())
+    return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be used safely: \"" + bad +
+                                             "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
   const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);

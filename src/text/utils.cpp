@@ -132,7 +132,7 @@ bool NextListItem(const String& list, size_t& pos, String& item) {
   if (pos == 0) pos = 1;  // item 0 starts after the separator
   const size_t end = list.find(list[0], pos);
   if (end == String::npos) return false;
-  item = list.substr(pos, end - pos);
+  item.assign(list.data() + pos, end - pos);
   pos = end + 1;
   return true;
 }
