@@ -35,7 +35,10 @@ if [ "$which" = all ] || [ "$which" = wine ]; then
   wine_env_start
   # The download tests' web servers on loopback.
   net_servers_start || { echo "[vx] the test web servers did not start" >&2; exit 1; }
-  trap 'net_servers_stop; wine_env_stop' EXIT
+  # The full-disk tests' small drive (X:).
+  source "$ROOT/scripts/small_drive.sh"
+  small_drive_start
+  trap 'small_drive_stop; net_servers_stop; wine_env_stop' EXIT
   tree="$(vx_test_win_tree)"
   export VX_TEST_BIN_DIR="$tree"
   # Checks of the shipped file read the 32-bit launcher wherever the tests run (Z: is /).
@@ -43,6 +46,7 @@ if [ "$which" = all ] || [ "$which" = wine ]; then
   ( cd "$tree" && timeout 1800 "$VX_WINE" ./wine_tests.exe --gtest_color=no "$@" ) > "$LOGDIR/wine.log" 2>&1
   rc=$?; tail -n 3 "$LOGDIR/wine.log"
   net_servers_stop
+  small_drive_stop
   count_gtest "$LOGDIR/wine.log" wine
   if [ $rc -ne 0 ]; then
     status=1

@@ -33,8 +33,7 @@ void WriteFailed(const String& target, String& error) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
   DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
-  error = "Unable to Write File!<P><P>";
-  error += target;
+  error = WriteErrorText(target);
 }
 
 // A fetched file from a folder, copied by the system (never held in memory as a whole); error

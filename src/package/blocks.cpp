@@ -13,18 +13,8 @@ BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlo
   return block.length > limit - pos - 4 ? BlockFault::kPastLimit : BlockFault::kNone;
 }
 
-bool IsStringBlockText(const String& text) {
-  if (text.empty()) return true;
-  const unsigned cmf = static_cast<unsigned char>(text[0]);
-  // A zlib header: deflate with a window of at most 32 KiB, and a check value that makes the two
-  // bytes a multiple of 31.
-  const bool zlibHeader = text.size() >= 2 && (cmf & 0x8F) == 8 &&
-                          (cmf << 8 | static_cast<unsigned char>(text[1])) % 31 == 0;
-  return !zlibHeader && text.back() == text.front() && text.find('\0') == String::npos;
-}
-
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
-                           String& text, bool checkForm) {
+                           String& text) {
   text.clear();
   const BlockFault fault = ReadBlockAt(src, pos, limit, block);
   if (fault != BlockFault::kNone) return fault;
@@ -34,7 +24,21 @@ BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, Packag
     text.clear();
     return BlockFault::kUnreadable;
   }
-  return !checkForm || IsStringBlockText(text) ? BlockFault::kNone : BlockFault::kNotText;
+  return BlockFault::kNone;
+}
+
+bool HasStringBlockForm(uint32_t length, uint8_t first, uint8_t second, uint8_t last) {
+  // A zlib header: deflate with a window of at most 32 KiB, and a check value that makes the two
+  // bytes a multiple of 31.
+  const bool zlibHeader = length >= 2 && (first & 0x8F) == 8 && (first << 8 | second) % 31 == 0;
+  return length == 0 || (!zlibHeader && first == last);
+}
+
+bool StringBlockFormAt(ByteSource& src, const PackageBlock& block) {
+  uint8_t b[3] = {0, 0, 0};
+  if (block.length == 0) return true;
+  return src.ReadExact(block.DataOffset(), b, block.length > 1 ? 2 : 1) && src.ReadExact(block.End() - 1, b + 2, 1) &&
+         HasStringBlockForm(block.length, b[0], b[1], b[2]);
 }
 
 }  // namespace vx

@@ -22,23 +22,24 @@ enum class BlockFault {
   kPastLimit,   // the block's bytes run past the limit
   kTooLong,     // a string block longer than kMaxStringBlock
   kUnreadable,  // the block's bytes cannot be read
-  kNotText,     // a string block without a string block's form (IsStringBlockText)
 };
 
 // The block at pos, which must end at limit at the latest. block.length holds the length field
 // whenever it could be read.
 BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block);
 
-// The form of a string block's text: empty, or a list that ends with its first character, holds
-// no zero byte and does not begin as a zlib stream does. Every file block begins so (or cannot be
-// inflated), so a file block read as a string block, as when the trailer's string-block count
-// (outside the checksum) is too high, never has this form.
-bool IsStringBlockText(const String& text);
-
 // A string block at pos (ending at limit at the latest) and its text, which is read only when it
-// holds at most kMaxStringBlock bytes. With checkForm, a text without a string block's form is
-// the fault kNotText.
+// holds at most kMaxStringBlock bytes.
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
-                           String& text, bool checkForm = false);
+                           String& text);
+
+// Whether a block read as a string block has a string block's form, which its length, its first
+// two and its last byte tell: it is empty, or a list that ends with its first character and does
+// not begin as a zlib stream does. Every file block begins so (or cannot be inflated), so a file
+// block read as a string block, as when the trailer's string-block count (outside the checksum)
+// is too high, never has this form.
+bool HasStringBlockForm(uint32_t length, uint8_t first, uint8_t second, uint8_t last);
+// The same for a block in src; false also when its bytes cannot be read.
+bool StringBlockFormAt(ByteSource& src, const PackageBlock& block);
 
 }  // namespace vx

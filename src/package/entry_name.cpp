@@ -37,7 +37,7 @@ bool CheckEntryName(const String& name, String& relative, String& reason) {
     return false;
   };
   if (name.empty()) return refuse("the file name is empty");
-  if (name.size() > kMaxEntryName) return refuse("the file name is longer than 240 characters");
+  if (name.size() > kMaxEntryName) return refuse("the file name is too long");
   if (IsSeparator(name[0])) return refuse("the file name is an absolute path");
   if (IsSeparator(name.back())) return refuse("the file name names a folder");
   for (unsigned char c : name) {
@@ -54,7 +54,7 @@ bool CheckEntryName(const String& name, String& relative, String& reason) {
     if (part.empty() || part == ".") continue;
     if (OnlyDotsAndBlanks(part)) return refuse("the file name leads out of the extraction folder");
     if (IsDeviceName(part)) return refuse("the file name is a device name");
-    if (part.back() == '.' || part.back() == ' ') return refuse("a part of the file name ends in a dot or blank");
+    if (part.back() == '.' || part.back() == ' ') return refuse("a name part ends in a dot or blank");
     if (!relative.empty()) relative += '\\';
     relative += part;
   }

@@ -86,7 +86,7 @@ void ReadReportBlocks(ByteSource& src, PackageReport& r, uint64_t trailerStart) 
     b.stringBlock = index <= strings ? index : 0;
     PackageBlock block;
     String text;
-    const BlockFault fault = b.stringBlock != 0 ? ReadStringBlock(src, pos, trailerStart, block, text, true)
+    const BlockFault fault = b.stringBlock != 0 ? ReadStringBlock(src, pos, trailerStart, block, text)
                                                 : ReadBlockAt(src, pos, trailerStart, block);
     b.length = block.length;
     if (fault == BlockFault::kNoLength) {
@@ -99,7 +99,8 @@ void ReadReportBlocks(ByteSource& src, PackageReport& r, uint64_t trailerStart) 
     }
     if (fault == BlockFault::kTooLong)
       AddAtBlock(r, PackageProblem::kStringBlockTooLong, index, pos, block.length, kMaxStringBlock);
-    if (fault == BlockFault::kNotText) AddAtBlock(r, PackageProblem::kNotAStringBlock, index, pos);
+    if (b.stringBlock != 0 && fault == BlockFault::kNone && !StringBlockFormAt(src, block))
+      AddAtBlock(r, PackageProblem::kNotAStringBlock, index, pos);
     if (b.stringBlock != 0) {
       r.strings.push_back(text);
     } else {

@@ -47,6 +47,9 @@ class Unpacker {
   bool FileBlock(ByteSource& src, const PackageBlock& block);
   bool StartFile(BlockFile& b, const String& header, bool cut);
   bool FinishFile(BlockFile& b);
+  // A file (relative name) that could not be written: the box for the first failure of the
+  // process, and the failure.
+  bool WriteFailed(const String& relative, const String& errorText, uint64_t dataSize);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const String& text);
   bool Damaged(UnpackFailure failure, const String& what) {
@@ -212,23 +215,22 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
     PackageBlock block;
-    // The language, settings and web texts are read as such: a block that lacks their form is
-    // damage (the trailer's count of them is not covered by the checksum).
-    String text;
-    const BlockFault fault = blockCounter_ < stringBlocks ? ReadStringBlock(src, pos, end, block, text, true)
-                                                          : ReadBlockAt(src, pos, end, block);
+    const BlockFault fault = ReadBlockAt(src, pos, end, block);
     if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
       return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
-    if (fault == BlockFault::kPastLimit)
+    if (fault != BlockFault::kNone)
       return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
-    if (fault == BlockFault::kUnreadable) return ReadFailed(block.DataOffset());
-    if (fault != BlockFault::kNone)  // too long or without the form of a string block
-      return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " is not a string block.");
     pos = block.End();
-    if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
-    if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
+    if (blockCounter_ <= stringBlocks) {
+      // The language, settings and web texts: a block without their form is damage (the
+      // trailer's count of them is outside the checksum).
+      if (!StringBlockFormAt(src, block))
+        return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " is not a string block.");
+      if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
+      continue;
+    }
     ++result_.fileBlocks;
     if (!FileBlock(src, block)) return false;
   }
@@ -311,13 +313,15 @@ bool Unpacker::FinishFile(BlockFile& b) {
   ++result_.files;
   report.written = ok;
   host_.NoteFile(report);
-  if (ok) return true;
-  const String target = req_.workFolder + "\\" + report.relative;
+  return ok || WriteFailed(report.relative, errorText, report.size);
+}
+
+bool Unpacker::WriteFailed(const String& relative, const String& errorText, uint64_t dataSize) {
+  const String target = req_.workFolder + "\\" + relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
-                    WriteFailureReport(errorText, report.size, host_.TargetSize(report.relative),
-                                       host_.FreeSpace(report.relative)));
+                    WriteFailureReport(errorText, dataSize, host_.TargetSize(relative), host_.FreeSpace(relative)));
   }
   return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
@@ -344,10 +348,10 @@ bool Unpacker::BuildAgent(ByteSource& src) {
   }
   const TrailerRecord trailer = AgentTrailer(rec);
   out->Write(reinterpret_cast<const uint8_t*>(&trailer), sizeof trailer);
-  if (out->Ok()) {
-    const uint32_t date = host_.PieceDosTime(req_.packagePath);
-    if (date != 0) out->SetDosTime(date);
-  }
+  // An agent that could not be written whole (a full disk) is a failed write like any other.
+  if (!out->Ok()) return WriteFailed(relative, out->ErrorText(), firstFileBlock_ + sizeof trailer);
+  const uint32_t date = host_.PieceDosTime(req_.packagePath);
+  if (date != 0) out->SetDosTime(date);
   out.reset();
   DebugWriteLnPid(" New AU-Agent: ", req_.workFolder + "\\" + req_.agentName);
   return true;

@@ -51,6 +51,10 @@ TEST(AgentFetchName, OnlyTheFileNamePartOfAnUsableNameIsKept) {
       {"nul.txt", ""},
       {"..\\COM1", ""},
       {"lpt9.exe", ""},
+      {"COM\xB9", ""},         // superscript digits: reserved too
+      {"lpt\xB2.exe", ""},
+      {"..\\LPT\xB3.info", ""},
+      {"COM\xB4", "COM\xB4"},  // not a digit
       {"COM10", "COM10"},
       {"CONSOLE.exe", "CONSOLE.exe"},
       {".hidden", ".hidden"},

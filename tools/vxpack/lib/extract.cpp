@@ -377,11 +377,14 @@ ExtractSummary ExtractPackage(const std::string& package, const std::string& fol
   request.packagePath = package;
   request.workFolder = folder;
   s.result = vx::UnpackPackageWith(request, host);
-  // A file without a package trailer that also fails the checksum test was never a package (a
-  // package whose trailer alone was damaged passes it, and is reported as damaged).
+  // A file without a package trailer was never a package when it has no trailer-sized length
+  // field at its end or fails the checksum test; a package whose trailer alone was damaged passes
+  // both, and is reported as damaged.
   const vx::UnpackHost::PieceReport* first = s.pieces.empty() ? nullptr : &s.pieces.front();
-  if (first != nullptr && !first->isPackage && (!first->checksumOk || first->checksumSkipped)) {
+  if (first != nullptr && !first->isPackage &&
+      (first->trailer.length < vx::kTrailerLength || !first->checksumOk || first->checksumSkipped)) {
     s.problem = "not a package: no trailer (" + package + ")";
+    s.notPackage = true;
   } else if (s.result.failure == vx::UnpackFailure::kWriteFailed && !s.writeErrors.empty()) {
     s.problem = s.writeErrors.front();
     const std::string engineText = s.result.errorText;

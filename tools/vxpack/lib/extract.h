@@ -17,6 +17,7 @@ struct ExtractSummary {
   std::vector<std::string> warnings;     // e.g. names that differ only in letter case
   std::string missingPiece;              // path of a further piece that was not found
   bool ok = false;                       // extracted (or verified) without any fault
+  bool notPackage = false;               // the file is no package at all (no trailer)
   std::string problem;                   // the first fault, for the user
   // After a fault: the files and folders the run had created and removed again, and what is left
   // (files that were there before and were written to, and anything that could not be removed).

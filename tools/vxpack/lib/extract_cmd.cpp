@@ -42,11 +42,14 @@ std::vector<FileLine> FileLines(const ExtractSummary& s) {
 
 void PrintPieces(const ExtractSummary& s) {
   for (const auto& p : s.pieces) {
-    const char* check = !p.checksumOk ? "CHECKSUM MISMATCH"
-                        : p.checksumSkipped ? "checksum not tested (over 50 MiB)"
-                                            : "checksum ok";
+    // A file without a trailer fails the checksum test as a matter of course: that is not news.
+    const char* check = !p.isPackage && !p.checksumOk ? "no package trailer"
+                        : !p.checksumOk               ? "CHECKSUM MISMATCH"
+                        : p.checksumSkipped           ? "checksum not tested (over 50 MiB)"
+                                                      : "checksum ok";
     std::printf("Piece %-3d  %s  %llu bytes  %s%s\n", p.disk, p.path.c_str(),
-                static_cast<unsigned long long>(p.size), check, p.isPackage ? "" : "  (no package trailer)");
+                static_cast<unsigned long long>(p.size), check,
+                p.isPackage || !p.checksumOk ? "" : "  (no package trailer)");
   }
 }
 
@@ -72,7 +75,7 @@ int VerifyCommand(const std::vector<std::string>& args) {
     std::printf("Verdict    package verified\n");
     return 0;
   }
-  std::printf("Verdict    DAMAGED: %s\n", s.problem.c_str());
+  std::printf("Verdict    %s%s\n", s.notPackage ? "" : "DAMAGED: ", s.problem.c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "vxpack: verify failed: %s\n", s.problem.c_str());
   return 1;
