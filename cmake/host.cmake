@@ -8,6 +8,9 @@ add_executable(native_tests ${NATIVE_TESTS} ${CMAKE_SOURCE_DIR}/src/runtime/divi
 target_link_libraries(native_tests PRIVATE vxpacklib vxcore GTest::gtest GTest::gtest_main)
 target_compile_options(native_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/string_printer.h)
 target_compile_definitions(native_tests PRIVATE VX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# The work counters of tests/native/work_count.h see every malloc and memchr call of the code
+# linked in statically.
+target_link_options(native_tests PRIVATE -Wl,--wrap=malloc -Wl,--wrap=memchr)
 
 file(GLOB BENCH_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(b ${BENCH_SRC})

@@ -69,7 +69,10 @@ if [ $run_wine = 1 ] || [ $run_shipped = 1 ]; then
   wine_env_start
   # The download tests' web servers on loopback.
   net_servers_start || { echo "[vx] the test web servers did not start" >&2; exit 1; }
-  trap 'net_servers_stop; wine_env_stop' EXIT
+  # The full-disk tests' small drive (X:).
+  source "$ROOT/scripts/small_drive.sh"
+  small_drive_start
+  trap 'small_drive_stop; net_servers_stop; wine_env_stop' EXIT
   tree="$(vx_test_win_tree)"
   export VX_TEST_BIN_DIR="$tree"
   # Checks of the shipped file read the 32-bit launcher wherever the tests run (Z: is /).
@@ -86,6 +89,7 @@ if [ $run_wine = 1 ] || [ $run_shipped = 1 ]; then
       shipped_state="passed" || shipped_state="failed"
     echo "   (suite time $(( $(date +%s) - started )) s; each scenario's time is in $LOGDIR/shipped.log)"
   fi
+  small_drive_stop
   net_servers_stop
   wine_env_stop
 fi

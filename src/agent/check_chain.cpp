@@ -5,6 +5,7 @@
 #include "agent/agent_host.h"
 #include "agent/agent_state.h"
 #include "agent/settings.h"
+#include "package/entry_name.h"
 #include "package/package.h"
 #include "system/debug.h"
 #include "text/paths.h"
@@ -14,21 +15,11 @@
 namespace vx {
 
 String FetchFileName(const String& name) {
-  String part = FileNamePart(name);
-  String stem = "|";  // "|", the upper-case stem (up to the first "."), "|"
-  bool named = false, inStem = true;
-  for (char c : part) {
+  const String part = FileNamePart(name);
+  for (char c : part)
     if (static_cast<unsigned char>(c) < 32 || std::strchr("<>\"|?*", c) != nullptr) return String();
-    if (c != '.' && c != ' ') named = true;
-    if (c == '.') inStem = false;
-    if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  }
-  stem += '|';
   // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
-  const bool numbered = stem.size() == 6 && stem[4] >= '1' && stem[4] <= '9' &&
-                        (stem.compare(1, 3, "COM") == 0 || stem.compare(1, 3, "LPT") == 0);
-  if (!named || numbered || std::strstr("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", stem.c_str()) != nullptr)
-    return String();
+  if (part.find_first_not_of(". ") == String::npos || IsDeviceName(part)) return String();
   return part;
 }
 
@@ -54,13 +45,13 @@ InformFile ParseInformFile(const String& content) {
   return f;
 }
 
-bool InformTokenMatches(const String& content, const String& decodedAgentToken) {
-  return DecodeToken(ParseInformFile(content).token) == decodedAgentToken;
+bool InformTokenMatches(const String& content, const String& storedAgentToken) {
+  return SameToken(ParseInformFile(content).token, storedAgentToken);
 }
 
 bool IsReAskDue() {
   const int64_t interval = original_file::ReAskSecondsInterval();
-  return NowSeconds() > original_file::ReAskSecondsLast() + interval && interval > 0;
+  return NowSeconds() > SaturatingAdd(original_file::ReAskSecondsLast(), interval) && interval > 0;
 }
 
 bool IsValidVersion(int32_t installed) {

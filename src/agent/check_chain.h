@@ -21,8 +21,8 @@ struct InformFile {
   String text;
 };
 InformFile ParseInformFile(const String& content);
-// Whether the inform file's token decodes to decodedAgentToken.
-bool InformTokenMatches(const String& content, const String& decodedAgentToken);
+// Whether the inform file's token is the agent's (both in their stored form; SameToken).
+bool InformTokenMatches(const String& content, const String& storedAgentToken);
 
 // The tests of the chain.
 bool IsReAskDue();

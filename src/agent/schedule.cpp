@@ -25,7 +25,7 @@ int32_t ShotTimeStatus() {
   if (g_probing || checkNow) {
     const int64_t stored = original_file::ProbeSecondsInterval();
     const int64_t interval = TestMode() ? 5 : stored;
-    if (NowSeconds() >= original_file::ProbeSecondsLast() + interval) result = 1;
+    if (NowSeconds() >= SaturatingAdd(original_file::ProbeSecondsLast(), interval)) result = 1;
     if (stored == 0 && result == 1) result = 2;
     if (stored == -1) result = 0;
     if (checkNow) result = 1;

@@ -34,8 +34,7 @@ void WriteFailed(const String& target, String& error) {
   DeleteFileA(target.c_str());
   g_writeFailed = true;
   DebugWriteLnPid(" DownloadFileAU: cannot write ", target);
-  error = "Unable to Write File!<P><P>";
-  error += target;
+  error = WriteErrorText(target);
 }
 
 // A fetched file from a folder, copied by the system (never held in memory as a whole); error
@@ -146,8 +145,8 @@ bool DownloadFileAU(const String& location, const String& name, int kind, String
 }
 
 bool MatchesToken(const String& path, int kind) {
-  const String own = OwnPackage().AgentToken(true);
-  if (kind == 2) return TGFileInfo(*OpenPieceFile(path)).AgentToken(true) == own;
+  const String own = OwnPackage().AgentToken(false);
+  if (kind == 2) return SameToken(TGFileInfo(*OpenPieceFile(path)).AgentToken(false), own);
   if (kind == 3) return InformTokenMatches(ReadFilePart(path, 0, 0), own);
   return false;
 }

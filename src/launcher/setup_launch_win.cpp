@@ -130,6 +130,7 @@ bool RunSetup(const String& workFolderIn, const String& packagePath, const Strin
     ui.charset = pkg.LanguageCharset();
     ui.buttons = PackageText(pkg, "BtnText");
     ui.caption = PackageText(pkg, "Attention");
+    ui.errorCaption = PackageText(pkg, "Error");
     ui.progress = DownloadProgress;
     if (foreground) ShowStubWindow(true);
     Wait(1000, 1);

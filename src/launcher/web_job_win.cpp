@@ -29,7 +29,8 @@ void RunWebHostedJob(const String& agentName) {
     String relative, reason;
     if (!CheckEntryName(agentName, relative, reason)) {
       const String& texts = OwnPackage().LanguageBlock();
-      ShowUnpackError(UnsafeAgentNameText(agentName, reason), LauncherText(texts, "BtnText"), LanguageCharset(texts));
+      ShowUnpackError(UnsafeAgentNameText(agentName, reason), LauncherText(texts, "Error"), LauncherText(texts, "BtnText"),
+                      LanguageCharset(texts));
       return;
     }
     const String& module = ModulePath();

@@ -64,6 +64,8 @@ void SetDownloadAbortFlag(bool on) { g_downloadAbort = on; }
 
 const char* const kDownloadAborted = "Download Aborted";
 
+String WriteErrorText(const String& target) { return "Unable to Write File!<P><P>" + target; }
+
 String InitErrorText() { return "1 Unable to initialize \"WinINet.dll\""; }
 String OpenUrlErrorText(const String& url) {
   String text = "2 Unable to open Internet Connection <P>URL: ";

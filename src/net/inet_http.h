@@ -28,6 +28,7 @@ String InitErrorText();                        // 1 Unable to initialize "WinINe
 String OpenUrlErrorText(const String& url);   // 2 Unable to open Internet Connection ...
 String NotFoundErrorText(const String& url);  // 3 <url><P><P>File Not Found !
 extern const char* const kDownloadAborted;             // "Download Aborted"
+String WriteErrorText(const String& target);  // Unable to Write File!<P><P><target>
 
 // "done/total Bytes   ", then the rate over the last five updates ("12.34 KB/Sec") once they
 // span some time. The rings of the last five update ticks and read sizes are process-wide; start
@@ -105,7 +106,10 @@ String CheckNotFoundPage(const String& filePath, const String& content, const St
 // or, with an empty destPath, into content. The owner window (may be null) is shown once the
 // transfer starts; callback may be null. error is empty on success or a short transfer (the
 // destination then stays untouched and the partial file keeps what arrived), else one of the
-// texts above. The thread's messages keep flowing; the abort flag stops the transfer.
+// texts above. A partial file that cannot be written (a full disk) gives WriteErrorText of
+// destPath with the system's reason, and is removed: it would keep the drive full, and nothing
+// else would ever remove it; a later run downloads again. The thread's messages keep flowing;
+// the abort flag stops the transfer.
 void HTTP_DownloadFile_Incremental(WindowHandle owner, const String& url, const String& destPath,
                                    String& content, ProgressCallback callback, String& error);
 

@@ -103,8 +103,9 @@ void HandOverSteps(ProgressCallback callback, int64_t& steps, const String& text
 // Reads the body of request into file (or content when file is null) until it ends, a read
 // fails or the abort flag is set, stepping the callback once per chunk unit. Every drawn step
 // invalidates the bars, under Wine a round trip to its server per call: the steps of the reads
-// between two message pumps are handed over together, just before the pump draws them.
-void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t length, int64_t done,
+// between two message pumps are handed over together, just before the pump draws them. Returns
+// the system's text for a write to file that failed, empty when none did.
+String TransferBody(HINTERNET request, HANDLE file, String& content, int32_t length, int64_t done,
                   ProgressCallback callback) {
   const ProgressPlan plan = DownloadProgressPlan(length, static_cast<int32_t>(done));
   String text = SpeedText(true, length, static_cast<int32_t>(done), 0);
@@ -113,6 +114,7 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
   int64_t steps = 0;  // chunk units reached and not yet handed over
   String buffer(kReadSize, '\0');
   DWORD got = 0;
+  String writeError;
   DWORD pumped = GetTickCount() - kPumpEveryMs;
   do {
     // Keeps the thread's windows answering (a close request sets the abort flag) without waiting;
@@ -127,7 +129,10 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
     if (!InetReadFile(request, &buffer[0], kReadSize, &got)) got = 0;
     if (got > 0) {
       if (file != nullptr) {
-        if (!WriteBytes(file, buffer.data(), got)) got = 0;
+        if (!WriteBytes(file, buffer.data(), got)) {
+          writeError = LastErrorText();
+          got = 0;
+        }
       } else {
         content.append(buffer.data(), got);
       }
@@ -141,6 +146,7 @@ void TransferBody(HINTERNET request, HANDLE file, String& content, int32_t lengt
     }
   } while (got > 0 && !DownloadAbortFlag());
   HandOverSteps(callback, steps, text);
+  return writeError;
 }
 
 // Opens the partial file for the reply: continued at its end, or started again (other versions'
@@ -194,11 +200,15 @@ void Download(HINTERNET session, HWND owner, const String& url, const String& de
       const bool append = plan.use == ReplyUse::Append;
       const String partial = PartialFileName(dest, plan.length, reply.stamp);
       HANDLE file = OpenPartialFile(dest, partial, append);
-      if (file != nullptr) {
-        TransferBody(request, file, content, plan.length, append ? offset : 0, callback);
-        CloseHandle(file);
-      }
-      if (FileSizeOf(partial) == static_cast<uint32_t>(plan.length)) {
+      const String writeError = file == nullptr ? LastErrorText()
+                                                : TransferBody(request, file, content, plan.length,
+                                                               append ? offset : 0, callback);
+      if (file != nullptr) CloseHandle(file);
+      if (!writeError.empty() || file == nullptr) {
+        // A full disk: the partial file goes (see HTTP_DownloadFile_Incremental).
+        error = WriteErrorText(dest) + "<P><P>" + writeError;
+        DeleteFileA(partial.c_str());
+      } else if (FileSizeOf(partial) == static_cast<uint32_t>(plan.length)) {
         DeleteFileA(dest.c_str());
         MoveFileA(partial.c_str(), dest.c_str());
       }

@@ -27,4 +27,18 @@ BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, Packag
   return BlockFault::kNone;
 }
 
+bool HasStringBlockForm(uint32_t length, uint8_t first, uint8_t second, uint8_t last) {
+  // A zlib header: deflate with a window of at most 32 KiB, and a check value that makes the two
+  // bytes a multiple of 31.
+  const bool zlibHeader = length >= 2 && (first & 0x8F) == 8 && (first << 8 | second) % 31 == 0;
+  return length == 0 || (!zlibHeader && first == last);
+}
+
+bool StringBlockFormAt(ByteSource& src, const PackageBlock& block) {
+  uint8_t b[3] = {0, 0, 0};
+  if (block.length == 0) return true;
+  return src.ReadExact(block.DataOffset(), b, block.length > 1 ? 2 : 1) && src.ReadExact(block.End() - 1, b + 2, 1) &&
+         HasStringBlockForm(block.length, b[0], b[1], b[2]);
+}
+
 }  // namespace vx

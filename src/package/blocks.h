@@ -33,4 +33,13 @@ BlockFault ReadBlockAt(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlo
 BlockFault ReadStringBlock(ByteSource& src, uint64_t pos, uint64_t limit, PackageBlock& block,
                            String& text);
 
+// Whether a block read as a string block has a string block's form, which its length, its first
+// two and its last byte tell: it is empty, or a list that ends with its first character and does
+// not begin as a zlib stream does. Every file block begins so (or cannot be inflated), so a file
+// block read as a string block, as when the trailer's string-block count (outside the checksum)
+// is too high, never has this form.
+bool HasStringBlockForm(uint32_t length, uint8_t first, uint8_t second, uint8_t last);
+// The same for a block in src; false also when its bytes cannot be read.
+bool StringBlockFormAt(ByteSource& src, const PackageBlock& block);
+
 }  // namespace vx

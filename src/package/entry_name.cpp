@@ -1,33 +1,31 @@
 // Validation of package file names, so that nothing is ever written outside the work folder.
 #include "package/entry_name.h"
 
+#include "text/utils.h"
+
 namespace vx {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-String UpperAscii(String s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
-// CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, also with an extension ("nul.txt")
-// and with trailing blanks: Windows opens the device instead of a file.
-bool IsDeviceName(const String& part) {
-  String base = part.substr(0, part.find('.'));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  base = UpperAscii(base);
-  // A digit after three letters stands as "*", which no part that gets here holds.
-  if (base.size() == 4 && base[3] >= '0' && base[3] <= '9') base[3] = '*';
-  return String("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|COM*|LPT*|").find("|" + base + "|") != String::npos;
-}
 
 bool OnlyDotsAndBlanks(const String& part) {
   return part.find_first_not_of(". ") == String::npos;
 }
 
 }  // namespace
+
+bool IsDeviceName(const String& part) {
+  String base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  base = UpperCase(base);
+  // A digit after three letters stands as "*", which no file name holds. Windows reserves the
+  // superscript digits 1, 2 and 3 (0xB9, 0xB2, 0xB3 in code page 1252) there too.
+  if (base.size() == 4) {
+    const unsigned char d = static_cast<unsigned char>(base[3]);
+    if ((d >= '0' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3) base[3] = '*';
+  }
+  return String("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|COM*|LPT*|").find("|" + base + "|") != String::npos;
+}
 
 bool CheckEntryName(const String& name, String& relative, String& reason) {
   relative.clear();
@@ -39,6 +37,7 @@ bool CheckEntryName(const String& name, String& relative, String& reason) {
     return false;
   };
   if (name.empty()) return refuse("the file name is empty");
+  if (name.size() > kMaxEntryName) return refuse("the file name is too long");
   if (IsSeparator(name[0])) return refuse("the file name is an absolute path");
   if (IsSeparator(name.back())) return refuse("the file name names a folder");
   for (unsigned char c : name) {
@@ -55,6 +54,7 @@ bool CheckEntryName(const String& name, String& relative, String& reason) {
     if (part.empty() || part == ".") continue;
     if (OnlyDotsAndBlanks(part)) return refuse("the file name leads out of the extraction folder");
     if (IsDeviceName(part)) return refuse("the file name is a device name");
+    if (part.back() == '.' || part.back() == ' ') return refuse("a name part ends in a dot or blank");
     if (!relative.empty()) relative += '\\';
     relative += part;
   }

@@ -107,7 +107,7 @@ bool TGFileInfo::WebNoLocal() const { return ItemIsOne(web_, 2); }
 String TGFileInfo::WebToken(bool decode) const { return ItemToken(web_, 3, decode); }
 String TGFileInfo::WebSizeText() const { return ListItem(web_, 4, ""); }
 bool TGFileInfo::SameWebToken(const TGFileInfo& other) const {
-  return WebToken(true) == other.WebToken(true);
+  return SameToken(WebToken(false), other.WebToken(false));
 }
 
 }  // namespace vx

@@ -86,6 +86,10 @@ uint32_t PackageSum(ByteSource& src, uint32_t trailerLength);
 // Where the trailer ends: the package-end field of a PE file when above 0, else the file size.
 uint64_t PackageEnd(ByteSource& src);
 String DecodeToken(const String& text);
+// Whether two tokens in their stored form hold the same secret: both decode, to the same text,
+// which is not empty. A missing or damaged token matches nothing, not even another such token
+// (DecodeToken's random stand-ins for them may be equal).
+bool SameToken(const String& storedA, const String& storedB);
 // Space-table entry for a drive with the given cluster size in bytes (0 when unknown).
 double SpaceForCluster(const TrailerRecord& rec, uint32_t clusterSize);
 
@@ -144,7 +148,7 @@ class TGFileInfo {
   bool WebNoLocal() const;
   String WebToken(bool decode) const;
   String WebSizeText() const;
-  bool SameWebToken(const TGFileInfo& other) const;
+  bool SameWebToken(const TGFileInfo& other) const;  // SameToken of the two web tokens
 
  private:
   void Clear();

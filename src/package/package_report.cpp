@@ -99,6 +99,8 @@ void ReadReportBlocks(ByteSource& src, PackageReport& r, uint64_t trailerStart) 
     }
     if (fault == BlockFault::kTooLong)
       AddAtBlock(r, PackageProblem::kStringBlockTooLong, index, pos, block.length, kMaxStringBlock);
+    if (b.stringBlock != 0 && fault == BlockFault::kNone && !StringBlockFormAt(src, block))
+      AddAtBlock(r, PackageProblem::kNotAStringBlock, index, pos);
     if (b.stringBlock != 0) {
       r.strings.push_back(text);
     } else {

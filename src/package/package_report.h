@@ -33,6 +33,7 @@ enum class PackageProblem {
   kNoRoomForLength,        // block: no room for its length field before the trailer
   kBlockPastTrailer,       // block: found: its length; expected: the trailer's start
   kStringBlockTooLong,     // block: found: its length; expected: kMaxStringBlock
+  kNotAStringBlock,        // block: a string block without a string block's form (HasStringBlockForm)
   kDamagedBlock,           // block: a file block that cannot be extracted (its report tells why)
   kFileBlockCount,         // found: file blocks in the file; expected: the trailer's file count
 };

@@ -47,6 +47,9 @@ class Unpacker {
   bool FileBlock(ByteSource& src, const PackageBlock& block);
   bool StartFile(BlockFile& b, const String& header, bool cut);
   bool FinishFile(BlockFile& b);
+  // A file (relative name) that could not be written: the box for the first failure of the
+  // process, and the failure.
+  bool WriteFailed(const String& relative, const String& errorText, uint64_t dataSize);
   bool BuildAgent(ByteSource& src);
   bool Fail(UnpackFailure failure, const String& text);
   bool Damaged(UnpackFailure failure, const String& what) {
@@ -220,8 +223,14 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
     if (fault != BlockFault::kNone)
       return Damaged(UnpackFailure::kBlockPastEnd, BlockWhere(blockCounter_) + " runs past the end of the file.");
     pos = block.End();
-    if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
-    if (blockCounter_ <= stringBlocks) continue;  // language, settings and web texts
+    if (blockCounter_ <= stringBlocks) {
+      // The language, settings and web texts: a block without their form is damage (the
+      // trailer's count of them is outside the checksum).
+      if (!StringBlockFormAt(src, block))
+        return Damaged(UnpackFailure::kBadTrailer, BlockWhere(blockCounter_) + " is not a string block.");
+      if (blockCounter_ == stringBlocks) firstFileBlock_ = pos;
+      continue;
+    }
     ++result_.fileBlocks;
     if (!FileBlock(src, block)) return false;
   }
@@ -264,7 +273,8 @@ bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
     b.ignored = true;
     return true;
   }
-  if (header.find('*') != String::npos) result_.runCommand = header;
+  const bool marked = header.find('*') != String::npos;
+  if (marked) result_.runCommand = header;
   String name = ListItem(header, 0, "");
   b.report.dosDateTime = ParseDosDate(ListItem(header, 1, ""));
   const size_t star = name.find('*');
@@ -273,10 +283,17 @@ bool Unpacker::StartFile(BlockFile& b, const String& header, bool cut) {
     name.resize(star);
   }
   b.report.name = name;
-  String reason;
-  if (!CheckEntryName(name, b.report.relative, reason))
-    return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be extracted safely: \"" +
-                                             name + "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
+  // The name, and the program the setup is started as (the run command before its "*"), must be
+  // file names below the work folder (a "*" outside the name item makes the whole header the run
+  // command).
+  String reason, program;
+  const String& bad = !CheckEntryName(name, b.report.relative, reason) ? name
+                      : marked && !CheckEntryName(Trim(result_.runCommand.substr(0, result_.runCommand.find('*'))), program, reason)
+                          ? result_.runCommand
+                          : String();
+  if (!reason.empty())
+    return Fail(UnpackFailure::kBadName, "The package holds a file name that cannot be used safely: \"" + bad +
+                                             "\" (" + reason + ", " + BlockWhere(b.report.block) + ").");
   const String folder = EntryFolder(b.report.relative);
   if (!folder.empty() && folder != lastFolder_) {
     host_.CreateFolders(folder);
@@ -296,13 +313,15 @@ bool Unpacker::FinishFile(BlockFile& b) {
   ++result_.files;
   report.written = ok;
   host_.NoteFile(report);
-  if (ok) return true;
-  const String target = req_.workFolder + "\\" + report.relative;
+  return ok || WriteFailed(report.relative, errorText, report.size);
+}
+
+bool Unpacker::WriteFailed(const String& relative, const String& errorText, uint64_t dataSize) {
+  const String target = req_.workFolder + "\\" + relative;
   int& failures = host_.WriteFailureCount();
   if (++failures == 1) {
     host_.ShowError(target + "<P><P>Unable to save Extracted File!<P><P>" +
-                    WriteFailureReport(errorText, report.size, host_.TargetSize(report.relative),
-                                       host_.FreeSpace(report.relative)));
+                    WriteFailureReport(errorText, dataSize, host_.TargetSize(relative), host_.FreeSpace(relative)));
   }
   return Fail(UnpackFailure::kWriteFailed, target + " could not be written: " + errorText);
 }
@@ -329,10 +348,10 @@ bool Unpacker::BuildAgent(ByteSource& src) {
   }
   const TrailerRecord trailer = AgentTrailer(rec);
   out->Write(reinterpret_cast<const uint8_t*>(&trailer), sizeof trailer);
-  if (out->Ok()) {
-    const uint32_t date = host_.PieceDosTime(req_.packagePath);
-    if (date != 0) out->SetDosTime(date);
-  }
+  // An agent that could not be written whole (a full disk) is a failed write like any other.
+  if (!out->Ok()) return WriteFailed(relative, out->ErrorText(), firstFileBlock_ + sizeof trailer);
+  const uint32_t date = host_.PieceDosTime(req_.packagePath);
+  if (date != 0) out->SetDosTime(date);
   out.reset();
   DebugWriteLnPid(" New AU-Agent: ", req_.workFolder + "\\" + req_.agentName);
   return true;

@@ -61,7 +61,7 @@ class Win32UnpackHost : public UnpackHost {
   }
   void ShowError(const String& text) override {
     DrawSteps();
-    ErrorBox(nullptr, text, String(), ui_.buttons, ui_.charset);
+    ErrorBox(nullptr, text, ui_.errorCaption, ui_.buttons, ui_.charset);
   }
   bool AskForDisk(const String& text) override {
     DrawSteps();
@@ -106,12 +106,12 @@ UnpackResult UnpackPackage(const UnpackRequest& request, const UnpackUi& ui,
   const UnpackResult result = UnpackPackageWith(request, host);
   // A failed write has had its box already (the first in the process) and ends the extraction.
   if (result.failure != UnpackFailure::kNone && result.failure != UnpackFailure::kWriteFailed)
-    ShowUnpackError(result.errorText, ui.buttons, ui.charset);
+    ShowUnpackError(result.errorText, ui.errorCaption, ui.buttons, ui.charset);
   return result;
 }
 
-void ShowUnpackError(const String& text, const String& buttons, int charset) {
-  ErrorBox(nullptr, text + "<P><P>The setup will not be started.", String(), buttons, charset);
+void ShowUnpackError(const String& text, const String& caption, const String& buttons, int charset) {
+  ErrorBox(nullptr, text + "<P><P>The setup will not be started.", caption, buttons, charset);
 }
 
 }  // namespace vx

@@ -19,6 +19,7 @@ struct UnpackUi {
   int charset = 0;                       // character set of every box
   String buttons;                        // button captions of every box
   String caption;                        // caption of the disk question
+  String errorCaption;                   // caption of the error boxes
   UnpackProgressFn progress = nullptr;   // DownloadProgress of the stub window, or none
 };
 
@@ -36,7 +37,7 @@ UnpackResult UnpackPackage(const UnpackRequest& request, const UnpackUi& ui,
                            std::unique_ptr<ByteSource> firstPiece = nullptr);
 
 // The box of a damaged or unsafe package: text (markup), then that the setup will not be
-// started; ownerless, with the default caption.
-void ShowUnpackError(const String& text, const String& buttons, int charset);
+// started; ownerless.
+void ShowUnpackError(const String& text, const String& caption, const String& buttons, int charset);
 
 }  // namespace vx

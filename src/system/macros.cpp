@@ -72,11 +72,15 @@ bool HasRelativePart(const String& s) {
 void ExpandRelative(MacroEnvironment& env, String& text) {
   if (!HasRelativePart(text)) return;
   if (!text.empty() && (text[0] == ',' || text[0] == '|') && ListCount(text) > 0) {
-    const int n = ListCount(text);
-    for (int i = 0; i < n; ++i) {
-      const String item = ListItem(text, i, "");
-      if (HasRelativePart(item)) ListSetItem(text, i, env.FullPathName(item));
+    // Each item with a relative part becomes its full path; the list is rebuilt in one pass, so
+    // that a list from the update server costs time in proportion to its length.
+    const char sep = text[0];
+    String out(1, sep), item;
+    for (size_t pos = 0; NextListItem(text, pos, item);) {
+      out += HasRelativePart(item) ? env.FullPathName(item) : item;
+      out += sep;
     }
+    text = out;
     return;
   }
   text = env.FullPathName(text);

@@ -44,12 +44,16 @@ String RemoveTrailingBackslash(const String& path, LeadByteTest isLead) {
 }
 
 String CollapseBackslashes(const String& path, bool strip, LeadByteTest isLead) {
-  String r = path;
-  // Pairs starting at 0-based positions length-3 down to 2, right to left: the first character
-  // stays aside, so the leading pair of a network path survives, and the pair formed by the last
-  // two characters is not looked at, so a trailing double backslash stays.
-  for (size_t i = r.size() >= 3 ? r.size() - 3 : 0; i >= 2; --i)
-    if (r[i] == '\\' && r[i + 1] == '\\' && !Lead(isLead, r[i - 1])) r.erase(i, 1);
+  // A backslash goes when a backslash follows it and it is neither the first nor the second
+  // character nor one of the last two, and the character before it is not a lead byte: so the
+  // leading pair of a network path and a trailing double backslash stay. Whether a backslash
+  // goes depends only on its neighbours in the original text, so one pass builds the result.
+  const size_t n = path.size();
+  String r;
+  r.reserve(n);
+  for (size_t i = 0; i < n; ++i)
+    if (!(i >= 2 && i + 3 <= n && path[i] == '\\' && path[i + 1] == '\\' && !Lead(isLead, path[i - 1])))
+      r += path[i];
   if (r.size() >= 3 && r[1] == '\\' && r[2] == '\\') r.erase(1, 1);
   if (strip) return RemoveTrailingBackslash(r, isLead);
   return r;

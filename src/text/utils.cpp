@@ -127,14 +127,26 @@ String ListItem(const String& list, int index, const char* def) {
   return list.substr(start, end - start);
 }
 
+bool NextListItem(const String& list, size_t& pos, String& item) {
+  if (list.empty()) return false;
+  if (pos == 0) pos = 1;  // item 0 starts after the separator
+  const size_t end = list.find(list[0], pos);
+  if (end == String::npos) return false;
+  item.assign(list.data() + pos, end - pos);
+  pos = end + 1;
+  return true;
+}
+
 void ListSetItem(String& list, int index, const String& value) {
   if (list.empty()) list = "|";
   int n = ListCount(list);
   if (index >= n) n = index + 1;
   const char sep = list[0];
-  String out(1, sep);
+  String out(1, sep), item;
+  size_t pos = 0;
   for (int i = 0; i < n; ++i) {
-    out += (i == index) ? value : ListItem(list, i, "");
+    if (!NextListItem(list, pos, item)) item.clear();
+    out += (i == index) ? value : item;
     out += sep;
   }
   list = out;
@@ -237,6 +249,12 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
   if (v < lo) v = lo;
   if (v > hi) v = hi;
   return v;
+}
+
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t sum;
+  if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return sum;
 }
 
 String IntText(int64_t n) { return DecimalText(n); }

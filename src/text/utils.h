@@ -10,6 +10,10 @@ namespace vx {
 // ---- Delimited lists: first character is the separator, e.g. "|a|b|c|" ----
 int ListCount(const String& list);
 String ListItem(const String& list, int index, const char* def);
+// The items one after the other in one pass, as ListItem gives them for index 0, 1, ... (an empty
+// item as empty text): start with pos 0; each call sets item to the next one and returns false
+// when no item is left.
+bool NextListItem(const String& list, size_t& pos, String& item);
 void ListSetItem(String& list, int index, const String& value);
 String ListValue(const String& list, const String& key, const String& def);
 extern const char* const kMonthList;  // "||JAN|FEB|...|DEC|"
@@ -39,6 +43,9 @@ String Unquote(const String& text, bool loose);
 int32_t Min(int32_t a, int32_t b);
 int32_t Max(int32_t a, int32_t b);
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi);
+// a + b, held at the nearer end of the 64-bit range when the sum does not fit (times and
+// intervals from settings files may be anything).
+int64_t SaturatingAdd(int64_t a, int64_t b);
 String ZeroPad(int64_t n, int width);
 void AppendZeroPad(String& out, int64_t n, int width);  // appends ZeroPad(n, width)
 int64_t ParseBase(const String& text, int base);

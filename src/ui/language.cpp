@@ -31,11 +31,11 @@ int PrimaryLanguageId() {
 
 String FindEntry(const String& table, const String& name) {
   if (Trim(name).empty()) return kNoEntry;  // an unknown language matches no entry
-  const int n = ListCount(table);
-  for (int i = 0; i < n; ++i) {
-    const String entry = ListItem(table, i, "");
+  // One pass over the table: a package may hold tens of thousands of entries.
+  String entry;
+  size_t pos = 0;
+  for (int n = ListCount(table); n > 0 && NextListItem(table, pos, entry); --n)
     if (SameTextTrim(ListItem(entry, 0, ""), name)) return entry;
-  }
   return kNoEntry;
 }
 

@@ -51,6 +51,10 @@ TEST(AgentFetchName, OnlyTheFileNamePartOfAnUsableNameIsKept) {
       {"nul.txt", ""},
       {"..\\COM1", ""},
       {"lpt9.exe", ""},
+      {"COM\xB9", ""},         // superscript digits: reserved too
+      {"lpt\xB2.exe", ""},
+      {"..\\LPT\xB3.info", ""},
+      {"COM\xB4", "COM\xB4"},  // not a digit
       {"COM10", "COM10"},
       {"CONSOLE.exe", "CONSOLE.exe"},
       {".hidden", ".hidden"},
@@ -108,9 +112,10 @@ TEST(AgentInformFile, TokenMustDecodeToTheAgentToken) {
       {"1|" + stored.substr(2) + "|a|b|News", false},
       {stored, false},  // no bars: empty token
   };
+  const std::string own = vxpack::EncodeToken("SECRET", 8);  // the agent's, spelt otherwise
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
-    EXPECT_EQ(InformTokenMatches(c.content, "SECRET"), c.matches);
+    EXPECT_EQ(InformTokenMatches(c.content, own), c.matches);
   }
 }
 
@@ -184,6 +189,37 @@ TEST(AgentCheckChain, StatusIsTheNumberOfTestsPassed) {
     EXPECT_EQ(status, c.status);
     EXPECT_NE(platform.Trace().find(" GetOkToPerformAU=" + std::to_string(c.status)), std::string::npos);
     ResetAgentState();
+  }
+}
+
+// ReAskSecondsLast and ReAskSecondsInterval come from a settings file and may be anything: their
+// sum is taken as the number it is, without wrapping round. A last ask in the far future is
+// never due again, whatever the interval.
+TEST(AgentCheckChain, ReAskTimesAtTheEndsOfTheRange) {
+  constexpr int64_t kMax = INT64_MAX, kMin = INT64_MIN;
+  struct Case {
+    const char* name;
+    int64_t last;      // 1 stands for now (the fake clock's)
+    int64_t interval;
+    bool due;
+  } const cases[] = {
+      {"last in the far future", kMax - 10, 100, false},
+      {"both at the top", kMax, kMax, false},
+      {"now and the largest interval", 1, kMax, false},
+      {"far past, an hour", kMin + 5, 3600, true},
+      {"lowest last, largest interval", kMin, kMax, true},
+      {"far future, negative interval", kMax, -1, false},
+      {"far past, lowest interval", kMin, kMin, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform platform;
+    FakeSettingsStore store;
+    SettingsFixtureScope scope(store);
+    const int64_t last = c.last == 1 ? NowSeconds() : c.last;
+    store.SetOriginal("ReAskSecondsLast", std::string(IntText(last)));
+    store.SetOriginal("ReAskSecondsInterval", std::string(IntText(c.interval)));
+    EXPECT_EQ(IsReAskDue(), c.due);
   }
 }
 

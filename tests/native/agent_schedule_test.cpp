@@ -79,6 +79,35 @@ TEST(AgentSchedule, ShotTimeStatusDecides) {
   }
 }
 
+// ProbeSecondsLast and ProbeSecondsInterval come from a settings file: their sum is taken as the
+// number it is, without wrapping round, so a last check in the far future never makes one due.
+TEST(AgentSchedule, ProbeTimesAtTheEndsOfTheRange) {
+  constexpr int64_t kMax = INT64_MAX, kMin = INT64_MIN;
+  struct Case {
+    const char* name;
+    int64_t last;  // 1 stands for now (the fake clock's)
+    int64_t interval;
+    int32_t status;
+  } const cases[] = {
+      {"last in the far future", kMax - 10, 100, 0},
+      {"both at the top", kMax, kMax, 0},
+      {"now and the largest interval", 1, kMax, 0},
+      {"far past, an hour", kMin + 5, 3600, 1},
+      {"lowest last, largest interval", kMin, kMax, 1},
+      {"far past, lowest interval", kMin, kMin, 1},
+      {"far future, lowest interval", kMax, kMin, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AgentScope s;
+    s.store.SetOriginal("ProbeSecondsInterval", std::string(IntText(c.interval)));
+    s.store.SetOriginal("ProbeSecondsLast", std::string(IntText(c.last == 1 ? NowSeconds() : c.last)));
+    ReadTestMode(true);
+    SetProbingEnabled(true);
+    EXPECT_EQ(ShotTimeStatus(), c.status);
+  }
+}
+
 // Runs ticks through the portable steps, as the Win32 tick does around the check; returns per
 // tick: 'q' quit posted, the decision digit, 'a' asked.
 std::string RunTicks(int ticks) {

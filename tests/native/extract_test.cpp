@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <random>
 
@@ -97,11 +99,14 @@ TEST(VxpackExtract, NothingIsWrittenOutsideTheFolder) {
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.result.failure, vx::UnpackFailure::kBadName);
     EXPECT_NE(s.problem.find(name), std::string::npos) << s.problem;
-    // Outside out/ only the package itself; inside only the file before the bad one.
+    // Outside out/ only the package itself; the file written before the bad one and the folder
+    // made for it are removed again.
     std::map<std::string, std::string> all = Tree(tmp.Path());
-    EXPECT_EQ(all.size(), 2u);
+    EXPECT_EQ(all.size(), 1u);
     EXPECT_EQ(all.count("p.exe"), 1u);
-    EXPECT_EQ(all["out/first.txt"], "1");
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(s.removed, (std::vector<std::string>{(out / "first.txt").string(), out.string()}));
+    EXPECT_TRUE(s.left.empty());
     EXPECT_FALSE(fs::exists("/tmp/escape.txt"));
   }
 }
@@ -134,16 +139,100 @@ TEST(VxpackExtract, WindowsNameRules) {
   PackageDesc desc;
   desc.pieces = {{FileStream("|Data.bin|0|", "A"), FileStream("|Bin\\a.txt|0|", "a"),
                   FileStream("|data.BIN|0|", "B"), FileStream("|bin\\b.txt|0|", "b"),
-                  FileStream("|notes. |0|", "n"), FileStream("|sub/x.txt|0|", "x")}};
+                  FileStream("|sub/x.txt|0|", "x")}};
   const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
   const fs::path out = fs::path(tmp.Path()) / "out";
   const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
   EXPECT_TRUE(s.ok) << s.problem;
   EXPECT_EQ(Tree(out), (std::map<std::string, std::string>{
-                           {"Data.bin", "AB"}, {"Bin/a.txt", "a"}, {"Bin/b.txt", "b"}, {"notes", "n"},
-                           {"sub/x.txt", "x"}}));
+                           {"Data.bin", "AB"}, {"Bin/a.txt", "a"}, {"Bin/b.txt", "b"}, {"sub/x.txt", "x"}}));
   ASSERT_EQ(s.warnings.size(), 1u);
   EXPECT_NE(s.warnings[0].find("data.BIN"), std::string::npos) << s.warnings[0];
+}
+
+// Verify refuses what extract could not write: names longer than the launcher takes (240
+// characters), such as a name part this system cannot hold (more than 255 bytes here).
+TEST(VxpackVerify, RefusesNamesTheHostCannotHold) {
+  const std::string names[] = {std::string(300, 'n'), "d\\" + std::string(250, 'f'), std::string(241, 'x')};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name.size());
+    TempFolder tmp;
+    PackageDesc desc;
+    desc.pieces = {{FileStream("|first.txt|0|", "1"), FileStream("|" + name + "|0|", "long")}};
+    const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
+    const vxpack::ExtractSummary v = vxpack::ExtractPackage(pkg.begin()->first, "");
+    EXPECT_FALSE(v.ok);
+    EXPECT_EQ(v.result.failure, vx::UnpackFailure::kBadName);
+    EXPECT_NE(v.problem.find("the file name is too long"), std::string::npos) << v.problem;
+    const fs::path out = fs::path(tmp.Path()) / "out";
+    const vxpack::ExtractSummary x = vxpack::ExtractPackage(pkg.begin()->first, out.string());
+    EXPECT_FALSE(x.ok);
+    EXPECT_EQ(x.problem, v.problem);
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+// A refused extraction removes the files and folders it made, and names what it leaves: a file
+// that was there before and was written to. What else was in the folder stays untouched.
+TEST(VxpackExtract, ARefusedExtractionRemovesWhatItWrote) {
+  TempFolder tmp;
+  const fs::path out = fs::path(tmp.Path()) / "out";
+  WriteFile(out / "keep.txt", "mine");
+  WriteFile(out / "app.ini", "[old]\n");
+  WriteFile(out / "sub" / "own.txt", "own");
+  PackageDesc desc;
+  desc.pieces = {{FileStream("|app.ini|0|", "[new]\n"), FileStream("|a.txt|0|", "a"),
+                  FileStream("|sub\\b.txt|0|", "b"), FileStream("|new\\deeper\\c.txt|0|", "c"),
+                  FileStream("|..\\escape.txt|0|", "evil")}};
+  const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
+  const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
+  EXPECT_FALSE(s.ok);
+  EXPECT_EQ(s.result.failure, vx::UnpackFailure::kBadName);
+  EXPECT_EQ(Tree(out), (std::map<std::string, std::string>{
+                           {"keep.txt", "mine"}, {"app.ini", "[old]\n[new]\n"}, {"sub/own.txt", "own"}}));
+  EXPECT_FALSE(fs::exists(out / "new"));
+  EXPECT_EQ(s.removed, (std::vector<std::string>{(out / "new/deeper/c.txt").string(), (out / "sub/b.txt").string(),
+                                                 (out / "a.txt").string(), (out / "new/deeper").string(),
+                                                 (out / "new").string()}));
+  EXPECT_EQ(s.left, std::vector<std::string>{(out / "app.ini").string()});
+  EXPECT_FALSE(fs::exists(fs::path(tmp.Path()) / "escape.txt"));
+}
+
+// A file that is no package is called so, not a damaged package.
+TEST(VxpackVerify, SaysWhenAFileIsNotAPackage) {
+  TempFolder tmp;
+  std::mt19937 gen(24);
+  std::string noise(5000, '\0');
+  for (char& c : noise) c = static_cast<char>(gen());
+  const std::map<std::string, std::string> files = {
+      {"noise.bin", noise}, {"text.txt", "just some text\n"}, {"tiny", "ab"}, {"elf", "\x7F" "ELF" + noise}};
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.first);
+    const fs::path path = fs::path(tmp.Path()) / f.first;
+    WriteFile(path, f.second);
+    const vxpack::ExtractSummary v = vxpack::ExtractPackage(path.string(), "");
+    EXPECT_FALSE(v.ok);
+    EXPECT_EQ(v.problem, "not a package: no trailer (" + path.string() + ")");
+    const vxpack::ExtractSummary x = vxpack::ExtractPackage(path.string(), (fs::path(tmp.Path()) / "out").string());
+    EXPECT_EQ(x.problem, v.problem);
+    EXPECT_FALSE(fs::exists(fs::path(tmp.Path()) / "out"));
+  }
+}
+
+// Messages name paths as this system writes them: "out/x/app.ini", not "out/x\app.ini".
+TEST(VxpackExtract, MessagesNamePathsWithThisSystemsSeparators) {
+  TempFolder tmp;
+  const fs::path out = fs::path(tmp.Path()) / "out";
+  fs::create_directories(out / "x" / "app.ini");  // a folder where the file goes: it cannot be written
+  PackageDesc desc;
+  desc.pieces = {{FileStream("|x\\app.ini|0|", "[app]")}};
+  const auto pkg = WritePackage(tmp.Path(), "p.exe", desc);
+  const vxpack::ExtractSummary s = vxpack::ExtractPackage(pkg.begin()->first, out.string());
+  EXPECT_FALSE(s.ok);
+  EXPECT_EQ(s.result.failure, vx::UnpackFailure::kWriteFailed);
+  EXPECT_EQ(s.problem, (out / "x" / "app.ini").string() + " could not be written: " + std::strerror(EISDIR));
+  EXPECT_EQ(s.problem.find('\\'), std::string::npos) << s.problem;
+  EXPECT_TRUE(fs::is_directory(out / "x" / "app.ini"));  // what was there stays
 }
 
 TEST(VxpackVerify, ReportsDamageAndMissingPieces) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "system/macros.h"
+#include "work_count.h"
 
 namespace vx {
 namespace {
@@ -168,6 +169,23 @@ TEST(Macros, RelativePaths) {
       {"C:\\a..b", "C:\\a..b"},                    // neither "\.." nor "..\"
   }, true);
   RunCases(env, {{"C:\\a\\..\\b", "C:\\a\\..\\b"}}, false);
+}
+
+// [NewSetup] RunningProcess comes from the update server (up to 10,240 characters) and is expanded
+// with relative paths. A list of n relative items, each after a folder macro that doubles its
+// backslash, costs work in proportion to n: rebuilding the list item by item cost the cube of it
+// (22 s for 4 KiB), and removing each doubled backslash copied the whole text.
+TEST(Macros, LongListsFromTheServerCostWorkInProportionToTheirLength) {
+  FakeEnvironment env;
+  auto list = [](int n) {
+    std::string s = "|";
+    for (int i = 0; i < n; ++i) s += "<InstallDir>\\a" + std::to_string(i) + "\\..\\app" + std::to_string(i) + ".exe|";
+    return s;
+  };
+  std::string expected = "|";
+  for (int i = 0; i < 3; ++i) expected += "C:\\Prog\\app" + std::to_string(i) + ".exe|";
+  EXPECT_EQ(ExpandMacrosWith(env, list(3), "\\", true), expected);
+  vxtest::ExpectLinearWork([&](int n) { ExpandMacrosWith(env, list(n), "\\", true); }, 150);
 }
 
 TEST(Macros, ValuesFetchedOnlyForTextsWithMacros) {

@@ -26,8 +26,10 @@ TEST(PackageReader, InspectFindsWhatTheLauncherFinds) {
       {"sound", {std::string(1, '\x02'), "|||||"}, {FileStream("|a.txt|0|", "a")}, true,
        vx::UnpackFailure::kNone, ""},
       // The launcher reads string blocks of at most 16 MiB; inspect called a longer one valid.
+      // Extraction reads the string blocks too: a longer block cannot be one (a file block there
+      // would be a string-block count that lies).
       {"language block over 16 MiB", {hugeLanguage, "|||||"}, {FileStream("|a.txt|0|", "a")}, false,
-       vx::UnpackFailure::kNone,
+       vx::UnpackFailure::kBadTrailer,
        "block 1 at offset 0: a string block of 16777217 bytes, more than the launcher reads (16777216)"},
       // Extraction refuses a header longer than any file name; inspect cut it at 4096 bytes and
       // called the package valid.

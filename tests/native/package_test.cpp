@@ -561,5 +561,60 @@ TEST(DecodeToken, DamagedTokensGiveARandomNumber) {
   }
 }
 
+// A missing or damaged token never matches, not even another missing one: its random stand-in
+// came from the clock's milliseconds, so two decoded in one tick were equal, and a web launcher
+// whose package has no token took a downloaded package without one.
+TEST(SameToken, MissingOrDamagedTokensMatchNothing) {
+  // "AB" (a = 0, b = 1) and the same with two filler bytes in front: two spellings of one token.
+  const std::string ab = Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x44, 0x4B});
+  const std::string abPadded = Scramble({0x11, 0x58, 0x5B, 0x01, 0x02, 0x1B, 0x18, 0x45, 0x4B});
+  const std::string damaged = Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x45, 0x4B});  // sum off by one
+  // An empty text, stored correctly (a = 0, b = 1, nothing between): decodes to "".
+  const std::string emptyText = Scramble({0x11, 0x5A, 0x5B, 0x11, 0x4B});
+  ASSERT_EQ(DecodeToken(emptyText), "");
+  struct Case {
+    const char* name;
+    std::string a, b;
+    bool same;
+  } const cases[] = {
+      {"one token, two spellings", ab, abPadded, true},
+      {"the same text", ab, ab, true},
+      {"both missing", "", "", false},
+      {"one missing", ab, "", false},
+      {"both damaged alike", damaged, damaged, false},
+      {"one damaged", ab, damaged, false},
+      {"both empty texts", emptyText, emptyText, false},
+      {"garbage", "hello", "hello", false},
+  };
+  vxtest::FakePlatform platform;  // one clock for every decode
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SameToken(c.a, c.b), c.same);
+    EXPECT_EQ(SameToken(c.b, c.a), c.same);
+  }
+}
+
+TEST(SameToken, WebLaunchersWithoutATokenAcceptNoPackage) {
+  vxtest::FakePlatform platform;  // one clock for every decode
+  const std::string token = Scramble({0x11, 0x5A, 0x5B, 0x1B, 0x18, 0x44, 0x4B});
+  const std::string lists[] = {"|x|f.exe|0||5|", "|x|f.exe|0|" + Scramble({1, 2}) + "|5|", "|x|f.exe|0|" + token + "|5|"};
+  const bool tokenIntact[] = {false, false, true};
+  for (size_t i = 0; i < 3; ++i) {
+    for (size_t k = 0; k < 3; ++k) {
+      SCOPED_TRACE(lists[i] + " / " + lists[k]);
+      TrailerSpec t;
+      t.count = 3;
+      t.web = 1;
+      MemorySource a(MakePackage(PePrefix(512, 0), t, "\x02", "|||||", &lists[i]));
+      t.web = 0;
+      MemorySource b(MakePackage(PePrefix(512, 0), t, "\x02", "|||||", &lists[k]));
+      const TGFileInfo launcher(a), package(b);
+      ASSERT_TRUE(launcher.IsPackage());
+      ASSERT_TRUE(package.IsPackage());
+      EXPECT_EQ(launcher.SameWebToken(package), tokenIntact[i] && tokenIntact[k]);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vx

@@ -1,7 +1,10 @@
 // Folder-text normalisation, including the double-byte lead-byte rule.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "text/paths.h"
+#include "work_count.h"
 
 namespace vx {
 namespace {
@@ -81,6 +84,39 @@ TEST(Paths, CollapseBackslashes) {
     SCOPED_TRACE(c.path + (c.strip ? " strip" : ""));
     EXPECT_EQ(CollapseBackslashes(c.path, c.strip, Cp932Lead), c.result);
   }
+}
+
+// The rule walked as written, right to left, removing one backslash at a time.
+std::string CollapseByTheRule(std::string r, bool strip) {
+  for (size_t i = r.size() >= 3 ? r.size() - 3 : 0; i >= 2; --i)
+    if (r[i] == '\\' && r[i + 1] == '\\' && !Cp932Lead(static_cast<unsigned char>(r[i - 1]))) r.erase(i, 1);
+  if (r.size() >= 3 && r[1] == '\\' && r[2] == '\\') r.erase(1, 1);
+  if (strip) return RemoveTrailingBackslash(r, Cp932Lead);
+  return r;
+}
+
+TEST(Paths, CollapseBackslashesFollowsTheRuleOnRandomTexts) {
+  std::mt19937 rng(2424);
+  const char alphabet[] = {'\\', '\\', '\\', 'a', ':', '\x95', ' '};
+  for (int round = 0; round < 3000; ++round) {
+    std::string path(rng() % 12, ' ');
+    for (char& c : path) c = alphabet[rng() % sizeof alphabet];
+    const bool strip = rng() % 2 == 0;
+    SCOPED_TRACE(path + (strip ? " strip" : ""));
+    ASSERT_EQ(CollapseBackslashes(path, strip, Cp932Lead), CollapseByTheRule(path, strip));
+  }
+}
+
+// Every removed backslash copied the whole text, so a text of doubled backslashes cost the square
+// of its length.
+TEST(Paths, CollapseBackslashesCostsWorkInProportionToTheText) {
+  auto text = [](int n) {
+    std::string s = "C:";
+    for (int i = 0; i < n; ++i) s += "\\\\d";
+    return s;
+  };
+  EXPECT_EQ(CollapseBackslashes(text(3), false, Cp932Lead), "C:\\d\\d\\d");
+  vxtest::ExpectLinearWork([&](int n) { CollapseBackslashes(text(n), false, Cp932Lead); }, 2000);
 }
 
 TEST(Paths, FolderAndFileNameParts) {

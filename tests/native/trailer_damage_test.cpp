@@ -147,6 +147,45 @@ TEST(TrailerDamage, FlipsThatLostFilesAreDamage) {
   }
 }
 
+// Two fields that lie together, two bits outside the checksum: the string-block count raised by
+// one and the file count lowered by one. The first file block was read as a third string block
+// (the web list), and the package passed verify and extraction with a file missing. A block read
+// as a string block must have a string block's form.
+TEST(TrailerDamage, StringBlockCountAndFileCountThatLieTogetherAreDamage) {
+  Sample s(false);
+  Bytes damaged = s.bytes.at(s.first);
+  const size_t trailer = damaged.size() - vx::kTrailerLength;
+  ASSERT_EQ(damaged[trailer + 1], 2);
+  ASSERT_EQ(damaged[trailer + 8], 5);
+  damaged[trailer + 1] ^= 1;  // 2 -> 3 string blocks
+  damaged[trailer + 8] ^= 1;  // 5 -> 4 file blocks
+  Store(s.first, damaged);
+  s.bytes[s.first] = damaged;
+
+  const vxpack::ExtractSummary v = vxpack::ExtractPackage(s.first, "");
+  EXPECT_FALSE(v.ok);
+  EXPECT_NE(v.problem.find("damaged"), std::string::npos) << v.problem;
+  EXPECT_NE(v.problem.find("block 3 of " + s.first + " is not a string block"), std::string::npos) << v.problem;
+  const fs::path out = fs::path(s.tmp.Path()) / "out";
+  const vxpack::ExtractSummary x = vxpack::ExtractPackage(s.first, out.string());
+  EXPECT_FALSE(x.ok);
+  EXPECT_TRUE(Tree(out).empty());
+
+  FakeHost host;
+  host.pieces = s.bytes;
+  vx::UnpackRequest req;
+  req.packagePath = s.first;
+  req.workFolder = "C:\\W";
+  const vx::UnpackResult r = vx::UnpackPackageWith(req, host);
+  EXPECT_EQ(r.failure, vx::UnpackFailure::kBadTrailer);
+  EXPECT_EQ(r.runCommand, "");
+  EXPECT_TRUE(host.files.empty());
+
+  const vxpack::Inspection in = vxpack::InspectPackage(s.first);
+  ASSERT_FALSE(in.problems.empty());
+  EXPECT_NE(in.problems[0].find("not a string block"), std::string::npos) << in.problems[0];
+}
+
 // vxpack inspect names the counts that do not fit.
 TEST(TrailerDamage, InspectNamesTheCounts) {
   struct Case {
@@ -155,7 +194,8 @@ TEST(TrailerDamage, InspectNamesTheCounts) {
     const char* problem;
   } const cases[] = {
       {1, 2, "the trailer gives 6 string blocks; a package has 2 or 3"},
-      {1, 0, "the package holds 4 file blocks, its trailer gives 5"},  // the first one read as web list
+      // The first file block read as the web list: it has no string block's form.
+      {1, 0, "block 3 at offset 14: not a string block (no list of texts), though the trailer gives 3 string blocks"},
       {8, 1, "the package holds 5 file blocks, its trailer gives 7"},
   };
   for (const Case& c : cases) {

@@ -6,6 +6,7 @@
 #include "ui/lang_defaults.h"
 #include "ui/language.h"
 #include "ui/msgbox_buttons.h"
+#include "work_count.h"
 
 namespace vx {
 namespace {
@@ -59,6 +60,27 @@ TEST_F(Language, SelectionAndLookup) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Lookup(c.table, c.locale, c.key), c.expected);
   }
+}
+
+// A package may hold tens of thousands of entries (a 120 KB table of 30,000 passes the checks):
+// the first lookup, which chooses the entry, costs work in proportion to the table. Reading
+// every entry from the start of the table cost the square of it (the window caption of such a
+// package took 40 s).
+TEST_F(Language, ChoosingAnEntryCostsWorkInProportionToTheTable) {
+  auto table = [](int n) {
+    std::string t = "#";
+    for (int i = 0; i < n; ++i) t += "|Lang" + std::to_string(i) + "|s0=x|#";
+    return t + "|German|s0=Hallo|#";
+  };
+  EXPECT_EQ(Lookup(table(3), kGerman, "s0"), "Hallo");
+  platform_.localeId = kGerman;
+  vxtest::ExpectLinearWork(
+      [&](int n) {
+        const String t = table(n);
+        ResetLanguageSelection();
+        EXPECT_EQ(LanguageText(t, "s0", "<default>"), "Hallo");
+      },
+      3000);
 }
 
 TEST_F(Language, SelectionIsKeptForTheProcess) {

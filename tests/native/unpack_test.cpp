@@ -115,7 +115,7 @@ TEST(Unpack, RunCommandRules) {
   } cases[] = {
       {"|setup.exe* /silent|0|", "setup.exe* /silent", "setup.exe"},
       {"|setup.exe*|0|", "setup.exe*", "setup.exe"},
-      {"|setup.exe|0*|", "|setup.exe|0*|", "setup.exe"},  // "*" only in the date item
+      {"#setup.exe#0*#", "#setup.exe#0*#", "setup.exe"},  // "*" only in the date item
       {"#inst\\run.exe*-q#0#", "inst\\run.exe*-q", "inst\\run.exe"},  // any separator
       {"|plain.exe|0|", "", "plain.exe"},
   };
@@ -127,6 +127,30 @@ TEST(Unpack, RunCommandRules) {
     const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
     EXPECT_EQ(r.runCommand, c.runCommand);
     EXPECT_EQ(host.Content(c.file), "x");
+  }
+}
+
+// A "*" outside the name item makes the whole header the run command, and the program the setup
+// is started as is its text before the "*": it is checked as every file name is. A header whose
+// separator may stand in a file name could otherwise name a program outside the work folder.
+TEST(Unpack, RunCommandOutsideTheNameItemIsCheckedLikeAFileName) {
+  const char* const headers[] = {
+      "Qsetup.exeQ0\\..\\..\\..\\..\\Windows\\System32\\cmd.exe*/c calcQ",  // the issue's way out
+      "Qsetup.exeQC:\\Windows\\System32\\cmd.exe*Q",                         // a drive
+      "Qsetup.exeQ0\\CON*Q",                                                  // a device
+      "|setup.exe|0*|",                                                        // the separator itself
+      "Qsetup.exeQ0\\notes. *Q",                                              // a trailing dot and blank
+  };
+  for (const char* header : headers) {
+    SCOPED_TRACE(header);
+    TempFolder tmp;
+    FakeHost host;
+    host.pieces = WritePackage(tmp.Path(), "p.exe", SpecOf({{{"|a.txt|0|", "a"}, {header, "x"}}}));
+    const UnpackResult r = Extract(host, tmp.Path() + "/p.exe");
+    EXPECT_EQ(r.failure, UnpackFailure::kBadName);
+    EXPECT_EQ(r.runCommand, "");
+    EXPECT_NE(r.errorText.find(header), std::string::npos) << r.errorText;
+    EXPECT_EQ(host.Content("setup.exe"), "<missing>");
   }
 }
 
@@ -223,11 +247,51 @@ TEST(Unpack, BlockLengthPastTheEndOfThePiece) {
   EXPECT_EQ(host.Content("b.txt"), "<missing>");
 }
 
+// Names Windows cannot hold are refused as hostile names are: COM and LPT with a superscript digit
+// (cp1252), which Windows reserves like COM1, a part ending in a dot or blank (Windows drops them,
+// so the file would land under another name), CLOCK$, and names longer than 240 characters.
+TEST(EntryName, NamesWindowsCannotHoldAreRefused) {
+  const std::string longName = std::string(200, 'a') + "\\" + std::string(40, 'b');  // 241 characters
+  struct Case {
+    std::string name;
+    const char* reason;
+  } const cases[] = {
+      {"COM\xB9", "device"},
+      {"lpt\xB2.txt", "device"},
+      {"sub\\Com\xB3.log", "device"},
+      {"LPT\xB9 .dat", "device"},
+      {"clock$", "device"},
+      {"notes.", "dot or blank"},
+      {"notes. ", "dot or blank"},
+      {"dir.\\x.txt", "dot or blank"},
+      {"dir \\x.txt", "dot or blank"},
+      {"x.txt ", "dot or blank"},
+      {longName, "too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    String rel = "old", reason;
+    EXPECT_FALSE(CheckEntryName(c.name, rel, reason));
+    EXPECT_NE(std::string(reason).find(c.reason), std::string::npos) << reason;
+    EXPECT_EQ(rel, "");
+  }
+  // What stays allowed next to them: other superscripts and letters, 240 characters.
+  for (const std::string& name : {std::string("COM\xB4"), std::string("COM\xB9x"), std::string("xCOM\xB9"),
+                                 std::string("LPT\xBC.txt"), std::string(240, 'n'), std::string(".x"),
+                                 std::string("a.b")}) {
+    SCOPED_TRACE(name);
+    String rel, reason;
+    EXPECT_TRUE(CheckEntryName(name, rel, reason)) << reason;
+    EXPECT_EQ(rel, name);
+  }
+}
+
 TEST(Unpack, NamesLeavingTheWorkFolderAreNeverWritten) {
   const char* names[] = {
       "..\\evil.txt", "sub\\..\\..\\evil.txt", "sub/../../evil.txt", "C:\\evil.txt", "C:evil.txt",
       "\\\\server\\share\\evil.txt", "\\evil.txt", "/etc/evil", "good.txt:stream", "...\\evil.txt",
       ".. \\evil.txt", "CON", "nul.txt", "sub\\COM1.log", "con.d\\file", "sub\\", "", "a?b.txt",
+      "COM\xB9", "sub\\lpt\xB3.txt", "notes. ",
   };
   for (const char* name : names) {
     SCOPED_TRACE(name);
@@ -426,6 +490,31 @@ TEST(Unpack, AgentOnlyForExePackagesAndAFileName) {
     const UnpackResult r = Extract(host, tmp.Path() + "/" + c.package, c.agent);
     EXPECT_EQ(r.failure, UnpackFailure::kNone);
     EXPECT_EQ(host.files.size(), c.built ? 2u : 1u);
+  }
+}
+
+// The update agent is not in the space table: a disk that fills while it is written is a failed
+// write like any other (its box, no run command), not a setup started without its agent.
+TEST(Unpack, AgentThatCannotBeWrittenEndsTheExtraction) {
+  for (size_t failAfter : {size_t{0}, size_t{700}}) {
+    SCOPED_TRACE(failAfter);
+    TempFolder tmp;
+    FakeHost host;
+    PackageDesc desc = SpecOf({{{"|setup.exe*|0|", "s"}}});
+    desc.launcher = FakeLauncher(1200);
+    host.pieces = WritePackage(tmp.Path(), "setup.exe", desc);
+    host.failWrites = {"agent.exe"};
+    host.failAfterBytes = failAfter;
+    const UnpackResult r = Extract(host, tmp.Path() + "/setup.exe", "agent.exe");
+    EXPECT_EQ(r.failure, UnpackFailure::kWriteFailed);
+    EXPECT_EQ(r.runCommand, "");
+    EXPECT_NE(r.errorText.find("C:\\W\\agent.exe could not be written"), std::string::npos) << r.errorText;
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0].find("C:\\W\\agent.exe<P><P>Unable to save Extracted File!<P><P>There is not enough "
+                                  "space on the disk.<P>Data Size: <T>"),
+              0u)
+        << host.errors[0];
+    EXPECT_LE(host.Content("agent.exe").size(), failAfter);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -24,6 +25,7 @@
 #include "text/utils.h"
 #include "text_lists.h"
 #include "token_encode.h"
+#include "work_count.h"
 
 namespace vxpack {
 namespace {
@@ -419,7 +421,8 @@ TEST(BuildPackage, SinglePackageReadsBackThroughTheLauncherReader) {
   EXPECT_EQ(x.blocks, report.blocks);
   uint64_t size = 0;
   uint32_t dos = 0;
-  ASSERT_TRUE(StatFile(s.dir / "payload/readme.txt", size, dos));
+  int64_t mtime = 0;
+  ASSERT_TRUE(StatFile(s.dir / "payload/readme.txt", size, dos, mtime));
   EXPECT_EQ(x.dates["readme.txt"], std::to_string(dos));
 
   const Inspection in = InspectPackage(s.cfg.output);
@@ -616,6 +619,22 @@ TEST(BuildPackage, RefusesBadInput) {
        },
        "plain file name"},
       {"missing files folder", [](Sample& s) { s.cfg.filesFolder = s.dir / "nowhere"; }, "files folder not found"},
+      // A missing token matches nothing: such an agent or web launcher could never take a file.
+      {"update agent without a token", [](Sample& s) { s.cfg.agentToken.clear(); }, "needs a secret token"},
+      {"agent flag without a token",
+       [](Sample& s) {
+         s.cfg.makeAgent = false;
+         s.cfg.agent = true;
+         s.cfg.agentToken.clear();
+       },
+       "needs a secret token"},
+      {"web without a token",
+       [](Sample& s) {
+         s.cfg.hasWeb = true;
+         s.cfg.web.folder = "http://h/d";
+         s.cfg.web.launcherOutput = s.dir / "web.exe";
+       },
+       "web-hosted package needs a secret token"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -625,6 +644,115 @@ TEST(BuildPackage, RefusesBadInput) {
     std::string error;
     EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
     EXPECT_NE(error.find(c.expect), std::string::npos) << error;
+  }
+}
+
+// With SOURCE_DATE_EPOCH the same files and manifest give the same bytes: file times after it are
+// stored as it, in UTC whatever the time zone, and the tokens' random filler comes from it. Both
+// files of a web-hosted package, and the pieces of a spanned one, are compared.
+TEST(BuildPackage, SourceDateEpochMakesBuildsByteIdentical) {
+  const int64_t epoch = 1700000000;  // 2023-11-14 22:13:20 UTC
+  const char* const oldTz = std::getenv("TZ");
+  const std::string savedTz = oldTz ? oldTz : "";
+  auto build = [&](Sample& s, const char* tz, int64_t mtime, bool reproducible, bool spanned) {
+    setenv("TZ", tz, 1);
+    tzset();
+    for (const auto& f : s.files) {
+      std::string rel = f.first;
+      std::replace(rel.begin(), rel.end(), '\\', '/');
+      const auto when = fs::file_time_type::clock::now() +
+                        std::chrono::seconds(mtime - std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
+      fs::last_write_time(s.dir / ("payload/" + rel), when);
+    }
+    s.cfg.hasWeb = !spanned;
+    s.cfg.web.folder = "http://h/d";
+    s.cfg.web.token = "WebSecret";
+    s.cfg.web.launcherOutput = s.dir / "web.exe";
+    s.cfg.spanSize = spanned ? 20000 : 0;
+    s.cfg.sourceDateEpoch = reproducible ? epoch : -1;
+    BuildReport report;
+    std::string error;
+    EXPECT_TRUE(BuildPackage(s.cfg, nullptr, report, error)) << error;
+    std::vector<Bytes> out;
+    for (const std::string& f : report.outputs) out.push_back(ReadFile(f));
+    return out;
+  };
+  for (bool spanned : {false, true}) {
+    SCOPED_TRACE(spanned ? "spanned" : "web-hosted");
+    Sample a, b, c;
+    const std::vector<Bytes> first = build(a, "UTC0", epoch + 86400, true, spanned);
+    const std::vector<Bytes> second = build(b, "EST5EDT", epoch + 999999, true, spanned);
+    ASSERT_GE(first.size(), 2u);
+    EXPECT_TRUE(first == second) << "two reproducible builds differ";
+    // Without it the tokens differ from build to build (and the times follow the files).
+    const std::vector<Bytes> plain = build(c, "UTC0", epoch + 86400, false, spanned);
+    EXPECT_FALSE(first == plain);
+    if (!spanned) {
+      // The stored time is the epoch in UTC: 2023-11-14 22:13:20.
+      Extracted x;
+      ExtractPiece(a.cfg.output, x);
+      const uint32_t dos = (43u << 25) | (11u << 21) | (14u << 16) | (22u << 11) | (13u << 5) | 10u;
+      EXPECT_EQ(x.dates["readme.txt"], std::to_string(dos));
+    }
+  }
+  if (oldTz) setenv("TZ", savedTz.c_str(), 1); else unsetenv("TZ");
+  tzset();
+}
+
+TEST(BuildPackage, SourceDateEpochIsAWholeNumberOfSeconds) {
+  struct Case {
+    const char* value;  // nullptr: not set
+    bool ok;
+    int64_t epoch;
+  } const cases[] = {
+      {nullptr, true, -1}, {"0", true, 0}, {"1700000000", true, 1700000000}, {"", false, -1},
+      {"-5", false, -1},   {"17e8", false, -1}, {" 1", false, -1}, {"9999999999999999", false, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value ? c.value : "(not set)");
+    BuildConfig cfg;
+    std::string error;
+    EXPECT_EQ(ApplySourceDateEpoch(c.value, cfg, error), c.ok);
+    EXPECT_EQ(cfg.sourceDateEpoch, c.epoch);
+    EXPECT_EQ(error.empty(), c.ok) << error;
+  }
+}
+
+// Names Windows cannot create, and names longer than the launcher takes, are refused with one
+// line that names the file where it lies (control characters written as codes).
+TEST(BuildPackage, RefusesNamesWindowsCannotHold) {
+  struct Case {
+    std::string name;  // below payload/
+    const char* reason;
+    const char* shown;  // how the name appears in the message; nullptr: as it is
+  } const cases[] = {
+      {"CON", "reserved device name", nullptr},
+      {"aux.txt", "reserved device name", nullptr},
+      {"data/com1.bin", "reserved device name", nullptr},
+      {"COM\xB9", "reserved device name", nullptr},
+      {"notes.", "ends in a blank or period", nullptr},
+      {"notes ", "ends in a blank or period", nullptr},
+      {"dir./x.txt", "ends in a blank or period", nullptr},
+      {"a<b.txt", "not allowed", nullptr},
+      {"a:b.txt", "not allowed", nullptr},
+      {"what?.txt", "not allowed", nullptr},
+      {"a\x01" "b.txt", "control character", "a\\x01b.txt"},
+      {"line\nbreak.txt", "control character", "line\\x0Abreak.txt"},
+      {std::string(241, 'n'), "longer than 240", nullptr},
+      {std::string(120, 'd') + "/" + std::string(120, 'f'), "longer than 240", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sample s;
+    WriteFile(s.dir / ("payload/" + c.name), Bytes(3, 'x'));
+    BuildReport report;
+    std::string error;
+    EXPECT_FALSE(BuildPackage(s.cfg, nullptr, report, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_NE(error.find(s.dir / ("payload/" + std::string(c.shown ? c.shown : c.name.c_str()))), std::string::npos)
+        << error;
+    for (char ch : error) EXPECT_GE(static_cast<unsigned char>(ch), 32u) << error;
+    EXPECT_FALSE(fs::exists(s.cfg.output));
   }
 }
 
@@ -670,11 +798,37 @@ TEST(BuildPackage, BuildsAgentPackagesWithoutAFlag) {
   web.cfg.hasWeb = true;
   web.cfg.web.folder = "http://h/d";
   web.cfg.web.launcherOutput = web.cfg.output + ".web.exe";
+  web.cfg.web.token = "WebSecret";
   EXPECT_EQ(UnfinishedFeature(web.cfg), "");
   BuildReport report;
   std::string error;
   EXPECT_TRUE(BuildPackage(web.cfg, nullptr, report, error)) << error;
   EXPECT_TRUE(fs::exists(web.cfg.web.launcherOutput));
+}
+
+// vxpack inspect lists every entry of the language table and every text of an entry in one
+// pass: reading each from the start of its list made a table of 30,000 entries take 6 s.
+TEST(Inspect, ListsALanguageTableInWorkInProportionToIt) {
+  TempDir dir;
+  WriteFile(dir / "payload/a.txt", Bytes(10, 'a'));
+  std::map<int, std::string> packages;
+  for (int n : {1500, 3000}) {
+    BuildConfig cfg;
+    cfg.output = dir / ("p" + std::to_string(n) + ".exe");
+    cfg.filesFolder = dir / "payload";
+    cfg.threads = 1;
+    for (int i = 0; i < n; ++i) cfg.languages.push_back({"Lang" + std::to_string(i), {{"s0", "x"}, {"s1", "y"}}});
+    cfg.languages.push_back({"Many", {}});
+    for (int i = 0; i < n; ++i) cfg.languages.back().values.push_back({"k" + std::to_string(i), "v"});
+    BuildReport report;
+    std::string error;
+    ASSERT_TRUE(BuildPackage(cfg, nullptr, report, error)) << error;
+    packages[n] = cfg.output;
+  }
+  const std::string text = FormatInspection(InspectPackage(packages[1500]));
+  EXPECT_NE(text.find("Lang1499: 2 texts\n    s0=x\n    s1=y\n  Many: 1500 texts\n    k0=v\n"), std::string::npos);
+  EXPECT_NE(text.find("    k1499=v\n"), std::string::npos);
+  vxtest::ExpectLinearWork([&](int n) { FormatInspection(InspectPackage(packages[n])); }, 1500);
 }
 
 TEST(Inspect, ExplainsWhyAFileIsNotAPackage) {

@@ -67,6 +67,7 @@ class AgentFolderTest : public ::testing::Test {
     cfg.launcher = TestBinDir() + "vxstub_seams.exe";
     cfg.agent = true;
     cfg.agentExe = "FolderAgent.exe";
+    cfg.agentToken = "SECRET";
     cfg.infoFile = "folderapp.inf";
     ASSERT_TRUE(BuildTestPackage(cfg));
     installed_ = install_ + "folderapp.original";
@@ -76,7 +77,10 @@ class AgentFolderTest : public ::testing::Test {
     perUser_ = vx::PerUserAgentFolder(local, install_, "FolderAgent.exe");
     RemoveTree(perUser_);
   }
-  void TearDown() override { RemoveTree(perUser_); }
+  // Set up to the end or not at all: an empty path would name the current folder.
+  void TearDown() override {
+    if (!perUser_.empty()) RemoveTree(perUser_);
+  }
 
   // Starts an agent copy, runs the commands (message 1125) and closes it; the answers in order.
   // An agent copy deletes its own file when it ends: each run makes a new copy and waits until

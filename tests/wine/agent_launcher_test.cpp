@@ -56,6 +56,7 @@ class AgentLauncherTest : public ::testing::Test {
     auto cfg = LauncherPackageConfig(dir_ + "MyAppUpdate.exe");
     cfg.agent = true;
     cfg.agentExe = "MyAppUpdate.exe";
+    cfg.agentToken = "SECRET";
     cfg.infoFile = "myapp.inf";
     ASSERT_TRUE(BuildTestPackage(cfg));
   }

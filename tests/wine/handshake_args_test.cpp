@@ -131,6 +131,7 @@ TEST_P(HandshakeArgs, EverySwitchIsOneArgument) {
     CloseAgentCopy();
     cfg.agent = true;
     cfg.agentExe = kAgentName;
+    cfg.agentToken = "SECRET";
     cfg.infoFile = "myapp.inf";
   } else {
     const std::string payload = FreshTempDir("args_payload");

@@ -175,8 +175,10 @@ TEST_F(InstallTest, WebJobRefusesAnAgentNameOutsideTheWorkFolder) {
   cfg.hasWeb = true;
   cfg.web.folder = "http://127.0.0.1:9/none";
   cfg.web.launcherOutput = dir_ + "Web Setup.exe";
+  cfg.web.token = "WebSecret";
   cfg.makeAgent = true;
   cfg.agentExe = "..\\escaped.exe";
+  cfg.agentToken = "SECRET";
   ASSERT_TRUE(BuildTestPackage(cfg));
   TempFolderOverride tempOverride(temp);
   HANDLE h = StartProcess("\"" + dir_ + "Web Setup.exe\"");

@@ -26,6 +26,7 @@ class ModesTest : public ::testing::Test {
     auto cfg = LauncherPackageConfig(dir_ + "agent.pkg.exe");
     cfg.agent = true;
     cfg.agentExe = "MyAppUpdate.exe";
+    cfg.agentToken = "SECRET";
     cfg.infoFile = "myapp.inf";
     cfg.updateUrl = "http://127.0.0.1:1/updates";
     ASSERT_TRUE(BuildTestPackage(cfg));

@@ -64,6 +64,7 @@ class StubWindowTest : public ::testing::Test {
     auto cfg = LauncherPackageConfig(dir_ + "X_StubWinAgent.exe");
     cfg.agent = true;
     cfg.agentExe = "StubWinAgent.exe";
+    cfg.agentToken = "SECRET";
     cfg.infoFile = "sub\\StubWin.cfg";
     cfg.updateUrl = "http://127.0.0.1:1/updates";
     cfg.languages = {{"English", {{"s0", kCaption}}}};

@@ -122,6 +122,7 @@ int Build(const std::vector<std::string>& args) {
   if (threads > 0) cfg.threads = threads;
   if (level > 0) cfg.level = level;
   cfg.allowUnfinished = allowUnfinished;
+  if (!vxpack::ApplySourceDateEpoch(std::getenv("SOURCE_DATE_EPOCH"), cfg, error)) return Fail(error);
 
   TerminalProgress progress;
   vxpack::BuildReport report;

@@ -216,6 +216,12 @@ bool CheckConfig(const BuildConfig& cfg, std::string& error) {
                           cfg.web.fileName.find_first_of("\\/:") != std::string::npos))
     error = "the web file must be a plain file name (the launcher saves it in the temporary folder): " +
             cfg.web.fileName;
+  // The launcher accepts a fetched file only when its token matches its own; a missing token
+  // matches nothing, so such a package could never take an update or its download.
+  else if ((cfg.makeAgent || cfg.agent) && cfg.agentToken.empty())
+    error = "an update agent needs a secret token (agent_token in [settings])";
+  else if (cfg.hasWeb && cfg.web.token.empty())
+    error = "a web-hosted package needs a secret token (token in [web])";
   return error.empty();
 }
 
@@ -254,7 +260,7 @@ bool CollectFiles(const BuildConfig& cfg, std::vector<SourceFile>& files, std::s
     SourceFile f;
     f.name = Backslashes(extra.first);
     f.path = extra.second;
-    if (!StatFile(f.path, f.size, f.dosTime)) {
+    if (!StatFile(f.path, f.size, f.dosTime, f.mtime)) {
       error = "file not found: " + f.path;
       return false;
     }
@@ -264,6 +270,10 @@ bool CollectFiles(const BuildConfig& cfg, std::vector<SourceFile>& files, std::s
                 files.end());
     files.push_back(f);
   }
+  if (cfg.sourceDateEpoch >= 0) {
+    // Reproducible: no time after the build's date, and no dependence on the time zone.
+    for (SourceFile& f : files) f.dosTime = DosDateTime(std::min<int64_t>(f.mtime, cfg.sourceDateEpoch), true);
+  }
   return SortAndCheckNames(files, error);
 }
 
@@ -272,7 +282,9 @@ bool BuildStringBlocks(const BuildConfig& cfg, const std::string& webSize,
   blocks.clear();
   std::string language;
   if (!MakeLanguageTable(cfg.languages, language, error)) return false;
-  const uint32_t seed = cfg.tokenSeed != 0 ? cfg.tokenSeed : FreshSeed();
+  const uint32_t seed = cfg.tokenSeed != 0         ? cfg.tokenSeed
+                        : cfg.sourceDateEpoch >= 0 ? static_cast<uint32_t>(cfg.sourceDateEpoch) * 2654435761u + 12345u
+                                                   : FreshSeed();
   std::string settings;
   std::vector<std::string> items = {
       cfg.updateUrl, cfg.infoFile, cfg.agentExe,
@@ -319,6 +331,17 @@ int ThreadCount(const BuildConfig& cfg) {
 }  // namespace
 
 std::string UnfinishedFeature(const BuildConfig&) { return std::string(); }
+
+bool ApplySourceDateEpoch(const char* value, BuildConfig& cfg, std::string& error) {
+  if (value == nullptr) return true;
+  const std::string v = value;
+  if (v.empty() || v.size() > 15 || v.find_first_not_of("0123456789") != std::string::npos) {
+    error = "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970: " + v;
+    return false;
+  }
+  cfg.sourceDateEpoch = std::stoll(v);
+  return true;
+}
 
 bool SpaceTable(const std::vector<uint64_t>& sizes, uint32_t table[9]) {
   for (int i = 0; i < 9; ++i) {

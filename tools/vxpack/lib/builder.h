@@ -44,7 +44,11 @@ struct BuildConfig {
   // it names no certificate), and further pins: keys the launcher accepts besides the signer's.
   SignOptions sign;
   std::vector<std::string> pins;
-  uint32_t tokenSeed = 0;   // 0: fresh random tokens on every build
+  uint32_t tokenSeed = 0;   // 0: fresh random tokens on every build (unless sourceDateEpoch is set)
+  // SOURCE_DATE_EPOCH (seconds since 1970, UTC) for a reproducible build, -1 when not given: file
+  // times later than it are stored as it, all times in UTC, and the tokens' random filler comes
+  // from it, so that the same files and manifest give the same bytes.
+  int64_t sourceDateEpoch = -1;
   // Build packages with features the launcher does not carry out yet (none at present), for
   // tests of the parts that exist.
   bool allowUnfinished = false;
@@ -71,6 +75,10 @@ using ProgressFn = std::function<void(uint64_t done, uint64_t total)>;
 
 bool BuildPackage(const BuildConfig& cfg, const ProgressFn& progress, BuildReport& report,
                   std::string& error);
+
+// Takes the value of the SOURCE_DATE_EPOCH environment variable (null: not set) into cfg; false
+// with an error when it is set but not a whole number of seconds from 0 on.
+bool ApplySourceDateEpoch(const char* value, BuildConfig& cfg, std::string& error);
 
 // Package space table: entry 0 the total, entry i every size rounded up to 256 * 2^i bytes.
 bool SpaceTable(const std::vector<uint64_t>& sizes, uint32_t table[9]);

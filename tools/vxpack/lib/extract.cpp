@@ -34,9 +34,10 @@ bool IsRegularFile(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// A real folder (not a link to somewhere else); created when missing.
-bool MakeFolder(const std::string& path) {
-  if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+// A real folder (not a link to somewhere else); created (and created set) when missing.
+bool MakeFolder(const std::string& path, bool& created) {
+  created = CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  if (!created && GetLastError() != ERROR_ALREADY_EXISTS) return false;
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
          (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
@@ -56,6 +57,9 @@ double FreeBytes(const std::string& folder) {
 
 std::unique_ptr<vx::ByteSource> OpenSource(const std::string& path) { return vx::OpenPieceFile(path); }
 
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != FALSE; }
+
 std::unique_ptr<vx::UnpackOutput> OpenFile(const std::string& path, bool append, bool& existed) {
   return vx::OpenTargetFile(path, append, existed);
 }
@@ -68,8 +72,9 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool MakeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
+bool MakeFolder(const std::string& path, bool& created) {
+  created = mkdir(path.c_str(), 0755) == 0;
+  if (!created && errno != EEXIST) return false;
   struct stat st;
   return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);  // a symbolic link is refused
 }
@@ -88,6 +93,9 @@ double FreeBytes(const std::string& folder) {
 std::unique_ptr<vx::ByteSource> OpenSource(const std::string& path) {
   return std::unique_ptr<vx::ByteSource>(new vx::FileSource(path));
 }
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
 
 class PosixFile : public vx::UnpackOutput {
  public:
@@ -199,7 +207,8 @@ class FolderHost : public vx::UnpackHost {
     for (size_t i = 0; i <= root_.size(); ++i) {  // every missing parent too
       if (i == root_.size() || ((root_[i] == '/' || root_[i] == kSep) && i > 0)) {
         path = root_.substr(0, i);
-        if (!IsFolder(path)) MakeFolder(path);
+        bool created = false;
+        if (!IsFolder(path) && MakeFolder(path, created) && created) createdFolders_.push_back(path);
       }
     }
     if (IsFolder(root_)) return true;
@@ -229,6 +238,10 @@ class FolderHost : public vx::UnpackHost {
       }
       path = folder + kSep + TrimPart(cut == std::string::npos ? relative : relative.substr(cut + 1));
       files_[key] = path;
+      std::unique_ptr<vx::UnpackOutput> out = OpenFile(path, append, existed);
+      // A file that was there before is written to but never removed.
+      if (out->Ok()) (existed ? changed_ : created_).push_back(path);
+      return out;
     }
     return OpenFile(path, append, existed);
   }
@@ -252,8 +265,26 @@ class FolderHost : public vx::UnpackHost {
       summary_.warnings.push_back("\"" + r.relative + "\" and \"" + first->second +
                                   "\" are one file on Windows: block " + std::to_string(r.block) +
                                   " is appended to it");
-    if (!r.written) summary_.writeErrors.push_back("cannot write " + r.relative);
+    if (!r.written) {
+      // The path as this system writes it (not the package's backslashes).
+      auto it = files_.find(Key(r.relative));
+      summary_.writeErrors.push_back((it != files_.end() ? it->second : root_ + kSep + std::string(r.relative)) +
+                                     " could not be written");
+    }
     summary_.files.push_back(r);
+  }
+
+  // After a refused extraction: removes the files and folders this run created (folders only
+  // when empty), newest first; files that were there before stay as they are now.
+  void RemoveWritten(ExtractSummary& s) {
+    for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+      (RemoveFile(*it) ? s.removed : s.left).push_back(*it);
+    for (auto it = createdFolders_.rbegin(); it != createdFolders_.rend(); ++it)
+      (RemoveFolder(*it) ? s.removed : s.left).push_back(*it);
+    for (const std::string& path : changed_) s.left.push_back(path);
+    created_.clear();
+    createdFolders_.clear();
+    changed_.clear();
   }
 
  private:
@@ -311,7 +342,9 @@ class FolderHost : public vx::UnpackHost {
         actual = it->second;
       } else {
         actual += kSep + TrimPart(part);
-        if (!MakeFolder(actual)) return false;
+        bool created = false;
+        if (!MakeFolder(actual, created)) return false;
+        if (created) createdFolders_.push_back(actual);
         folders_[key] = actual;
       }
       part.clear();
@@ -326,6 +359,9 @@ class FolderHost : public vx::UnpackHost {
   std::map<std::string, std::string> files_;     // key -> path written
   std::map<std::string, std::string> spelling_;  // key -> first spelling in the package
   std::set<std::string> seen_;                   // verify: names seen
+  std::vector<std::string> created_;             // files this run created, in order
+  std::vector<std::string> createdFolders_;      // folders this run created, in order
+  std::vector<std::string> changed_;             // files that were there before and were written to
 };
 
 }  // namespace
@@ -341,21 +377,33 @@ ExtractSummary ExtractPackage(const std::string& package, const std::string& fol
   request.packagePath = package;
   request.workFolder = folder;
   s.result = vx::UnpackPackageWith(request, host);
-  if (s.result.failure != vx::UnpackFailure::kNone) {
+  // A file without a package trailer was never a package when it has no trailer-sized length
+  // field at its end or fails the checksum test; a package whose trailer alone was damaged passes
+  // both, and is reported as damaged.
+  const vx::UnpackHost::PieceReport* first = s.pieces.empty() ? nullptr : &s.pieces.front();
+  if (first != nullptr && !first->isPackage &&
+      (first->trailer.length < vx::kTrailerLength || !first->checksumOk || first->checksumSkipped)) {
+    s.problem = "not a package: no trailer (" + package + ")";
+    s.notPackage = true;
+  } else if (s.result.failure == vx::UnpackFailure::kWriteFailed && !s.writeErrors.empty()) {
+    s.problem = s.writeErrors.front();
+    const std::string engineText = s.result.errorText;
+    const size_t cause = engineText.rfind(" could not be written: ");
+    if (cause != std::string::npos) s.problem += engineText.substr(cause + 21);
+  } else if (s.result.failure != vx::UnpackFailure::kNone) {
     s.problem = s.result.errorText;
   } else if (!s.result.checksumOk) {
     const std::string piece = s.pieces.empty() ? package : std::string(s.pieces.back().path);
     s.problem = "checksum mismatch in " + piece + ": the file is damaged";
   } else if (s.result.cancelled) {
     s.problem = "piece " + s.missingPiece + " is missing";
-  } else if (!s.pieces.empty() && !s.pieces.front().isPackage) {
-    s.problem = package + " is not a package";
   } else if (!s.messages.empty()) {
     s.problem = s.messages.front();
   } else if (!s.writeErrors.empty()) {
     s.problem = s.writeErrors.front();
   }
   s.ok = s.problem.empty();
+  if (!s.ok) host.RemoveWritten(s);
   return s;
 }
 

@@ -17,13 +17,19 @@ struct ExtractSummary {
   std::vector<std::string> warnings;     // e.g. names that differ only in letter case
   std::string missingPiece;              // path of a further piece that was not found
   bool ok = false;                       // extracted (or verified) without any fault
+  bool notPackage = false;               // the file is no package at all (no trailer)
   std::string problem;                   // the first fault, for the user
+  // After a fault: the files and folders the run had created and removed again, and what is left
+  // (files that were there before and were written to, and anything that could not be removed).
+  std::vector<std::string> removed;
+  std::vector<std::string> left;
 };
 
 // Extracts package (its first piece) into folder, created when missing. Names are taken as
 // Windows takes them: backslashes and slashes separate folders, letter case does not make
 // another file, and nothing is ever written outside folder. With an empty folder nothing is
-// written at all (verify).
+// written at all (verify). An extraction that ends with a fault removes what it created: the
+// folder is left as it was, but for files that were there before and were written to.
 ExtractSummary ExtractPackage(const std::string& package, const std::string& folder);
 
 // Command-line forms: "extract PACKAGE DIR" and "verify PACKAGE"; return the exit code.

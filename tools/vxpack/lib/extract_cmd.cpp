@@ -44,11 +44,14 @@ std::vector<FileLine> FileLines(const ExtractSummary& s) {
 
 void PrintPieces(const ExtractSummary& s) {
   for (const auto& p : s.pieces) {
-    const char* check = !p.checksumOk ? "CHECKSUM MISMATCH"
-                        : p.checksumSkipped ? "checksum not tested (over 50 MiB)"
-                                            : "checksum ok";
+    // A file without a trailer fails the checksum test as a matter of course: that is not news.
+    const char* check = !p.isPackage && !p.checksumOk ? "no package trailer"
+                        : !p.checksumOk               ? "CHECKSUM MISMATCH"
+                        : p.checksumSkipped           ? "checksum not tested (over 50 MiB)"
+                                                      : "checksum ok";
     std::printf("Piece %-3d  %s  %llu bytes  %s%s\n", p.disk, p.path.c_str(),
-                static_cast<unsigned long long>(p.size), check, p.isPackage ? "" : "  (no package trailer)");
+                static_cast<unsigned long long>(p.size), check,
+                p.isPackage || !p.checksumOk ? "" : "  (no package trailer)");
   }
 }
 
@@ -80,7 +83,7 @@ int VerifyCommand(const std::vector<std::string>& args) {
     std::printf("Verdict    package verified\n");
     return 0;
   }
-  std::printf("Verdict    DAMAGED: %s\n", problem.c_str());
+  std::printf("Verdict    %s%s\n", s.notPackage ? "" : "DAMAGED: ", problem.c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "vxpack: verify failed: %s\n", problem.c_str());
   return 1;
@@ -94,6 +97,9 @@ int ExtractCommand(const std::vector<std::string>& args) {
   for (const std::string& w : s.warnings) std::fprintf(stderr, "vxpack: warning: %s\n", w.c_str());
   if (!s.ok) {
     std::fprintf(stderr, "vxpack: extract failed: %s\n", s.problem.c_str());
+    if (!s.removed.empty())
+      std::fprintf(stderr, "vxpack: removed the %zu files and folders it had written\n", s.removed.size());
+    for (const std::string& path : s.left) std::fprintf(stderr, "vxpack: left in place: %s\n", path.c_str());
     return 1;
   }
   uint64_t total = 0;

@@ -83,6 +83,9 @@ std::string ProblemText(const vx::PackageReport& r, const vx::PackageFinding& f)
     case P::kStringBlockTooLong:
       return BlockAt(f) + ": a string block of " + Num(f.found) + " bytes, more than the launcher reads (" +
              Num(f.expected) + ")";
+    case P::kNotAStringBlock:
+      return BlockAt(f) + ": not a string block (no list of texts), though the trailer gives " +
+             Num(r.trailer.stringBlockCount) + " string blocks";
     case P::kDamagedBlock:
       return BlockAt(f) + ": " + BlockProblem(r.blocks[static_cast<size_t>(f.block) - 1]);
     case P::kFileBlockCount:
@@ -119,12 +122,16 @@ void FormatLists(std::ostringstream& os, const Inspection& in) {
   os << "Language table    " << entries << (entries == 1 ? " entry" : " entries");
   if (!lang.empty()) os << " (separator " << Printable(lang.substr(0, 1)) << ")";
   os << "\n";
-  for (int i = 0; i < entries; ++i) {
-    const std::string entry = vx::ListItem(lang, i, "");
+  // Entries and texts are walked in one pass each: a table may hold tens of thousands.
+  vx::String entry, text;
+  size_t pos = 0;
+  for (int i = 0; i < entries && vx::NextListItem(lang, pos, entry); ++i) {
     const int items = vx::ListCount(entry);
     os << "  " << Printable(vx::ListItem(entry, 0, "(no name)")) << ": " << (items > 0 ? items - 1 : 0)
        << " texts\n";
-    for (int k = 1; k < items; ++k) os << "    " << Printable(vx::ListItem(entry, k, "")) << "\n";
+    size_t at = 0;
+    for (int k = 0; k < items && vx::NextListItem(entry, at, text); ++k)
+      if (k > 0) os << "    " << Printable(text) << "\n";
   }
 
   const vx::String& settings = in.strings.size() > 1 ? in.strings[1] : empty;

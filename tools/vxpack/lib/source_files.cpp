@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "package/entry_name.h"
+
 namespace vxpack {
 namespace fs = std::filesystem;
 
@@ -17,14 +19,30 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// Control characters as "\x01" and so on, so that a name stays on one line.
+std::string Printable(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c < 32 || c == 127) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
-uint32_t DosDateTime(std::time_t t) {
+uint32_t DosDateTime(std::time_t t, bool utc) {
   std::tm tm{};
 #if defined(_WIN32)
-  if (localtime_s(&tm, &t) != 0) return (1u << 5 | 1u) << 16;
+  if ((utc ? gmtime_s(&tm, &t) : localtime_s(&tm, &t)) != 0) return (1u << 5 | 1u) << 16;
 #else
-  if (localtime_r(&t, &tm) == nullptr) return (1u << 5 | 1u) << 16;
+  if ((utc ? gmtime_r(&t, &tm) : localtime_r(&t, &tm)) == nullptr) return (1u << 5 | 1u) << 16;
 #endif
   int year = tm.tm_year + 1900;
   if (year < 1980) return (1u << 5 | 1u) << 16;  // 1980-01-01 00:00:00
@@ -37,7 +55,7 @@ uint32_t DosDateTime(std::time_t t) {
   return date << 16 | time;
 }
 
-bool StatFile(const std::string& path, uint64_t& size, uint32_t& dosTime) {
+bool StatFile(const std::string& path, uint64_t& size, uint32_t& dosTime, int64_t& mtime) {
 #if defined(_WIN32)
   struct __stat64 st;
   if (_stat64(path.c_str(), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return false;
@@ -46,6 +64,7 @@ bool StatFile(const std::string& path, uint64_t& size, uint32_t& dosTime) {
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
 #endif
   size = static_cast<uint64_t>(st.st_size);
+  mtime = static_cast<int64_t>(st.st_mtime);
   dosTime = DosDateTime(static_cast<std::time_t>(st.st_mtime));
   return true;
 }
@@ -68,7 +87,7 @@ bool ScanFolder(const std::string& folder, std::vector<SourceFile>& files, std::
     SourceFile f;
     f.name = name;
     f.path = it->path().string();
-    if (!StatFile(f.path, f.size, f.dosTime)) {
+    if (!StatFile(f.path, f.size, f.dosTime, f.mtime)) {
       error = "cannot read file: " + f.path;
       return false;
     }
@@ -83,7 +102,7 @@ bool ScanFolder(const std::string& folder, std::vector<SourceFile>& files, std::
 
 std::string CheckPackageName(const std::string& name) {
   if (name.empty()) return "empty file name";
-  if (name.size() > 240) return "file name longer than 240 characters";
+  if (name.size() > vx::kMaxEntryName) return "file name longer than 240 characters";
   size_t start = 0;
   while (start <= name.size()) {
     size_t end = name.find('\\', start);
@@ -91,6 +110,7 @@ std::string CheckPackageName(const std::string& name) {
     const std::string part = name.substr(start, end - start);
     if (part.empty() || part == "." || part == "..") return "bad folder part in file name";
     if (part.back() == ' ' || part.back() == '.') return "a name part ends in a blank or period";
+    if (vx::IsDeviceName(part)) return "a reserved device name (Windows opens the device, not a file)";
     start = end + 1;
   }
   for (char c : name) {
@@ -106,7 +126,12 @@ bool SortAndCheckNames(std::vector<SourceFile>& files, std::string& error) {
   for (const SourceFile& f : files) {
     const std::string why = CheckPackageName(f.name);
     if (!why.empty()) {
-      error = why + ": " + f.name;
+      // One line that names the file where it was read, control characters shown as codes.
+      error = why + ": " + Printable(f.path);
+      std::string name = f.name;
+      std::replace(name.begin(), name.end(), '\\', '/');
+      if (f.path.size() < name.size() || f.path.compare(f.path.size() - name.size(), name.size(), name) != 0)
+        error += " (package name " + Printable(f.name) + ")";
       return false;
     }
   }
