@@ -64,7 +64,7 @@ target_sources(uidemo PRIVATE ${CMAKE_SOURCE_DIR}/src/launcher/stub.rc)
 
 # What the Windows test exes share: folders, child processes, boxes, the trace viewer window,
 # packages built in-process, the test web servers.
-set(WINE_SUPPORT_NAMES test_support package_support net_support ui_probe)
+set(WINE_SUPPORT_NAMES test_support package_support net_support ui_probe signing_support)
 set(WINE_SUPPORT_SRC ${WINE_SUPPORT_NAMES})
 list(TRANSFORM WINE_SUPPORT_SRC PREPEND ${CMAKE_SOURCE_DIR}/tests/wine/)
 list(TRANSFORM WINE_SUPPORT_SRC APPEND .cpp)

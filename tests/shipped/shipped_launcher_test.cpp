@@ -16,6 +16,7 @@
 
 #include "net_support.h"
 #include "package_support.h"
+#include "signing_support.h"
 #include "test_support.h"
 
 using namespace vxtest;
@@ -234,6 +235,9 @@ constexpr UINT kClientMessage = WM_APP + 9;
 
 HWND AgentWindow() { return FindWindowA(kCopyClass, nullptr); }
 
+// Where the update is offered: the fault server's plain mode, serving the web folder.
+std::string OfferUrl() { return FaultServer() + "/plain/shipped"; }
+
 // Ends every process running a program of that file name.
 void EndProcessesNamed(const char* name) {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -259,11 +263,13 @@ void CloseAgentCopy() {
 }
 
 // The agent copy's interactive check with one update offered: the question before the check, the
-// update-information file and the new setup fetched from nginx and token-checked, the application
-// shut down with WM_CLOSE (windows enumerated through callbacks), the new setup (itself a package
-// on the shipped launcher) run and waited for, the version recorded, the application restarted,
-// the agent relaunched through its launcher with its transient flags. Four starts of the shipped
-// file: the agent launcher, its copy, the new setup and the relaunched launcher.
+// update-information file and the new setup fetched from nginx, the setup's publisher signature
+// checked against the key the agent pins (wintrust and crypt32 bound at run time) and its token,
+// the application shut down with WM_CLOSE (windows enumerated through callbacks), the new setup
+// (itself a package on the shipped launcher) run and waited for, the version recorded, the
+// restart question, the application restarted, the agent relaunched through its launcher with its
+// transient flags. Four starts of the shipped file: the agent launcher, its copy, the new setup
+// and the relaunched launcher.
 TEST_F(ShippedLauncher, AgentInteractiveCheckUpdatesRestartsAndRelaunches) {
   const std::string upd = FreshTempDir("shipped_offer");
   const std::string payload = FreshTempDir("shipped_update_payload");
@@ -276,12 +282,18 @@ TEST_F(ShippedLauncher, AgentInteractiveCheckUpdatesRestartsAndRelaunches) {
   update.makeAgent = true;
   update.agentExe = "MyAppUpdate.exe";
   update.infoFile = "MyApp.info";
-  update.updateUrl = NginxHttp();
+  update.updateUrl = OfferUrl();
   update.agentToken = "SECRET";
+  update.signable = true;
+  update.pins = {TestPublisher().pin};
   ASSERT_TRUE(BuildTestPackage(update));
+  ASSERT_TRUE(SignFile(WebRoot() + setupName, TestPublisher()));
 
-  // The installed application: its agent, its files at version 100, its settings.
-  ASSERT_TRUE(BuildTestPackage(AgentPackageConfig(dir_ + "MyAppUpdate.exe", NginxHttp())));
+  // The installed application: its agent (pinning the publisher's key), its files at version 100,
+  // its settings.
+  auto agent = AgentPackageConfig(dir_ + "MyAppUpdate.exe", OfferUrl());
+  agent.pins = {TestPublisher().pin};
+  ASSERT_TRUE(BuildTestPackage(agent));
   ASSERT_TRUE(CopyFileTo(TestBinDir() + "fakeapp.exe", dir_ + "app.exe"));
   ASSERT_TRUE(WriteWholeFile(dir_ + "version.txt", "100"));
   ASSERT_TRUE(WriteWholeFile(dir_ + "app.exe.log", ""));
@@ -292,7 +304,7 @@ TEST_F(ShippedLauncher, AgentInteractiveCheckUpdatesRestartsAndRelaunches) {
   WritePrivateProfileStringA("OriginalSetup", "ProgramName", "MyApp", o.c_str());
   WritePrivateProfileStringA("OriginalSetup", "ProbeSecondsInterval", "-1", o.c_str());
   WritePrivateProfileStringA("Directories", "TargetDir", installDir.c_str(), o.c_str());
-  const std::string info = "[NewSetup]\r\nVersionNew=110\r\nStamp=1\r\nDownloadURL_UPDATE=" + NginxHttp() +
+  const std::string info = "[NewSetup]\r\nVersionNew=110\r\nStamp=1\r\nDownloadURL_UPDATE=" + OfferUrl() +
                            "\r\nNameOfUpdateFile=" + setupName + "\r\nSizeOfUpdateFile=" +
                            std::to_string(ReadWholeFile(WebRoot() + setupName).size()) +
                            "\r\nShutDownMethod=Using WM_CLOSE\r\nRunningProcess=<InstallDir>\\app.exe\r\n"
@@ -318,6 +330,8 @@ TEST_F(ShippedLauncher, AgentInteractiveCheckUpdatesRestartsAndRelaunches) {
   ASSERT_NE(finish, nullptr) << asked << "\n" << TraceText(viewer);
   EXPECT_NE(AllTexts(finish).find("MyApp is up to date.Start PROG_NAME again?"), std::string::npos) << AllTexts(finish);
   AnswerBox(finish, "&Yes");
+  // The publisher's signature was checked through the system's trust functions.
+  EXPECT_TRUE(viewer.HasLineContaining(" Signature check: accepted 00000000 " + TestPublisher().pin));
   // The relaunched launcher hands its transient flags to the new copy.
   EXPECT_TRUE(WaitForLine(viewer, " ==== PerformShot-2 ====")) << TraceText(viewer);
   EXPECT_TRUE(WaitForLine(viewer, "X_MyAppUpdate.exe\" /TRANSIENTx=|255|255|255|255|255|255|")) << TraceText(viewer);
