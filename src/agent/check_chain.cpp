@@ -24,8 +24,8 @@ String FetchFileName(const String& name) {
     if (inStem && c != ' ') stem += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
   }
   stem += '|';
-  // Device names, with or without an extension ("COM1" to "COM9", "LPT1" to "LPT9" and the rest).
-  const bool numbered = stem.size() == 6 && stem[4] >= '1' && stem[4] <= '9' &&
+  // Device names, with or without an extension ("COM0" to "COM9", "LPT0" to "LPT9" and the rest).
+  const bool numbered = stem.size() == 6 && stem[4] >= '0' && stem[4] <= '9' &&
                         (stem.compare(1, 3, "COM") == 0 || stem.compare(1, 3, "LPT") == 0);
   if (!named || numbered || std::strstr("|CON|PRN|AUX|NUL|CONIN$|CONOUT$|CLOCK$|", stem.c_str()) != nullptr)
     return String();

@@ -51,6 +51,9 @@ TEST(AgentFetchName, OnlyTheFileNamePartOfAnUsableNameIsKept) {
       {"nul.txt", ""},
       {"..\\COM1", ""},
       {"lpt9.exe", ""},
+      // Found by fuzzing: COM0 and LPT0 are device names too (extraction refused them already).
+      {"COM0.exe", ""},
+      {"lpt0", ""},
       {"COM10", "COM10"},
       {"CONSOLE.exe", "CONSOLE.exe"},
       {".hidden", ".hidden"},
