@@ -12,6 +12,7 @@
 #include "fuzz_target.h"
 #include "package/package.h"
 #include "package/package_io.h"
+#include "package/package_report.h"
 #include "package/unpack.h"
 #include "scratch_host.h"
 
@@ -74,6 +75,17 @@ VX_FUZZ_TARGET(extract) {
   VX_FUZZ_CHECK(kName, r.files <= r.fileBlocks && r.fileBlocks <= r.blocks && r.pieces <= static_cast<int>(pieces.size()),
                 "more files than blocks, or more pieces than there are");
   VX_FUZZ_CHECK(kName, host.written <= vxfuzz::kScratchLimit, "wrote past the bound");
+  // What extraction takes as sound, the report that vxpack inspect words calls sound too, unless
+  // the trailer's piece number (which extraction does not read) made the report take the file for
+  // a later piece.
+  if (ok && pieces.size() == 1) {
+    vx::MemorySource src(pieces[0]);
+    const vx::PackageReport report = vx::ReadPackageReport(src, "setup.exe");
+    if (!report.laterPiece && !report.findings.empty())
+      vxfuzz::Broken(kName, "extracted as sound, but the report finds problem " +
+                                std::to_string(static_cast<int>(report.findings[0].problem)) + " at block " +
+                                std::to_string(report.findings[0].block));
+  }
   if (ok && !req.agentName.empty() && r.pieces > 0 && r.fileBlocks > 0) {
     auto agent = host.files.find("agent.exe");
     VX_FUZZ_CHECK(kName, agent != host.files.end() && agent->second.size() >= vx::kTrailerLength,

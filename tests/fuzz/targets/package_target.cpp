@@ -67,6 +67,13 @@ void CheckReader(const std::vector<uint8_t>& bytes) {
     VX_FUZZ_CHECK(kName, b.offset + 4 + b.length <= size, "a reported block runs past the file");
   if (report.findings.empty())
     VX_FUZZ_CHECK(kName, report.hasTrailer && report.checksumOk, "a package without trailer or checksum passed");
+  // The launcher's reader and the report read the same string blocks.
+  const size_t count = info.Trailer().stringBlockCount;
+  if (info.IsPackage() && vx::StringBlockCountFits(info.Trailer()) && report.strings.size() == count) {
+    const vx::String texts[] = {info.LanguageBlock(), info.SettingsList(), info.WebList()};
+    for (size_t i = 0; i < count; ++i)
+      VX_FUZZ_CHECK(kName, report.strings[i] == texts[i], "the report reads another string block than the launcher");
+  }
 }
 
 VX_FUZZ_TARGET(package) {
