@@ -113,10 +113,11 @@ printf '<<b>Heading</b><P><B><B>nested</B></B></B><<B>B>>' | seed markup joins
 printf '\011\004\002|ENGLISH|s0=Setup|Charset=0|FontSize=9|FontName=Arial|\002~GERMAN~s0=Installation~\002\0s0\0Default' | seed language english
 printf '\007\004\002|English|s0=A|\002#German#s0 = B#FontSize=x#\002\0s0\0D' | seed language german
 printf '\031\004\002^Only^s1=one^\002\0s1\0D' | seed language single
-# macros: mode byte, then text, suffix, install folder.
-printf '\000<InstallDir>\\bin;<WinSysDir>;<Date=7>;<LoggedUserName>;<InstallDrive>x\0\\\0C:\\Program Files\\App' | seed macros folders
-printf '\001|<TempDir>\\..\\a|<SrcDir>..\\b|plain|\0\\\0D:\\App\\' | seed macros relative
-printf '\002<Application Folder>\\\\x\\\\<InstallDir>\201\\\0\\\0C:\\\203\\App' | seed macros dbcs
+# macros: mode byte (bit 0 relative paths, bit 1 double-byte code page, bits 4-5 the suffix),
+# then text and install folder.
+printf '\000<InstallDir>\\bin;<WinSysDir>;<Date=7>;<LoggedUserName>;<InstallDrive>x\0C:\\Program Files\\App' | seed macros folders
+printf '\021|<TempDir>\\..\\a|<SrcDir>..\\b|plain|\0D:\\App\\' | seed macros relative
+printf '\002<Application Folder>\\\\x\\\\<InstallDir>\201\\\0C:\\\203\\App' | seed macros dbcs
 # scramble: seed byte, then the text.
 printf 'AAgentSecret' | seed scramble plain
 printf '\000Scrambled=01!abc' | seed scramble marked

@@ -1,6 +1,8 @@
 // Macro expansion and the path texts it ends with. Input: a mode byte (bit 0 makes relative paths
-// full, bit 1 reads bytes 0x81-0x9F and 0xE0-0xFC as lead bytes of double-byte characters), then
-// fields text, suffix and the install folder.
+// full, bit 1 reads bytes 0x81-0x9F and 0xE0-0xFC as lead bytes of double-byte characters, bits 4
+// and 5 choose the suffix), then fields text and the install folder. The suffix is the caller's
+// constant ("\\" for the program path), never a text from outside: a suffix that held macros would
+// multiply the text with every folder macro after it.
 #include <string>
 #include <vector>
 
@@ -63,8 +65,9 @@ class Environment : public vx::MacroEnvironment {
 VX_FUZZ_TARGET(macros) {
   vxfuzz::FuzzInput in(data, size);
   const uint8_t mode = in.Byte();
+  static const char* const kSuffixes[] = {"\\", "", "/", "\\\\"};
+  const char* const suffix = kSuffixes[(mode >> 4) & 3];
   const std::string text = in.Field();
-  const std::string suffix = in.Field();
   const std::string install = in.Field();
   Environment env(install, (mode & 2) != 0);
   const vx::LeadByteTest lead = env.LeadBytes();
