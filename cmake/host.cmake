@@ -18,3 +18,8 @@ foreach(b ${BENCH_SRC})
   add_executable(${n} ${b})
   target_link_libraries(${n} PRIVATE vxcore)
 endforeach()
+
+# The fuzz targets (tests/fuzz), linked into the native tests, which replay their corpora.
+file(GLOB FUZZ_TARGET_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/targets/*_target.cpp)
+target_sources(native_tests PRIVATE ${FUZZ_TARGET_SRC} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_registry.cpp)
+target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz ${CMAKE_SOURCE_DIR}/tests/fuzz/support)

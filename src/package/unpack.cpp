@@ -211,12 +211,14 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
   if (pos > end || end - pos < kTrailerLength)
     return Damaged(UnpackFailure::kBlockPastEnd, "its data start lies past the end of " + piece_.path + ".");
   const int stringBlocks = piece_.trailer.stringBlockCount;
-  // Blocks follow each other while more than the trailer's 74 bytes remain.
+  // Blocks follow each other while more than the trailer's 74 bytes remain, and end before the
+  // trailer (which the checksum leaves out).
+  const uint64_t limit = end - piece_.trailer.length;
   while (static_cast<int64_t>(end - pos) > static_cast<int64_t>(kTrailerLength)) {
     host_.PumpMessages();
     PackageBlock block;
-    const BlockFault fault = ReadBlockAt(src, pos, end, block);
-    if (fault == BlockFault::kNoLength)  // there is room for it: the read failed
+    const BlockFault fault = ReadBlockAt(src, pos, limit, block);
+    if (fault == BlockFault::kNoLength && limit - pos >= 4)  // there is room for it: the read failed
       return ReadFailed(pos);
     ++blockCounter_;
     ++result_.blocks;
@@ -234,6 +236,8 @@ bool Unpacker::ExtractPiece(ByteSource& src, uint64_t end) {
     ++result_.fileBlocks;
     if (!FileBlock(src, block)) return false;
   }
+  if (blockCounter_ < stringBlocks)  // the trailer follows before the texts of the first piece
+    return Damaged(UnpackFailure::kBadTrailer, "its string blocks are missing.");
   if (piece_.disk == 1 && !FileNamePart(req_.agentName).empty() &&
       (EndsWith(".exe", req_.packagePath, true) || EndsWith(".exe.001", req_.packagePath, true)))
     return BuildAgent(src);

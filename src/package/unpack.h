@@ -96,8 +96,9 @@ enum class UnpackFailure {
   kLongHeader,    // a block header too long to hold a file name
   kReadError,     // a piece could not be read
   kBadTrailer,    // a trailer that does not fit the package: no package trailer on the first piece,
-                  // a string-block count other than 2 or 3, or a file count that differs between
-                  // the pieces or from the number of file blocks found
+                  // a string-block count other than 2 or 3 or above the blocks the first piece
+                  // holds, or a file count that differs between the pieces or from the number of
+                  // file blocks found
   kWriteFailed,   // a file could not be written (the first failure in the process was shown)
 };
 

@@ -55,6 +55,8 @@ TEST(AgentFetchName, OnlyTheFileNamePartOfAnUsableNameIsKept) {
       {"lpt\xB2.exe", ""},
       {"..\\LPT\xB3.info", ""},
       {"COM\xB4", "COM\xB4"},  // not a digit
+      {"COM0.exe", ""},  // COM0 and LPT0 are device names too
+      {"lpt0", ""},
       {"COM10", "COM10"},
       {"CONSOLE.exe", "CONSOLE.exe"},
       {".hidden", ".hidden"},
